@@ -1,0 +1,111 @@
+#include "core/CxError.h"
+#include "foundation/Qorstr.h"
+#include "platform/os/PlatformMessageBox.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace {
+const char* const kErrorNames[] = {
+    "No Error", "Out of memory", "Error opening file", "Error closing file", "Error creating file",
+    "Error reading file", "Error writing file", "Error seeking file", "Error deleting file",
+    "Could not find file", "Invalid file type", "Invalid Path", "Disk error", "Unknown Error",
+    "CRC failure", "Not enough disk space", "Invalid arguement", "Assertion Failure", "CD is missing",
+    "Printer Error", "DirectX Error", "Direct3D Device not reset", "Scripting Error",
+    "Communication Error", "No Network Players Found", "No 3D Sound providers Found",
+    "No Network Session Found"};
+
+CxErrorCallback gCallback = DefaultErrorCallback;
+CxPrintListener gPrintListener = nullptr;
+int gErrorCount = 0;
+int gLastError = 0;
+bool gReporting = false;
+
+int Report(int code, const char* format, va_list args)
+{
+    if (code == 0 || gReporting) return 0;
+    gReporting = true;
+    ++gErrorCount;
+    gLastError = code;
+    char message[512];
+    message[0] = 0;
+    if (format) vsnprintf(message, sizeof message, format, args);
+    int answer = gCallback(code, message);
+    gReporting = false;
+    return answer;
+}
+}  // namespace
+
+int CxError::Error(int code, const char* format, ...)
+{
+    errorCode_ = code;
+    va_list args;
+    va_start(args, format);
+    int answer = Report(code, format, args);
+    va_end(args);
+    return answer;
+}
+
+int ReportError(int code, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    int answer = Report(code, format, args);
+    va_end(args);
+    return answer;
+}
+
+int CallErrorCallback(int code, const char* format, ...)
+{
+    gLastError = code;
+    char message[512];
+    message[0] = 0;
+    va_list args;
+    va_start(args, format);
+    if (format) vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    return gCallback(code, message);
+}
+
+const char* GetErrorName(int code)
+{
+    if (code < 0 || code > ERR_NO_NETWORK_SESSION) return "Unknown user defined error";
+    return kErrorNames[code];
+}
+
+void SetErrorCallback(CxErrorCallback callback) { gCallback = callback ? callback : DefaultErrorCallback; }
+CxErrorCallback GetErrorCallback() { return gCallback; }
+
+void ShowErrorBox(const char* title, const char* text)
+{
+    char systemTitle[256], systemText[256];
+    ToSystemText(systemTitle, title, sizeof systemTitle);
+    ToSystemText(systemText, text, sizeof systemText);
+    PlatShowMessageBox(PLAT_BOX_ERROR, systemTitle, systemText, nullptr);
+}
+
+int DefaultErrorCallback(int code, const char* message)
+{
+    ShowErrorBox(GetErrorName(code), message);
+    return 0;
+}
+
+int  GetErrorCount() { return gErrorCount; }
+void SetErrorCount(int count) { gErrorCount = count; }
+int  GetLastErrorCode() { return gLastError; }
+bool IsReportingError() { return gReporting; }
+
+void Print(const char* format, ...)
+{
+    char text[256];
+    text[0] = 0;
+    va_list args;
+    va_start(args, format);
+    if (format) vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (gPrintListener) gPrintListener(text);
+    fputs(text, stdout);
+    fflush(stdout);
+}
+
+void SetPrintListener(CxPrintListener listener) { gPrintListener = listener; }

@@ -1,0 +1,27 @@
+// Options parser: any bytes must load without crashing, and whatever loaded
+// must survive the typed readers and a write-back in memory.
+#include "core/CxOptions.h"
+
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    CxOptions options;
+    options.LoadFromMemory(data, size);
+    for (auto* node = options.Sections().GetHead(); node; node = node->next) {
+        CxOptionSection* section = node->value;
+        for (CxOptionVariable* v = section->First(); v; v = section->Next()) {
+            CxRect rect;
+            CxPoint point;
+            CxVector3 vector;
+            CxLinkedList<int32_t> list;
+            options.GetRect(section->name, v->key, &rect, CxRect{});
+            options.GetPoint(section->name, v->key, &point, CxPoint{});
+            options.GetVector(section->name, v->key, &vector, CxVector3{});
+            options.GetIntList(section->name, v->key, &list);
+        }
+    }
+    options.SetString("Fuzz", "Key", "Value");
+    options.DeleteSection("Fuzz");
+    return 0;
+}
