@@ -39,6 +39,7 @@ CxApp::CxApp(const CxAppInfo& info) : info_(info)
     build_ = info.build;
 
     QorMemStart();
+    OpenFileSystems();
     SetPath(optionsPath);
     Load();
     OpenDebugLog(*this, startDir_);
@@ -51,6 +52,7 @@ CxApp::~CxApp()
 {
     Save();
     idleFunctions_.RemoveAll();
+    CloseFileSystems();
     QorMemStop();
     if (gApp == this) gApp = nullptr;
 }
@@ -116,7 +118,7 @@ void CxApp::RunIdleStep()
 void CxApp::OpenCycle()
 {
     QueryMachineInfo(MACHINE_OS_VERSION, nullptr);
-    // The script engine joins the cycle here once it exists.
+    OpenScriptEngine();
 }
 
 int  CxApp::CanStart() { return 1; }
@@ -127,7 +129,7 @@ void CxApp::StartCycle() {}
 void CxApp::ReadyCycle() {}
 void CxApp::EndCycle() {}
 void CxApp::StopCycle() {}
-void CxApp::CloseCycle() {}
+void CxApp::CloseCycle() { CloseScriptEngine(); }
 
 void CxApp::ShowBanner()
 {

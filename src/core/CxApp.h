@@ -89,6 +89,11 @@ protected:
     CxLuaEngine* scriptEngine_ = nullptr;
 
 private:
+    // Each lives in its own unit beside this one: CxAppFiles.cpp, CxAppScript.cpp.
+    void OpenFileSystems();
+    void CloseFileSystems();
+    void OpenScriptEngine();
+    void CloseScriptEngine();
     void ExpandOptionsPath(const char* pattern, char* out, size_t size);
 
     CxAppInfo info_;
