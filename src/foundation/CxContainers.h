@@ -15,7 +15,7 @@ T* NewElements(int32_t n, const char* source)
     if (n <= 0 || size_t(n) > SIZE_MAX / sizeof(T)) return nullptr;
     T* items = static_cast<T*>(QorAlloc(sizeof(T) * size_t(n), source, __LINE__, true));
     if (items)
-        for (int32_t i = 0; i < n; ++i) new (items + i) T();
+        for (int32_t i = 0; i < n; ++i) ::new (static_cast<void*>(items + i)) T();
     return items;
 }
 template <typename T>
