@@ -19,6 +19,17 @@ TempDir::~TempDir()
     std::filesystem::remove_all(path_, ignored);
 }
 
+InTempDir::InTempDir() : previous_(std::filesystem::current_path().string())
+{
+    std::filesystem::current_path(Path());
+}
+
+InTempDir::~InTempDir()
+{
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
+}
+
 std::string ReadFileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -17,5 +17,16 @@ private:
     std::string path_;
 };
 
+// A temporary folder that is also the current folder while the object lives:
+// engine paths without a file-system prefix resolve relative to it.
+class InTempDir : public TempDir {
+public:
+    InTempDir();
+    ~InTempDir();
+
+private:
+    std::string previous_;
+};
+
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
