@@ -6,7 +6,10 @@ if(CCACHE_PROGRAM)
 endif()
 
 # Cutting text to a fixed buffer is the designed behaviour of many routines.
-add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-format-truncation)
+add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  add_compile_options(-Wno-format-truncation)
+endif()
 if(VORN_WERROR)
   add_compile_options(-Werror)
 endif()

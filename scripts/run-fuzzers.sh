@@ -12,7 +12,7 @@ for target in "$build"/tests/fuzz/fuzz_*; do
   seeds="$root/tests/fuzz/corpus/${name#fuzz_}"
   scratch=$(mktemp -d)
   echo "== $name for ${seconds}s"
-  if ! "$target" -max_total_time="$seconds" -max_len=1048576 -rss_limit_mb=2048 \
+  if ! "$target" -max_total_time="$seconds" -max_len=1048576 -rss_limit_mb=2048 -timeout=30 \
        -print_final_stats=0 "$scratch" $( [ -d "$seeds" ] && echo "$seeds" ) >"$scratch.log" 2>&1; then
     tail -n 40 "$scratch.log"; status=1
   else
