@@ -23,7 +23,8 @@ uint32_t gNextChannelId = 1;
 // it visits next and the event it is calling into.
 constexpr int kMaxDepth = 16;
 struct PumpLevel {
-    ChannelNode* nextChannel = nullptr;
+    ChannelNode* current = nullptr;       // the channel being advanced, while it exists
+    ChannelNode* nextChannel = nullptr;   // where to go on when it was destroyed
     CxEvent* busy = nullptr;
     bool busyDeleted = false;
     bool busyFlushed = false;
@@ -142,8 +143,12 @@ int CxEvent::DestroyChannel(uint32_t channelId)
         list = &gIdle;
     }
     if (!node) return 0;
-    for (int i = 0; i < gDepth; ++i)
-        if (gLevels[i].nextChannel == node) gLevels[i].nextChannel = node->next;
+    for (int i = 0; i < gDepth; ++i) {
+        if (gLevels[i].current == node) {
+            gLevels[i].current = nullptr;
+            gLevels[i].nextChannel = node->next;
+        }
+    }
     CxEventChannel* channel = list->RemoveAt(node);
     for (auto* e = channel->events.GetHead(); e; e = e->next) e->value->channel_ = 0;
     delete channel;
@@ -187,7 +192,7 @@ struct CxEventPump {
         CxEvent* event = channel->events.GetHead()->value;
         if (BusyLevelOf(event) || event->IsPaused()) return false;   // a nested pump leaves it alone
 
-        level = PumpLevel{level.nextChannel, event, false, false};
+        level = PumpLevel{level.current, level.nextChannel, event, false, false};
         if (!event->IsStarted()) event->Start();
         bool done = !level.busyDeleted && !level.busyFlushed && event->IsDone();
         if (level.busyDeleted || level.busyFlushed) return Abandon(level);
@@ -243,11 +248,13 @@ void CxEvent::Pump()
     if (gDepth == kMaxDepth) return;
     PumpLevel& level = gLevels[gDepth++];
     level = PumpLevel{};
+    // The next channel is read after the current one ran: a channel that its
+    // events activated (a sequence's private channel) joins this very pass.
     for (ChannelNode* node = gActive.GetHead(); node;) {
-        level.nextChannel = node->next;
+        level.current = node;
         uint32_t id = node->value->id;
         while (CxEventPump::Advance(id, level)) {}
-        node = level.nextChannel;
+        node = level.current ? level.current->next : level.nextChannel;
     }
     --gDepth;
     if (gDepth > 0) return;   // only the outermost pass tidies the lists
