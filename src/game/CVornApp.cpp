@@ -1,13 +1,16 @@
 #include "game/CVornApp.h"
-#include "core/CxError.h"
+#include "core/CxTime.h"
+#include "platform/os/PlatformSystem.h"
 
 const CxAppInfo gVornAppInfo = {
     "Vorn", "Vorn.ini", "Oct 25 2006 18:38:09", 1, 0, 127, 0, 0, 800, 600, 16, 1,
 };
 
-// With no window there is nothing to show and no close message to wait for.
+// Frames are presented at most every 16 ms; with nothing to draw yet the
+// rest of the frame is slept away rather than spun.
 void CVornApp::UpdateFrame()
 {
-    Print("\nNo window layer in this build yet: the cycle ran and ends after one frame.\n");
-    Quit();
+    uint32_t since = QorTickCount() - lastFrame_;
+    if (since < 16) PlatSleep(16 - since);
+    lastFrame_ = QorTickCount();
 }

@@ -1,13 +1,16 @@
-// The game's application object.  The window, display and game layers sit
-// between it and CxApp once they exist; until then it runs the cycle without
-// a window and ends after its first frame.
+// The game's application object.  The display and game layers will sit
+// between it and the window layer; until they exist it shows an empty main
+// window and runs until the window is closed.
 #pragma once
-#include "core/CxApp.h"
+#include "core/CxWindowApp.h"
 
 extern const CxAppInfo gVornAppInfo;
 
-class CVornApp : public CxApp {
+class CVornApp : public CxWindowApp {
 public:
-    CVornApp() : CxApp(gVornAppInfo) {}
+    CVornApp() : CxWindowApp(gVornAppInfo) {}
     void UpdateFrame() override;
+
+private:
+    uint32_t lastFrame_ = 0;
 };
