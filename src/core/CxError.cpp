@@ -1,6 +1,7 @@
 #include "core/CxError.h"
 #include "foundation/Qorstr.h"
 #include "platform/os/PlatformMessageBox.h"
+#include "platform/window/PlatformWindow.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -84,9 +85,17 @@ void ShowErrorBox(const char* title, const char* text)
     PlatShowMessageBox(PLAT_BOX_ERROR, systemTitle, systemText, nullptr);
 }
 
+// Stale paint and input queued behind the box must not be handled once it
+// closes, and the box needs the system cursor even when the game hides it.
 int DefaultErrorCallback(int code, const char* message)
 {
+    bool window = PlatWindowExists();
+    if (window) {
+        PlatFlushMessages();
+        PlatShowSystemCursor(true);
+    }
     ShowErrorBox(GetErrorName(code), message);
+    if (window) PlatShowSystemCursor(false);
     return 0;
 }
 
