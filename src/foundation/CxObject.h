@@ -11,4 +11,7 @@ public:
     static void  operator delete(void* block) noexcept;
     static void* operator new[](size_t size);
     static void  operator delete[](void* block) noexcept;
+    // Placement stays available: the class's own `new` would hide it.
+    static void* operator new(size_t, void* where) noexcept { return where; }
+    static void  operator delete(void*, void*) noexcept {}
 };
