@@ -1,0 +1,164 @@
+#include "framework/CxRoomManager.h"
+#include "core/CxApp.h"
+#include "core/CxError.h"
+#include "foundation/Qorstr.h"
+#include "framework/CxGameWindow.h"
+
+// ------------------------------------------------------------- registrars
+namespace {
+CxLinkedList<CxRoomRegistrar*>* gRegistrars = nullptr;
+}
+
+CxRoomRegistrar::CxRoomRegistrar(const char* name, CxRoomCreator creator) : creator_(creator)
+{
+    CopyText(name_, name, sizeof name_);
+    if (!gRegistrars) gRegistrars = new CxLinkedList<CxRoomRegistrar*>;
+    gRegistrars->AddTail(this);
+}
+
+CxRoomRegistrar::~CxRoomRegistrar()
+{
+    if (!gRegistrars) return;
+    gRegistrars->Remove(this);
+    if (gRegistrars->IsEmpty()) {
+        delete gRegistrars;
+        gRegistrars = nullptr;
+    }
+}
+
+CxLinkedList<CxRoomRegistrar*>* CxRoomRegistrar::List() { return gRegistrars; }
+
+// ------------------------------------------------------------- the room list
+bool CxRoomManager::CreateRooms(int stackSize)
+{
+    stack_.SetSize(stackSize);
+    if (!gRegistrars || gRegistrars->IsEmpty()) {
+        ReportError(ERR_UNKNOWN, "No rooms have been registered.  Game will now terminate");
+        if (CxApp* app = CxApp::GetApp()) app->Quit();
+        return false;
+    }
+    for (auto* node = gRegistrars->GetHead(); node; node = node->next) {
+        CxGameWindow* room = node->value->GetCreator() ? node->value->GetCreator()() : nullptr;
+        if (!room) continue;
+        room->SetName(node->value->GetName());
+        room->OnRoomCreated();
+        rooms_.AddTail(room);
+    }
+    return true;
+}
+
+void CxRoomManager::AddRoom(CxGameWindow* room)
+{
+    if (room) rooms_.AddTail(room);
+}
+
+void CxRoomManager::Shutdown()
+{
+    StopCurrentRoom();
+    current_ = pending_ = nullptr;
+    while (!rooms_.IsEmpty()) delete rooms_.RemoveHead();
+}
+
+CxGameWindow* CxRoomManager::FindRoom(const char* name) const
+{
+    if (!name) return nullptr;
+    for (auto* node = rooms_.GetHead(); node; node = node->next)
+        if (TextEquals(node->value->GetName(), name, true)) return node->value;
+    return nullptr;
+}
+
+// ------------------------------------------------------------- the name stack
+void CxRoomManager::PushRoom(const char* name)
+{
+    CxGameWindow* room = FindRoom(name);
+    if (!room) return;
+    stack_.Push(CxString(name));   // a full stack keeps its contents, and still switches
+    pending_ = room;
+}
+
+CxString CxRoomManager::PopRoom()
+{
+    if (stack_.GetCount() <= 1) {
+        pending_ = nullptr;
+        return CxString();
+    }
+    stack_.Pop();
+    CxString top = stack_.Top();
+    pending_ = FindRoom(top);
+    return top;
+}
+
+void CxRoomManager::GotoRoom(const char* name)
+{
+    if (stack_.GetCount() > 1) stack_.Pop();
+    PushRoom(name);
+}
+
+CxString CxRoomManager::PeekRoom() const
+{
+    if (stack_.IsEmpty()) return CxString();
+    return const_cast<CxStack<CxString>&>(stack_).Top();
+}
+
+// ------------------------------------------------------------- switching
+void CxRoomManager::StopCurrentRoom()
+{
+    CxGameWindow* room = current_;
+    if (!room) return;
+    room->BeforeStopRoom();
+    room->StopRoom();
+    room->AfterStopRoom();
+    current_ = nullptr;
+}
+
+// Every way out clears the switching flag: left set, no room would ever
+// switch again.
+void CxRoomManager::SwitchRoom()
+{
+    if (switching_) return;
+    switching_ = true;
+    CxGameWindow* next = pending_;
+    pending_ = nullptr;
+    if (!next || next == current_) {
+        switching_ = false;
+        return;
+    }
+    StopCurrentRoom();
+    CxApp* app = CxApp::GetApp();
+    bool quitting = app && app->GetQuitFlag();
+    bool requestedMeanwhile = pending_ && pending_ != next;
+    if (quitting || requestedMeanwhile) {
+        switching_ = false;
+        return;
+    }
+    if (pending_ == next) pending_ = nullptr;   // asked again for the room being entered
+    current_ = next;
+    next->PrepareRoom();
+    next->StartRoom();
+    next->AfterStartRoom();
+    next->SetActive();
+    switching_ = false;
+}
+
+void CxRoomManager::FrameStep()
+{
+    if (pending_) SwitchRoom();
+    if (current_ && current_->GetPauseCount() < 1) current_->UpdateRoom();
+}
+
+void CxRoomManager::PauseRoom()
+{
+    if (current_) current_->CountPause();
+}
+
+void CxRoomManager::ResumeRoom()
+{
+    if (current_) current_->CountResume();
+}
+
+void CxRoomManager::ReloadRoom()
+{
+    if (!current_) return;
+    current_->StopRoom();
+    current_->StartRoom();
+}
