@@ -299,7 +299,7 @@ CxDisplayObject* CxDisplayObject::HitTest(CxPoint globalPoint, uint32_t typeMask
     return result;
 }
 
-void CxDisplayObject::OnPaint(CxDrawSurface* target, const CxRect* rect)
+void CxDisplayObject::OnPaint(CxRenderTarget* target, const CxRect* rect)
 {
     if (!rect || rect->IsEmpty()) return;
     for (auto* node = children_.GetHead(); node; node = node->next) {

@@ -26,7 +26,7 @@
 
 #include <cstdint>
 
-class CxDrawSurface;
+class CxRenderTarget;
 
 enum CxDisplayFlags : uint32_t {
     DISPLAY_SHOWN = 0x01,
@@ -113,7 +113,7 @@ public:
     virtual CxRect GetVisibleRect() const;
     virtual CxDisplayObject* HitTest(CxPoint globalPoint, uint32_t typeMask);
     virtual CxRect GetChildGlobalRect(CxDisplayObject* child) const;
-    virtual void OnPaint(CxDrawSurface* target, const CxRect* rect);
+    virtual void OnPaint(CxRenderTarget* target, const CxRect* rect);
     virtual int  Create(int32_t x, int32_t y, int32_t width, int32_t height, CxDisplayObject* parent, int32_t controlId);
     virtual void OnKeyDown(KeyCode key, uint32_t flags);
     virtual void OnKeyUp(KeyCode key, uint32_t flags);

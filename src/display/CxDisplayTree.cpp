@@ -88,7 +88,7 @@ void InvalidateRect(const CxRect& screenRect)
     for (int i = 0; i < Tree().buffers; ++i) AddDirty(Tree().dirty[i], r);
 }
 
-void PaintDirtyRects(CxDrawSurface* target, CxLinkedList<CxRect>* painted)
+void PaintDirtyRects(CxRenderTarget* target, CxLinkedList<CxRect>* painted)
 {
     TreeState& t = Tree();
     CxLinkedList<CxRect>& list = t.dirty[t.current];

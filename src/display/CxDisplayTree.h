@@ -20,7 +20,7 @@ void InvalidateRect(const CxRect& screenRect);
 // Paints the current list through the tree into the target, copying the
 // painted rectangles to `painted` (when given) for the screen to show, then
 // moves on to the next buffer's list.
-void PaintDirtyRects(CxDrawSurface* target, CxLinkedList<CxRect>* painted);
+void PaintDirtyRects(CxRenderTarget* target, CxLinkedList<CxRect>* painted);
 const CxLinkedList<CxRect>& CurrentDirtyRects();
 int DisplayBufferCount();
 

@@ -17,7 +17,7 @@ std::string RectText(const CxRect& r)
 class Probe : public CxDisplayObject {
 public:
     explicit Probe(std::string n, bool handles = false) : handles_(handles) { SetName(n.c_str()); }
-    void OnPaint(CxDrawSurface* target, const CxRect* rect) override
+    void OnPaint(CxRenderTarget* target, const CxRect* rect) override
     {
         gLog.push_back(std::string(GetName()) + " paint " + RectText(*rect));
         CxDisplayObject::OnPaint(target, rect);
@@ -37,10 +37,10 @@ private:
     bool handles_;
 };
 
-CxDrawSurface* FakeTarget()
+CxRenderTarget* FakeTarget()
 {
     static char storage;
-    return reinterpret_cast<CxDrawSurface*>(&storage);
+    return reinterpret_cast<CxRenderTarget*>(&storage);
 }
 
 std::vector<std::string> DirtyList()
