@@ -3,13 +3,18 @@
 
 #include <gtest/gtest.h>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
+// SDL's headless drivers have no cursors at all; CTest also runs this test
+// under Xvfb, where they are real.
 TEST(PlatformCursor, ImageCursorsByIdAndTheirReplacement)
 {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    if (driver && (std::string(driver) == "dummy" || std::string(driver) == "offscreen"))
+        GTEST_SKIP() << "no cursors without a display; see the xvfb test";
     PlatWindowDesc desc;
-    ASSERT_TRUE(PlatWindowCreate(desc));
+    ASSERT_TRUE(PlatWindowCreate(desc)) << PlatLastError();
     std::vector<uint32_t> pixels(16 * 16, 0xFF00FF00);
     EXPECT_FALSE(PlatCursorSetImage(11));
     EXPECT_TRUE(PlatCursorDefineImage(11, pixels.data(), 16, 16, 3, 4));
