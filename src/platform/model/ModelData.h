@@ -23,7 +23,7 @@ struct MdlSkeleton {
 
 // ---- meshes -------------------------------------------------------------------
 
-enum MdlVertexLayout {
+enum MdlVertexLayout : int {
     MDL_LAYOUT_NONE = 0,
     MDL_LAYOUT_SKINNED = 1,   // MdlSkinnedVertex: what meshes store
     MDL_LAYOUT_PNT = 2,       // MdlVertexPNT: what the GPU buffers take

@@ -35,7 +35,7 @@ void MdlFreeMeshBinding(MdlMeshBinding* binding);
 int MdlGetMeshBindingBoneCount(const MdlMeshBinding* binding);
 const int* MdlGetMeshBindingToBoneIndices(const MdlMeshBinding* binding);
 
-enum MdlDeformMode {
+enum MdlDeformMode : int {   // fixed type: a stray value is refused, not undefined
     MDL_DEFORM_POSITION = 1,          // normals copied unchanged
     MDL_DEFORM_POSITION_NORMAL = 2,   // normals turned with the bones and renormalised
 };
