@@ -58,9 +58,11 @@ int QorDecodePCX(CxDrawSurface* surface, const uint8_t* data, size_t size, const
     if (bytesPerLine < (width * bits + 7) / 8)
         return surface->Fail(ERR_INVALID_FILE_TYPE, "Invalid PCX bytes per line %d: %s", bytesPerLine, name);
     uint8_t palette[CX_PALETTE_BYTES] = {};
+    size_t dataEnd = size;   // the run-length data stops where a trailing palette begins
     if (depth == 8) {
         if (size < kHeader + 769) return surface->Fail(ERR_INVALID_FILE_TYPE, "PCX palette is missing: %s", name);
         std::memcpy(palette, data + size - 768, 768);
+        dataEnd = size - 769;
     } else if (depth < 8) {
         std::memcpy(palette, data + 16, 48);
         if (depth == 1 && std::memcmp(palette, palette + 3, 3) == 0)   // no colours given: black on white
@@ -76,12 +78,12 @@ int QorDecodePCX(CxDrawSurface* surface, const uint8_t* data, size_t size, const
     }
     int result = 0;
     if (single) {
-        result = Unpack(surface, data + kHeader, size - kHeader, surface->GetBits(), total, name);
+        result = Unpack(surface, data + kHeader, dataEnd - kHeader, surface->GetBits(), total, name);
     } else {
         auto* raw = static_cast<uint8_t*>(QOR_ALLOC(total, "QorImagePCX"));
         ScopedBlock guard{raw};
         if (!raw) result = surface->Fail(ERR_OUT_OF_MEMORY, "Could not allocate %ld bytes for PCX rows", long(total));
-        else result = Unpack(surface, data + kHeader, size - kHeader, raw, total, name);
+        else result = Unpack(surface, data + kHeader, dataEnd - kHeader, raw, total, name);
         for (int32_t y = 0; result == 0 && y < int32_t(height); ++y) {
             const uint8_t* row = raw + size_t(y) * rowBytes;
             uint8_t* out = surface->GetPixelAddress(0, y);

@@ -91,6 +91,7 @@ bool QorCompressLZ(const uint8_t* data, size_t size, CxImageBytes& out)
         if (!AddLiteral(out, run, data[i])) return false;
         insert(i);
     }
+    run.open = false;   // the opening run always holds exactly the first four bytes
     size_t pos = 4;
     while (pos + 4 < size) {
         size_t bestLength = 0, bestDistance = 0, stop = size - 4;
@@ -168,11 +169,12 @@ int QorDecodeQOR(CxDrawSurface* surface, const uint8_t* data, size_t size, const
     // Format 9 needs a colour table that the file cannot carry.
     if (!IsPixelFormatValidForDepth(format, depth) || format == PIXFMT_ALPHA_INDEX12)
         return surface->Fail(ERR_INVALID_FILE_TYPE, "Invalid pixel format %d for a %d-bit QOR bitmap", format, depth);
-    if (surface->Create(int32_t(width), int32_t(height), depth, int32_t(pitch)) != 0) return surface->GetErrorCode();
-    surface->SetPixelFormat(format);
+    // Sizes are checked against the file before any pixel memory is taken.
     size_t paletteBytes = headerSize == QOR_HEADER_SIZE_PALETTE ? 768 : (depth <= 8 ? 3u << depth : 0);
     if (size < QOR_HEADER_SIZE + paletteBytes || size - paletteBytes != uint64_t(storedSize) + QOR_HEADER_SIZE)
         return surface->Fail(ERR_INVALID_FILE_TYPE, "Invalid compressed size for QOR bitmap: %s", name);
+    if (surface->Create(int32_t(width), int32_t(height), depth, int32_t(pitch)) != 0) return surface->GetErrorCode();
+    surface->SetPixelFormat(format);
     if (depth <= 8) surface->SetPalette(data + QOR_HEADER_SIZE, int(paletteBytes));
     const uint8_t* stored = data + QOR_HEADER_SIZE + paletteBytes;
     if (!surface->Lock()) {
