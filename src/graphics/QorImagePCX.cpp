@@ -69,6 +69,9 @@ int QorDecodePCX(CxDrawSurface* surface, const uint8_t* data, size_t size, const
             std::memset(palette + 3, 255, 3);
     }
     size_t rowBytes = size_t(planes) * size_t(bytesPerLine), total = rowBytes * size_t(height);
+    // A run of two bytes brings at most 63, so shorter data cannot fill the image.
+    if ((dataEnd - kHeader) * 63 / 2 + 63 < total)
+        return surface->Fail(ERR_INVALID_FILE_TYPE, "PCX run-length data is truncated: %s", name);
     int32_t pitch = single ? int32_t(rowBytes) : -1;
     if (surface->Create(int32_t(width), int32_t(height), depth, pitch) != 0) return surface->GetErrorCode();
     if (depth <= 8) surface->SetPalette(palette);

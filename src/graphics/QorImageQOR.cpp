@@ -173,6 +173,9 @@ int QorDecodeQOR(CxDrawSurface* surface, const uint8_t* data, size_t size, const
     size_t paletteBytes = headerSize == QOR_HEADER_SIZE_PALETTE ? 768 : (depth <= 8 ? 3u << depth : 0);
     if (size < QOR_HEADER_SIZE + paletteBytes || size - paletteBytes != uint64_t(storedSize) + QOR_HEADER_SIZE)
         return surface->Fail(ERR_INVALID_FILE_TYPE, "Invalid compressed size for QOR bitmap: %s", name);
+    // zlib expands at most about 1032 times, so a shorter stream cannot fill the image.
+    if (compression == 1 && uint64_t(storedSize) * 1032 + 64 < plainSize)
+        return surface->Fail(ERR_UNKNOWN, "Could not decompress QOR image data from %s", name);
     if (surface->Create(int32_t(width), int32_t(height), depth, int32_t(pitch)) != 0) return surface->GetErrorCode();
     surface->SetPixelFormat(format);
     if (depth <= 8) surface->SetPalette(data + QOR_HEADER_SIZE, int(paletteBytes));

@@ -88,6 +88,13 @@ int QorDecodeTGA(CxDrawSurface* surface, const uint8_t* data, size_t size, const
     }
     size_t pixelsAt = kHeader + size_t(idLength) + mapBytes;
     if (pixelsAt > size) return surface->Fail(ERR_INVALID_FILE_TYPE, "Targa file is truncated: %s", name);
+    // A packet brings at most 128 pixels, so a file too short to fill the
+    // image is refused before its pixel memory is taken.
+    uint64_t pixels = uint64_t(width) * uint64_t(height), pixelBytes = uint64_t(depth / 8);
+    uint64_t needed = type <= 3 ? pixels * pixelBytes : (pixels + 127) / 128 * (1 + pixelBytes);
+    if (size - pixelsAt < needed)
+        return surface->Fail(ERR_INVALID_FILE_TYPE, type <= 3 ? "Targa pixel data is truncated: %s"
+                                                              : "Targa run-length data is truncated: %s", name);
     if (surface->Create(width, height, depth, -1, nullptr, depth == 16 ? PIXFMT_555 : PIXFMT_DEFAULT) != 0)
         return surface->GetErrorCode();
     if (mapped) {

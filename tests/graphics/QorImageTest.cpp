@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -576,5 +577,24 @@ TEST(ImagePCX, DamagedFilesAreRefusedWithTheirMessages)
         Outcome o = Try(QorDecodePCX, d.file);
         EXPECT_EQ(o.code, d.code) << d.what;
         EXPECT_EQ(o.message, d.message) << d.what;
+    }
+}
+
+// The fuzz seeds are real files of each format (most written by another
+// tool); every one of them must decode.
+TEST(ImageFiles, FuzzSeedFilesAllDecode)
+{
+    struct { const char* folder; Decode decode; } formats[] = {
+        {"tga", QorDecodeTGA}, {"pcx", QorDecodePCX}, {"bmp", QorDecodeBMP}, {"qor", QorDecodeQOR}};
+    for (auto f : formats) {
+        std::string folder = std::string(VORN_SOURCE_DIR) + "/tests/fuzz/corpus/" + f.folder;
+        int count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            std::string bytes = ReadFileBytes(entry.path().string());
+            Outcome o = Try(f.decode, Bytes(bytes.begin(), bytes.end()));
+            EXPECT_EQ(o.code, 0) << entry.path() << ": " << o.message;
+            ++count;
+        }
+        EXPECT_GE(count, 3) << folder;
     }
 }
