@@ -9,6 +9,8 @@ extern const CxAppInfo gVornAppInfo;
 class CVornApp : public CxWindowApp {
 public:
     CVornApp() : CxWindowApp(gVornAppInfo) {}
+    void StartCycle() override;
+    void StopCycle() override;
     void UpdateFrame() override;
 
 private:
