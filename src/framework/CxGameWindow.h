@@ -5,9 +5,9 @@
 #include "core/CxCleaner.h"
 #include "core/CxPauseResume.h"
 #include "core/CxTimer.h"
-#include "display/CxDisplayObject.h"
+#include "display/CxSprite.h"
 
-class CxGameWindow : public CxDisplayObject, public CxPauseResume, public CxTimerListener {
+class CxGameWindow : public CxSprite, public CxPauseResume, public CxTimerListener {
 public:
     CxGameWindow() = default;
     ~CxGameWindow() override;
