@@ -195,6 +195,10 @@ bool MdlTransformFile(MdlFile* file, const MdlBasisConversion* conversion, float
         }
     }
     if (file->animation) MapAnimation(map, file->animation);
+    MapVector(map, file->info.right, 1);   // the info now describes the converted data
+    MapVector(map, file->info.up, 1);
+    MapVector(map, file->info.back, 1);
+    file->info.unitsPerMeter *= map.scale;
     file->transformed = true;
     return true;
 }

@@ -100,6 +100,12 @@ static bool LocateElements(const GltfDocument& document, int index, int componen
                 accessor.bufferView);
         return false;
     }
+    size_t values = accessor.count * size_t(components);
+    if (values > size_t(MDL_MAX_VALUES_READ) - document.valuesRead) {
+        MdlFail(result, MDL_BAD_FILE, "file reads more than %d values from its accessors", MDL_MAX_VALUES_READ);
+        return false;
+    }
+    document.valuesRead += values;
     const GltfBuffer& buffer = document.buffers[size_t(view.buffer)];
     *span = {buffer.data + view.byteOffset + accessor.byteOffset, stride, accessor.count, accessor.componentType,
              componentSize};

@@ -106,6 +106,7 @@ struct GltfDocument {
     std::vector<GltfAnimation> animations;
     std::vector<GltfScene> scenes;
     int defaultScene = -1;
+    mutable size_t valuesRead = 0;   // counted against MDL_MAX_VALUES_READ
 };
 
 // Parses the chunks of a checked .glb and calls `use` with the document

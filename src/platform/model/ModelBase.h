@@ -24,6 +24,9 @@ enum : int {
     MDL_MAX_INFLUENCES = 4,
     MDL_MAX_MESH_VERTICES = 1 << 20,
     MDL_MAX_ELEMENTS = 1 << 24,     // any accessor: vertices, indices, keys
+    MDL_MAX_VALUES_READ = 1 << 24,  // all accessor reads of one file: many primitives
+                                    // may share one accessor, so a small file could
+                                    // otherwise ask for gigabytes
     MDL_MAX_JSON_DEPTH = 64,        // deeper JSON is refused before parsing
 };
 

@@ -103,6 +103,10 @@ TEST_F(ReadingTest, CentimetreBasisScalesPositionsButNotRotations)
     ASSERT_TRUE(MdlTransformFile(file, &conversion, 1e-5f, 1e-5f, 3));
     const MdlSkeleton* skeleton = ModelOf(file)->skeleton;
     ExpectVectorNear(skeleton->bones[Bone(skeleton, "Spine")].localTransform.position, 0, 100, 0);
+    const MdlFileInfo* info = MdlGetFileInfo(file);
+    EXPECT_FLOAT_EQ(info->unitsPerMeter, 100);   // the info follows the data
+    ExpectVectorNear(info->back, 0, 0, 1);
+    ExpectVectorNear(info->right, -1, 0, 0);
     EXPECT_NEAR(skeleton->bones[Bone(skeleton, "Spine")].inverseWorld.m[13], -100, 1e-3f);
     EXPECT_FLOAT_EQ(skeleton->bones[Bone(skeleton, "Spine")].localTransform.orientation[3], 1);
 }
