@@ -1,6 +1,18 @@
-// The cycle's script engine: created in OpenCycle, destroyed in CloseCycle.
-// The engine does not exist in this build yet, so a cycle runs without one.
+// The cycle's script engine: created and set up in OpenCycle, destroyed in
+// CloseCycle, so every cycle starts from an empty script state and closing it
+// finalises every script object of the cycle before the next one begins.
 #include "core/CxApp.h"
+#include "script/CxLuaEngine.h"
 
-void CxApp::OpenScriptEngine() {}
-void CxApp::CloseScriptEngine() {}
+void CxApp::OpenScriptEngine()
+{
+    CloseScriptEngine();
+    scriptEngine_ = new CxLuaEngine(this);
+    scriptEngine_->Init();
+}
+
+void CxApp::CloseScriptEngine()
+{
+    delete scriptEngine_;
+    scriptEngine_ = nullptr;
+}

@@ -1,0 +1,18 @@
+// The script API that exists without a window: global functions and script
+// classes that a headless host (the script runner, tests) and the game both
+// install.  Each later unit that adds script functions or classes that need
+// no window adds its call to RegisterHeadlessScriptApi.
+#pragma once
+
+class CxLuaEngine;
+struct CxScriptClass;
+
+// 0 or the first error code.
+int RegisterHeadlessScriptApi(CxLuaEngine& engine);
+
+// The script class CxOptions (a root class).
+extern const CxScriptClass kCxOptionsScriptClass;
+int BindCxOptions(CxLuaEngine& engine);
+
+// The file functions of the global file API (QorFileDelete, QorFileCopy ...).
+int RegisterFileScriptFunctions(CxLuaEngine& engine);
