@@ -1,7 +1,20 @@
 // The application's default file system, "<DEFAULT>" over the current folder.
-// Until the file-system chain exists, the global file API reads folders
-// relative to the current folder directly, so there is nothing to create.
+// It is made before any other, so it stays last in the search order, and it
+// goes when the application does.
 #include "core/CxApp.h"
+#include "files/CxDirectoryFileSystem.h"
 
-void CxApp::OpenFileSystems() {}
-void CxApp::CloseFileSystems() {}
+namespace {
+CxDirectoryFileSystem* gDefault = nullptr;
+}
+
+void CxApp::OpenFileSystems()
+{
+    if (!gDefault) gDefault = new CxDirectoryFileSystem;
+}
+
+void CxApp::CloseFileSystems()
+{
+    delete gDefault;
+    gDefault = nullptr;
+}

@@ -1,6 +1,7 @@
 // The global file API: every file access of the engine goes through these
 // functions.  Paths use "/" and may begin with a file-system name in angle
-// brackets ("<AppData>options.ini").
+// brackets ("<AppData>options.ini"); the chain of file systems that resolves
+// them is described in CxFileSystem.h.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +15,27 @@ enum QorOpenFlags : uint32_t {
     CBF_APPEND = 0x40,
 };
 
-struct QorFileHandle;
+// Engine attribute bits of listings and zip members.
+enum QorFileAttributes : uint32_t {
+    FILEATTR_READONLY = 1,
+    FILEATTR_DIRECTORY = 2,
+    FILEATTR_SYSTEM = 4,
+    FILEATTR_HIDDEN = 8,
+    FILEATTR_ARCHIVE = 0x10,
+    FILEATTR_COMPRESSED = 0x20,
+    FILEATTR_ALLDIRS = 0x80000000u,   // in a listing mask: every folder, whatever its name
+};
+
+class CxFileSystem;
+class CxFileInfo;
+template <typename T> class CxLinkedList;
+
+// What QorFileOpen returns: the owning file system's own handle and the file
+// system itself.  Freed by QorFileClose.
+struct QorFileHandle {
+    void* handle;
+    CxFileSystem* fileSystem;
+};
 
 QorFileHandle* QorFileOpen(const char* path, uint32_t flags);
 int     QorFileClose(QorFileHandle* handle);
@@ -23,13 +44,29 @@ int     QorFileWrite(QorFileHandle* handle, const void* buffer, uint32_t count);
 int     QorFileSeek(QorFileHandle* handle, int32_t offset, int origin);
 int32_t QorFileTell(QorFileHandle* handle);
 int32_t QorFileGetHandleLength(QorFileHandle* handle);
+int     QorFileSetHandleLength(QorFileHandle* handle, int32_t length);
 // Pushes written data to the disc; used before renaming a replacement file.
 int     QorFileFlush(QorFileHandle* handle);
 
+int     QorBuildFileList(CxLinkedList<CxFileInfo*>* list, const char* pattern, uint32_t mask, int recurse);
 int     QorFileExists(const char* path);
 int     QorFileIsDirectory(const char* path);
+int     QorFileIsWritable(const char* path);
 int32_t QorFileLength(const char* path);
+uint32_t QorFileGetAttributes(const char* path);
+int     QorFileSetAttributes(const char* path, uint32_t attributes);
+int     QorFileCreateDirectory(const char* path);
+int     QorFileRemoveDirectory(const char* path);
+int     QorFileRemoveDirectoryTree(const char* path);
 int     QorFileDelete(const char* path);
 // Renames, replacing an existing target in one step (so a file written under
 // a temporary name can take the place of the old one without a gap).
 int     QorFileRename(const char* oldPath, const char* newPath);
+int     QorFileCopy(const char* source, const char* target, int append, int deleteSource);
+int     QorFileMove(const char* source, const char* target);
+char*   QorFileGetFullPath(char* out, const char* path, size_t size);
+
+// Host folders, with "/" separators; no file system involved.
+char*   QorFileGetTempPath(char* out, size_t size);
+int     QorFileGetCurrentDirectory(char* out, size_t size);
+char*   QorFileGetWindowsDirectory(char* out, size_t size);
