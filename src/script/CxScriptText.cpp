@@ -22,7 +22,7 @@ void MakePiece(unsigned char c, char* piece)
 CxString Escape(const char* value, bool quotes)
 {
     CxString out;
-    const int room = CX_STRING_MAX - (quotes ? 2 : 0);
+    const int room = CX_STRING_MAX - (quotes ? 1 : 0);   // keeps a place for the closing quote
     if (quotes) out.Append('"');
     char piece[8];
     for (const char* p = value ? value : ""; *p; ++p) {

@@ -1,0 +1,2 @@
+-- Results for loaders.lua.
+return 1, "two", nil
