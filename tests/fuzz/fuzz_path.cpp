@@ -1,0 +1,57 @@
+// Path normalisation: any text must come out in normal form or be refused,
+// and a path inside a rooted file system must never reach the host outside
+// that root.
+#include "files/CxDirectoryFileSystem.h"
+#include "files/QorPath.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+int Silent(int, const char*) { return 0; }
+
+void Check(bool condition)
+{
+    if (!condition) abort();
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size > 600) return 0;
+    std::string text(reinterpret_cast<const char*>(data), size);
+    text = text.c_str();   // a path ends at its first zero
+
+    char normal[QOR_PATH_MAX + 1];
+    QorPathResult result = QorNormalisePath(text.c_str(), normal, sizeof normal);
+    if (result == QOR_PATH_OK) {
+        std::string n = normal;
+        Check(n.find("//") == std::string::npos && n.find('\\') == std::string::npos);
+        std::string parts = "/" + n + "/";
+        Check(parts.find("/./") == std::string::npos && parts.find("/../") == std::string::npos);
+        char again[QOR_PATH_MAX + 1];
+        Check(QorNormalisePath(normal, again, sizeof again) == QOR_PATH_OK && strcmp(again, normal) == 0);
+
+        static CxDirectoryFileSystem* root = nullptr;
+        if (!root) root = new CxDirectoryFileSystem("/tmp/vorn-fuzz-root", "<Root>");
+        char host[QOR_PATH_MAX + 1];
+        if (root->HostPath(normal, host, sizeof host)) {
+            std::string h = host;
+            Check(h == "/tmp/vorn-fuzz-root" || h.rfind("/tmp/vorn-fuzz-root/", 0) == 0);
+        }
+    }
+    char name[64];
+    const char* rest = QorSplitPrefix(text.c_str(), name, sizeof name);
+    Check(rest >= text.c_str() && rest <= text.c_str() + text.size());
+
+    SetErrorCallback(Silent);
+    std::string prefixed = "<Root>" + text;
+    QorFileExists(prefixed.c_str());
+    QorFileIsDirectory(prefixed.c_str());
+    char full[QOR_PATH_MAX + 1];
+    QorFileGetFullPath(full, prefixed.c_str(), sizeof full);
+    SetErrorCallback(nullptr);
+    return 0;
+}
