@@ -13,6 +13,7 @@
 // non-zero when the script raised an error or an error was reported.
 #include "core/CxApp.h"
 #include "core/CxError.h"
+#include "files/CxFileSystemList.h"
 #include "foundation/Qorstr.h"
 #include "game/CVornApp.h"
 #include "script/CxLuaEngine.h"
@@ -66,6 +67,7 @@ public:
         }
         StopCycle();
         CloseCycle();
+        fileSystems_.RemoveAll();   // the scripts' file systems go with the cycle that made them
         return errorCode_;
     }
 
@@ -76,7 +78,7 @@ public:
             failed_ = true;
             return;
         }
-        if (RegisterHeadlessScriptApi(*engine) != 0) failed_ = true;
+        if (RegisterHeadlessScriptApi(*engine, &fileSystems_) != 0) failed_ = true;
         if (lua_cpcall(engine->GetState(), SetArguments, &args_) != 0) failed_ = true;
     }
 
@@ -91,6 +93,7 @@ public:
     bool Failed() const { return failed_ || scriptErrors_ > 0; }
 
 private:
+    CxFileSystemList fileSystems_;
     Arguments args_;
     bool failed_ = false;
     int scriptErrors_ = 0;

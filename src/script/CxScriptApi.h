@@ -4,15 +4,19 @@
 // no window adds its call to RegisterHeadlessScriptApi.
 #pragma once
 
+class CxFileSystemList;
 class CxLuaEngine;
 struct CxScriptClass;
 
-// 0 or the first error code.
-int RegisterHeadlessScriptApi(CxLuaEngine& engine);
+// 0 or the first error code.  `fileSystems` is the list that the scripts'
+// NewFileSystem and RemoveFileSystem act on; it must outlive the state.
+// Without one those two functions are not installed.
+int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems);
 
 // The script class CxOptions (a root class).
 extern const CxScriptClass kCxOptionsScriptClass;
 int BindCxOptions(CxLuaEngine& engine);
 
-// The file functions of the global file API (QorFileDelete, QorFileCopy ...).
-int RegisterFileScriptFunctions(CxLuaEngine& engine);
+// The file functions of the global file API (QorFileDelete, QorFileCopy ...)
+// and, with a list, NewFileSystem and RemoveFileSystem.
+int RegisterFileScriptFunctions(CxLuaEngine& engine, CxFileSystemList* fileSystems);

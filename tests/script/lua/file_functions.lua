@@ -20,3 +20,24 @@ assert(not QorFileExists(renamed))
 
 local ok = pcall(QorFileExists, 5)
 assert(not ok)
+
+-- Listings give paths the script can open again.
+local found = {}
+for _, path in ipairs(QorBuildFileList("modules/*.lua", 0, false)) do found[path] = true end
+assert(found["modules/counter.lua"] and found["modules/values.lua"])
+
+-- A named file system over a folder, reached by its prefix in any case.
+assert(not QorFileExists("<Mods>counter.lua"))
+NewFileSystem("<Mods>", "modules")
+assert(QorFileExists("<Mods>counter.lua") and QorFileExists("<mods>values.lua"))
+RemoveFileSystem("<Mods>")
+assert(not QorFileExists("<Mods>counter.lua"))
+
+-- Copies, with and without appending.
+local copy = "scratch_copy_" .. tostring(math.random(1, 1e9)) .. ".lua"
+assert(QorFileCopy("modules/values.lua", copy) == 0)
+assert(QorFileCopy("modules/values.lua", copy, 1) == 0)
+assert(QorFileLength(copy) == 2 * QorFileLength("modules/values.lua"))
+assert(QorFileMove(copy, copy .. ".moved") == 0 and not QorFileExists(copy))
+QorFileDelete(copy .. ".moved")
+assert(not QorFileExists(copy .. ".moved"))
