@@ -293,7 +293,7 @@ int CxZipFileSystem::BuildFileList(CxLinkedList<CxFileInfo*>* list, const char* 
         uint32_t bits = (e.versionMadeBy >> 8) == 0 ? DosAttributes(e.externalAttributes) : 0;
         bool isDir = (bits & FILEATTR_DIRECTORY) != 0;
         bool listed = (MatchWildcards(match, name) &&
-                       ((!isDir && (mask & 0x3F) == 0) || (bits && (bits & mask & 0x3F) == bits))) ||
+                       ((!isDir && (mask & 0x3F) == 0) || (bits & mask & 0x3F) == bits)) ||
                       (isDir && (mask & FILEATTR_ALLDIRS));
         if (!listed) continue;
         auto* info = new CxFileInfo;
@@ -401,8 +401,21 @@ int CxZipFileSystem::Read(void* handle, void* buffer, uint32_t count, uint32_t* 
     auto* out = static_cast<uint8_t*>(buffer);
     uint32_t want = count < m->UncompressedLeft ? count : m->UncompressedLeft, delivered = 0;
     while (want > 0) {
-        if (m->Stream.avail_in == 0 && m->CompressedLeft > 0 && !fetch()) return fail(ERR_READ_FILE, "the archive is cut short");
         uint32_t produced;
+        if (m->Method == 0 && m->Stream.avail_in == 0 && want >= kInputSize) {
+            // Large stored reads skip the input buffer: one copy fewer.
+            if (!ReadAt(m->ReadPosition, out + delivered, want)) return fail(ERR_READ_FILE, "the archive is cut short");
+            produced = want;
+            m->ReadPosition += want;
+            m->CompressedLeft -= want;
+            m->Stream.total_out += want;
+            m->RunningCrc = uint32_t(crc32(m->RunningCrc, out + delivered, produced));
+            delivered += produced;
+            want = 0;
+            m->UncompressedLeft -= produced;
+            break;
+        }
+        if (m->Stream.avail_in == 0 && m->CompressedLeft > 0 && !fetch()) return fail(ERR_READ_FILE, "the archive is cut short");
         if (m->Method == 8) {
             m->Stream.next_out = out + delivered;
             m->Stream.avail_out = want;

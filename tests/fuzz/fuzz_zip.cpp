@@ -1,5 +1,6 @@
 // Zip reader: any bytes mounted as an archive must list and read without a
 // crash, an out-of-bounds read or an allocation beyond what they could hold.
+#include "files/CxDirectoryFileSystem.h"
 #include "files/CxZipFileSystem.h"
 
 #include <cstdint>
@@ -25,6 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fwrite(data, 1, size, out);
     fclose(out);
 
+    static CxDirectoryFileSystem* folder = new CxDirectoryFileSystem;   // opens the archive, as in the game
+    (void)folder;
     auto* zip = new CxZipFileSystem(ArchivePath().c_str(), "<Fuzz>");
     CxLinkedList<CxFileInfo*> list;
     QorBuildFileList(&list, "<Fuzz>*", FILEATTR_ALLDIRS, 0);
