@@ -47,7 +47,7 @@ TEST_F(OptionsScriptTest, NumericPairsReadTwoNumbersWithTheirDefaults)
               "1.5    -2\n7    0\n3    4\n0    0\n");
 }
 
-TEST_F(OptionsScriptTest, DeletingAndClosingAnswerAsTheDesignSays)
+TEST_F(OptionsScriptTest, DeletingAndClosingAnswerTheirCodes)
 {
     WriteFileBytes("d.ini", "[A]\nk=v\n[B]\nj=w\n");
     EXPECT_EQ(Run("o = CxOptions() o:Open('d.ini') print(o:DeleteSetting('A', 'k'), o:DeleteSection('B'),"
