@@ -55,7 +55,7 @@ int CxFile::Create(const char* path, uint32_t flags)
     Close();
     errorCode_ = 0;
     Mode = flags | CBF_CREATE;
-    CopyText(Path, path ? path : "", sizeof Path);
+    if (path != Path) CopyText(Path, path ? path : "", sizeof Path);   // Open hands us our own copy
     Handle = QorFileOpen(Path, Mode);
     if (!Handle) return Error(ERR_OPEN_FILE, "Unable to create %s", Path), errorCode_;
     return 0;
