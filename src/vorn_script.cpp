@@ -7,21 +7,32 @@
 // One application cycle is run: the cycle creates the script state, the
 // headless script API is installed, the global `arg` holds FILE as given as
 // arg[0] and ARGS from arg[1] on, and the file runs through the host's
-// dofile.  A
-// Quit or Restart from the script just ends the run.  Script output goes to
+// dofile.  Then the main loop is pumped (timers, the event channels, one
+// pass per millisecond) until no channel holds an event, the script quits, or
+// VORN_SCRIPT_TIME_LIMIT milliseconds (default 10000) have passed; the
+// `system` event creator and a system channel exist as in the game.  Last,
+// a global function OnScriptEnd, when the script defined one, is called, so
+// a test can check what its events did.  A Quit or Restart from the script
+// just ends the run.  Script output goes to
 // standard output; reported errors to standard error.  The exit status is
 // non-zero when the script raised an error or an error was reported.
 #include "core/CxApp.h"
 #include "core/CxError.h"
+#include "core/CxTime.h"
+#include "events/CSystemEventCreator.h"
+#include "events/CxEvent.h"
+#include "events/CxEventScriptFunctions.h"
 #include "files/CxFileSystemList.h"
 #include "foundation/Qorstr.h"
 #include "game/CVornApp.h"
 #include "script/CxLuaEngine.h"
 #include "script/CxScriptApi.h"
+#include "platform/os/PlatformSystem.h"
 
 #include <lua.hpp>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <unistd.h>
 
@@ -87,13 +98,51 @@ public:
         CxLuaEngine* engine = GetScriptEngine();
         if (failed_ || !engine) return;
         engine->RunFile(FileNamePart(args_.values[0]));
+        PumpEvents();
+        if (!engine->EvalBool("OnScriptEnd == nil", true)) engine->RunString("OnScriptEnd()");
         scriptErrors_ = engine->GetScriptErrorCount();
+    }
+
+    // The runner's main loop: what the game's frames would do for events.
+    void PumpEvents()
+    {
+        const char* limitText = PlatGetEnv("VORN_SCRIPT_TIME_LIMIT");
+        uint32_t limit = limitText ? uint32_t(strtoul(limitText, nullptr, 10)) : 10000;
+        uint32_t started = QorTickCount();
+        while (CxEvent::AnyChannelBusy() && !GetQuitFlag()) {
+            if (QorTickCount() - started >= limit) {
+                fprintf(stderr, "vorn-script: events still running after %u ms\n", limit);
+                return;
+            }
+            RunIdleStep();
+            PlatSleep(1);
+        }
+    }
+
+    void OpenCycle() override
+    {
+        CxApp::OpenCycle();
+        uint32_t channel = 0;
+        CxEvent::CreateChannel(&channel);
+        SetSystemChannel(channel);
+        listener_.ListenTo(channel);
+        RegisterEventCreator("system", &system_);
+    }
+
+    void CloseCycle() override
+    {
+        UnregisterEventCreators("system");
+        CxEvent::DestroyChannel(GetSystemChannelId());
+        SetSystemChannel(0);
+        CxApp::CloseCycle();
     }
 
     bool Failed() const { return failed_ || scriptErrors_ > 0; }
 
 private:
     CxFileSystemList fileSystems_;
+    CxEventListener listener_;    // its existence drives the event pump
+    CSystemEventCreator system_;
     Arguments args_;
     bool failed_ = false;
     int scriptErrors_ = 0;

@@ -180,6 +180,13 @@ void CxEvent::ResumeChannel(uint32_t channelId)
 }
 
 bool CxEvent::ChannelExists(uint32_t channelId) { return FindChannel(channelId) != nullptr; }
+bool CxEvent::AnyChannelBusy()
+{
+    for (auto* node = gActive.GetHead(); node; node = node->next)
+        if (!node->value->events.IsEmpty()) return true;
+    return false;
+}
+
 int  CxEvent::ChannelCount() { return gActive.GetCount() + gIdle.GetCount(); }
 
 // ------------------------------------------------------------- the pump

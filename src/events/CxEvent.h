@@ -68,6 +68,8 @@ public:
     static void ResumeChannel(uint32_t channelId);
     static bool ChannelExists(uint32_t channelId);
     static int  ChannelCount();
+    // Whether any channel still holds an event.
+    static bool AnyChannelBusy();
 
     // One pass of the pump; the listener list registers it with the
     // application as an idle function.

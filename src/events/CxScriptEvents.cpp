@@ -7,13 +7,15 @@ CxEventScriptRunner gRunner = nullptr;
 
 void SetEventScriptRunner(CxEventScriptRunner runner) { gRunner = runner; }
 
+int RunEventScriptWithoutEngine(const char* line)
+{
+    ReportError(ERR_SCRIPTING, "No script engine to run \"%s\"", line ? line : "");
+    return ERR_SCRIPTING;
+}
+
 int RunEventScript(const char* line)
 {
-    if (!gRunner) {
-        ReportError(ERR_SCRIPTING, "No script engine to run \"%s\"", line ? line : "");
-        return ERR_SCRIPTING;
-    }
-    return gRunner(line);
+    return gRunner ? gRunner(line) : RunEventScriptWithoutEngine(line);
 }
 
 void CxLuaEvent::Start()

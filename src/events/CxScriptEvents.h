@@ -7,6 +7,7 @@
 using CxEventScriptRunner = int (*)(const char* line);
 void SetEventScriptRunner(CxEventScriptRunner runner);
 int  RunEventScript(const char* line);   // error 22 when no runner is installed
+int  RunEventScriptWithoutEngine(const char* line);   // reports error 22
 
 class CxLuaEvent : public CxEvent {
 public:

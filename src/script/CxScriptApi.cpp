@@ -1,8 +1,11 @@
 #include "script/CxScriptApi.h"
+#include "events/CxEventScriptFunctions.h"
+#include "script/CxLuaEngine.h"
 
 int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems)
 {
     int code = RegisterFileScriptFunctions(engine, fileSystems);
     if (code == 0) code = BindCxOptions(engine);
+    if (code == 0 && engine.GetState()) RegisterEventScriptFunctions(engine.GetState());
     return code;
 }
