@@ -29,6 +29,7 @@ QorPathResult QorNormalisePath(const char* path, char* out, size_t size)
     if (rooted) {
         if (size < 2) return QOR_PATH_TOO_LONG;
         out[used++] = '/';
+        out[used] = 0;
     }
     size_t rootLength = used;
     bool trailing = false;

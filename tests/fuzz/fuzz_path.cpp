@@ -5,6 +5,7 @@
 #include "files/QorPath.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -12,10 +13,13 @@
 namespace {
 int Silent(int, const char*) { return 0; }
 
-void Check(bool condition)
+void Fail(const char* what, const std::string& input)
 {
-    if (!condition) abort();
+    fprintf(stderr, "path check failed: %s for \"%s\"\n", what, input.c_str());
+    abort();
 }
+#define CHECK(condition) \
+    if (!(condition)) Fail(#condition, text)
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -28,23 +32,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QorPathResult result = QorNormalisePath(text.c_str(), normal, sizeof normal);
     if (result == QOR_PATH_OK) {
         std::string n = normal;
-        Check(n.find("//") == std::string::npos && n.find('\\') == std::string::npos);
+        CHECK(n.find("//") == std::string::npos && n.find('\\') == std::string::npos);
         std::string parts = "/" + n + "/";
-        Check(parts.find("/./") == std::string::npos && parts.find("/../") == std::string::npos);
+        CHECK(parts.find("/./") == std::string::npos && parts.find("/../") == std::string::npos);
         char again[QOR_PATH_MAX + 1];
-        Check(QorNormalisePath(normal, again, sizeof again) == QOR_PATH_OK && strcmp(again, normal) == 0);
+        int second = QorNormalisePath(normal, again, sizeof again);
+        CHECK(second == QOR_PATH_OK && strcmp(again, normal) == 0);
 
         static CxDirectoryFileSystem* root = nullptr;
         if (!root) root = new CxDirectoryFileSystem("/tmp/vorn-fuzz-root", "<Root>");
         char host[QOR_PATH_MAX + 1];
         if (root->HostPath(normal, host, sizeof host)) {
             std::string h = host;
-            Check(h == "/tmp/vorn-fuzz-root" || h.rfind("/tmp/vorn-fuzz-root/", 0) == 0);
+            CHECK(h == "/tmp/vorn-fuzz-root" || h.rfind("/tmp/vorn-fuzz-root/", 0) == 0);
         }
     }
     char name[64];
     const char* rest = QorSplitPrefix(text.c_str(), name, sizeof name);
-    Check(rest >= text.c_str() && rest <= text.c_str() + text.size());
+    CHECK(rest >= text.c_str() && rest <= text.c_str() + text.size());
 
     SetErrorCallback(Silent);
     std::string prefixed = "<Root>" + text;
