@@ -20,7 +20,7 @@ build: deps
 	@cmake --build $(BUILD)
 
 run: build
-	cd data && SDL_VIDEODRIVER= ../$(BUILD)/src/vorn
+	cd data && env -u SDL_VIDEODRIVER -u SDL_AUDIODRIVER ../$(BUILD)/src/vorn
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
