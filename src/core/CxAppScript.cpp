@@ -2,6 +2,7 @@
 // CloseCycle, so every cycle starts from an empty script state and closing it
 // finalises every script object of the cycle before the next one begins.
 #include "core/CxApp.h"
+#include "events/CxEvent.h"
 #include "events/CxScriptEvents.h"
 #include "script/CxLuaEngine.h"
 
@@ -26,6 +27,8 @@ void CxApp::OpenScriptEngine()
 
 void CxApp::CloseScriptEngine()
 {
+    // Whatever channels are left belong to the closing cycle's scripts.
+    if (scriptEngine_) CxEvent::DestroyAllChannels();
     SetEventScriptRunner(nullptr);
     delete scriptEngine_;
     scriptEngine_ = nullptr;

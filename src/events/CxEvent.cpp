@@ -180,6 +180,12 @@ void CxEvent::ResumeChannel(uint32_t channelId)
 }
 
 bool CxEvent::ChannelExists(uint32_t channelId) { return FindChannel(channelId) != nullptr; }
+void CxEvent::DestroyAllChannels()
+{
+    while (!gActive.IsEmpty()) DestroyChannel(gActive.GetHead()->value->id);
+    while (!gIdle.IsEmpty()) DestroyChannel(gIdle.GetHead()->value->id);
+}
+
 bool CxEvent::AnyChannelBusy()
 {
     for (auto* node = gActive.GetHead(); node; node = node->next)

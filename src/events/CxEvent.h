@@ -68,6 +68,9 @@ public:
     static void ResumeChannel(uint32_t channelId);
     static bool ChannelExists(uint32_t channelId);
     static int  ChannelCount();
+    // Flushes and destroys every channel: at the end of a cycle the channels
+    // that scripts made have no owner left.
+    static void DestroyAllChannels();
     // Whether any channel still holds an event.
     static bool AnyChannelBusy();
 

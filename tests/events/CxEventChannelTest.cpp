@@ -217,3 +217,16 @@ TEST_F(EventTest, AListenerMayDeleteTheListenerAfterIt)
     Pass();
     EXPECT_EQ(CxEventListener::ListenerCount(), 1);
 }
+
+TEST(EventChannels, DestroyingEveryChannelFinishesTheirEvents)
+{
+    uint32_t a = 0, b = 0;
+    CxEvent::CreateChannel(&a);
+    CxEvent::CreateChannel(&b);
+    AutoProbe(1)->Post(a);       // deleted with its channel
+    ProbeEvent kept(2);
+    kept.Post(b);
+    CxEvent::DestroyAllChannels();
+    EXPECT_EQ(CxEvent::ChannelCount(), 0);
+    EXPECT_EQ(kept.GetChannel(), 0u);
+}
