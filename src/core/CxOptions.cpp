@@ -105,27 +105,13 @@ int CxOptions::Load()
     export_ = false;
     if (!path_[0] || (!openUnchecked_ && !QorFileExists(path_))) return ERR_FILE_NOT_FOUND;
 
-    QorFileHandle* file = QorFileOpen(path_, CBF_BINARY | CBF_READONLY);
-    if (!file) {
-        Error(ERR_OPEN_FILE, "Could not open %s", path_);
-        return ERR_OPEN_FILE;
-    }
-    int32_t length = QorFileGetHandleLength(file);
-    if (length < 0) length = 0;
-    auto* text = static_cast<char*>(QorAlloc(size_t(length) + 2, "CxOption", __LINE__, true));
-    if (!text) {
-        QorFileClose(file);
-        Error(ERR_OUT_OF_MEMORY, "Out of memory reading %s", path_);
-        return ERR_OUT_OF_MEMORY;
-    }
+    char* text = nullptr;
     uint32_t read = 0;
-    int code = QorFileRead(file, text, uint32_t(length), &read);
-    QorFileClose(file);
-    if (code) {
-        QorFree(text);
-        Error(code, "Unable to read %s", path_);
-        return code;
-    }
+    int code = QorFileReadAll(path_, &text, &read);
+    if (code == ERR_OPEN_FILE) Error(code, "Could not open %s", path_);
+    else if (code == ERR_OUT_OF_MEMORY) Error(code, "Out of memory reading %s", path_);
+    else if (code) Error(code, "Unable to read %s", path_);
+    if (code) return code;
     ParseBuffer(text, read);
     QorFree(text);
     FinishLoad();

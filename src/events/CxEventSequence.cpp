@@ -76,28 +76,14 @@ int CxEventSequenceFile::LoadNested(const char* path, const CxInterpolator* vari
         Print("Sequence \"%s\" nests more than %d deep; the rest is left out\n", path ? path : "", kMaxNesting);
         return ERR_INVALID_ARGUMENT;
     }
-    QorFileHandle* file = QorFileOpen(path, CBF_BINARY | CBF_READONLY);
-    if (!file) {
-        ReportError(ERR_OPEN_FILE, "Could not open %s", path ? path : "");
-        return ERR_OPEN_FILE;
-    }
-    path_ = path;
-    int32_t length = QorFileGetHandleLength(file);
-    if (length < 0) length = 0;
-    auto* text = static_cast<char*>(QorAlloc(size_t(length) + 2, "CxEventSequence", __LINE__, true));
-    if (!text) {
-        QorFileClose(file);
-        ReportError(ERR_OUT_OF_MEMORY, "Out of memory reading %s", path);
-        return ERR_OUT_OF_MEMORY;
-    }
+    char* text = nullptr;
     uint32_t read = 0;
-    int code = QorFileRead(file, text, uint32_t(length), &read);
-    QorFileClose(file);
-    if (code) {
-        QorFree(text);
-        ReportError(ERR_READ_FILE, "Unable to read %s", path);
-        return ERR_READ_FILE;
-    }
+    int code = QorFileReadAll(path, &text, &read);
+    if (code == ERR_OPEN_FILE) ReportError(code, "Could not open %s", path ? path : "");
+    else if (code == ERR_OUT_OF_MEMORY) ReportError(code, "Out of memory reading %s", path);
+    else if (code) ReportError(ERR_READ_FILE, "Unable to read %s", path);
+    if (code) return code == ERR_OPEN_FILE || code == ERR_OUT_OF_MEMORY ? code : ERR_READ_FILE;
+    path_ = path;
     code = Parse(text, read, variables, depth);
     QorFree(text);
     return code;

@@ -47,6 +47,11 @@ int32_t QorFileGetHandleLength(QorFileHandle* handle);
 int     QorFileSetHandleLength(QorFileHandle* handle, int32_t length);
 // Pushes written data to the disc; used before renaming a replacement file.
 int     QorFileFlush(QorFileHandle* handle);
+// Reads a whole file into a new block from the engine allocator with two zero
+// bytes after the contents (the caller frees it with QorFree).  Reports
+// nothing: answers 0, ERR_OPEN_FILE, ERR_OUT_OF_MEMORY or the read's code, so
+// each caller words its own message.
+int     QorFileReadAll(const char* path, char** bytes, uint32_t* size);
 
 int     QorBuildFileList(CxLinkedList<CxFileInfo*>* list, const char* pattern, uint32_t mask, int recurse);
 int     QorFileExists(const char* path);

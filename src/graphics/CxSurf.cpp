@@ -394,29 +394,32 @@ void CxDrawSurface::PutColor(int32_t x, int32_t y, int red, int green, int blue)
     else SetPixel(x, y, EncodeColor(red, green, blue, 255));
 }
 
+// The channels of one pixel; 0 for every channel outside the surface.
+void CxDrawSurface::SplitPixelAt(int32_t x, int32_t y, int& a, int& r, int& g, int& b) const
+{
+    a = r = g = b = 0;
+    CxPixel v = GetPixel(x, y);
+    if (v == CX_NO_COLOR && (x < 0 || y < 0 || x >= width_ || y >= height_)) return;
+    SplitPixel(v, a, r, g, b);
+}
+
 int CxDrawSurface::GetRed(int32_t x, int32_t y) const
 {
     int a, r, g, b;
-    CxPixel v = GetPixel(x, y);
-    if (v == CX_NO_COLOR && (x < 0 || y < 0 || x >= width_ || y >= height_)) return 0;
-    SplitPixel(v, a, r, g, b);
+    SplitPixelAt(x, y, a, r, g, b);
     return r;
 }
 
 int CxDrawSurface::GetGreen(int32_t x, int32_t y) const
 {
     int a, r, g, b;
-    CxPixel v = GetPixel(x, y);
-    if (v == CX_NO_COLOR && (x < 0 || y < 0 || x >= width_ || y >= height_)) return 0;
-    SplitPixel(v, a, r, g, b);
+    SplitPixelAt(x, y, a, r, g, b);
     return g;
 }
 
 int CxDrawSurface::GetBlue(int32_t x, int32_t y) const
 {
     int a, r, g, b;
-    CxPixel v = GetPixel(x, y);
-    if (v == CX_NO_COLOR && (x < 0 || y < 0 || x >= width_ || y >= height_)) return 0;
-    SplitPixel(v, a, r, g, b);
+    SplitPixelAt(x, y, a, r, g, b);
     return b;
 }

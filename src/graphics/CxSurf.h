@@ -223,6 +223,7 @@ public:
     bool ClipToSurface(const CxRect* rect, CxRect& out) const;
 
 protected:
+    void SplitPixelAt(int32_t x, int32_t y, int& a, int& r, int& g, int& b) const;
     void ReleasePixels();
 
     CxString name_;
