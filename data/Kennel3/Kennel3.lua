@@ -1,0 +1,4 @@
+-- Kennel 3.  The pet rooms replace this with the 3D kennel.
+function Room.OnStartRoom()
+    print("Entered Kennel3")
+end

@@ -1,0 +1,4 @@
+-- The load menu.  Until saved pets exist it only leads back.
+function Room.OnStartRoom()
+    print("Entered LoadMenu")
+end

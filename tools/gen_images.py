@@ -1,0 +1,207 @@
+#!/usr/bin/env python3
+"""Generates the game's pictures: room backgrounds, button strips, dialog
+faces and cursors, written as uncompressed 32-bit TGA files.
+
+Everything is drawn from simple shapes and the pixel font next to this
+file, so the build needs nothing but Python.  Usage:
+
+    gen_images.py OUTPUT_FOLDER
+
+Button strips hold five frames side by side, one per button state:
+normal, checked, mouse over, pressed, disabled.
+"""
+import math
+import os
+import struct
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import pixelfont  # noqa: E402
+
+
+class Image:
+    def __init__(self, width, height, colour=(0, 0, 0, 0)):
+        self.width = width
+        self.height = height
+        self.pixels = bytearray(bytes(colour) * (width * height))
+
+    def put(self, x, y, colour):
+        if 0 <= x < self.width and 0 <= y < self.height:
+            i = (y * self.width + x) * 4
+            self.pixels[i:i + 4] = bytes(colour)
+
+    def blend(self, x, y, colour, amount):
+        if not (0 <= x < self.width and 0 <= y < self.height):
+            return
+        i = (y * self.width + x) * 4
+        for c in range(3):
+            self.pixels[i + c] = round(self.pixels[i + c] * (1 - amount) + colour[c] * amount)
+        self.pixels[i + 3] = max(self.pixels[i + 3], round(255 * amount))
+
+    def fill_rect(self, x, y, w, h, colour):
+        for yy in range(max(0, y), min(self.height, y + h)):
+            row = bytes(colour) * max(0, min(self.width, x + w) - max(0, x))
+            start = (yy * self.width + max(0, x)) * 4
+            self.pixels[start:start + len(row)] = row
+
+    def vertical_gradient(self, top, bottom):
+        for y in range(self.height):
+            t = y / max(1, self.height - 1)
+            colour = tuple(round(a + (b - a) * t) for a, b in zip(top, bottom)) + (255,)
+            self.fill_rect(0, y, self.width, 1, colour)
+
+    def disc(self, cx, cy, radius, colour, softness=1.5):
+        for y in range(int(cy - radius - 2), int(cy + radius + 3)):
+            for x in range(int(cx - radius - 2), int(cx + radius + 3)):
+                d = math.hypot(x - cx, y - cy)
+                amount = min(1.0, max(0.0, (radius - d) / softness + 0.5))
+                if amount > 0:
+                    self.blend(x, y, colour, amount * (colour[3] / 255 if len(colour) > 3 else 1))
+
+    def rounded_rect(self, x, y, w, h, radius, colour):
+        for yy in range(y, y + h):
+            for xx in range(x, x + w):
+                dx = max(x + radius - xx, 0, xx - (x + w - 1 - radius))
+                dy = max(y + radius - yy, 0, yy - (y + h - 1 - radius))
+                d = math.hypot(dx, dy)
+                amount = min(1.0, max(0.0, radius - d + 0.5))
+                if amount > 0:
+                    self.blend(xx, yy, colour, amount)
+
+    def paste(self, other, left, top):
+        for y in range(other.height):
+            for x in range(other.width):
+                i = (y * other.width + x) * 4
+                self.put(left + x, top + y, other.pixels[i:i + 4])
+
+    def save_tga(self, path):
+        header = struct.pack("<BBBHHBHHHHBB", 0, 0, 2, 0, 0, 0, 0, 0, self.width, self.height, 32, 0x28)
+        body = bytearray(len(self.pixels))
+        body[0::4] = self.pixels[2::4]   # TGA stores blue, green, red, alpha
+        body[1::4] = self.pixels[1::4]
+        body[2::4] = self.pixels[0::4]
+        body[3::4] = self.pixels[3::4]
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path + ".tmp", "wb") as f:
+            f.write(header)
+            f.write(body)
+        os.replace(path + ".tmp", path)
+
+
+SCREEN = (800, 600)
+BUTTON = (160, 40)
+INK = (255, 255, 255, 255)
+SHADOW = (40, 30, 60, 255)
+
+
+def room_background(title, top, bottom, accent, seed):
+    image = Image(*SCREEN)
+    image.vertical_gradient(top, bottom)
+    # Soft floating circles: the menus' only decoration.
+    for k in range(14):
+        angle = seed * 1.7 + k * 2.39996
+        cx = SCREEN[0] / 2 + math.cos(angle) * (120 + 23 * k)
+        cy = 380 + math.sin(angle) * (60 + 9 * k)
+        image.disc(cx, cy, 12 + (k * 7 + seed * 5) % 26, accent + (70,), softness=3)
+    image.fill_rect(0, 540, SCREEN[0], 60, tuple(max(0, c - 40) for c in bottom) + (255,))
+    pixelfont.draw_text_centred(image, title, SCREEN[0] // 2 + 4, 94, 10, SHADOW)
+    pixelfont.draw_text_centred(image, title, SCREEN[0] // 2, 90, 10, INK)
+    return image
+
+
+def button_strip(label, base):
+    w, h = BUTTON
+    strip = Image(w * 5, h)
+    lighter = tuple(min(255, c + 45) for c in base)
+    darker = tuple(max(0, c - 50) for c in base)
+    grey = (120, 120, 128)
+    faces = [  # face colour, label colour, label offset: one per state
+        (base, INK, 0), (darker, INK, 2), (lighter, INK, 0), (darker, (255, 240, 160, 255), 2), (grey, (190, 190, 190, 255), 0),
+    ]
+    for frame, (face, ink, shift) in enumerate(faces):
+        left = frame * w
+        strip.rounded_rect(left + 2, 4, w - 4, h - 6, 14, (20, 20, 30, 120))
+        strip.rounded_rect(left + 1, 1 + shift, w - 4, h - 6, 14, face + (255,))
+        pixelfont.draw_text_centred(strip, label, left + w // 2 - 1, h // 2 - 2 + shift, 3, ink)
+    return strip
+
+
+def check_strip(size=32):
+    strip = Image(size * 5, size)
+    for frame in range(5):
+        left = frame * size
+        checked = frame in (1, 3)
+        hover = frame in (2, 3)
+        face = (120, 120, 128) if frame == 4 else ((255, 250, 235) if hover else (235, 230, 220))
+        strip.rounded_rect(left + 2, 2, size - 4, size - 4, 6, (60, 50, 80, 255))
+        strip.rounded_rect(left + 4, 4, size - 8, size - 8, 4, face + (255,))
+        if checked:
+            strip.disc(left + size / 2, size / 2, size / 4, (60, 150, 80, 255))
+    return strip
+
+
+def dialog_face(title, width=420, height=240):
+    image = Image(width, height)
+    image.rounded_rect(0, 0, width, height, 18, (50, 40, 80, 255))
+    image.rounded_rect(4, 4, width - 8, height - 8, 15, (250, 244, 230, 255))
+    pixelfont.draw_text_centred(image, title, width // 2, 34, 4, (70, 50, 110, 255))
+    return image
+
+
+def paw_cursor():
+    image = Image(32, 32)
+    image.disc(16, 20, 8, (60, 40, 30, 255))
+    for cx, cy in ((7, 10), (13, 6), (20, 6), (26, 10)):
+        image.disc(cx, cy, 3.5, (60, 40, 30, 255))
+    image.disc(16, 20, 6, (240, 180, 170, 255))
+    return image
+
+
+def arrow_cursor():
+    image = Image(32, 32)
+    for y in range(20):
+        for x in range(y // 2 + 1):
+            edge = x == 0 or x == y // 2 or y == 19
+            image.put(x, y, (0, 0, 0, 255) if edge else (255, 255, 255, 255))
+    return image
+
+
+def credits_logo():
+    image = Image(240, 80)
+    image.rounded_rect(0, 0, 240, 80, 20, (90, 60, 140, 255))
+    pixelfont.draw_text_centred(image, "VORN", 120, 40, 6, INK)
+    return image
+
+
+def all_images():
+    yield "MainMenu/background.tga", room_background("VORN", (70, 110, 190), (240, 170, 120), (255, 255, 255), 1)
+    yield "OptionsMenu/background.tga", room_background("OPTIONS", (40, 120, 110), (170, 220, 150), (255, 255, 200), 2)
+    yield "LoadMenu/background.tga", room_background("LOAD A PET", (90, 70, 140), (200, 160, 220), (255, 230, 255), 3)
+    yield "House/background.tga", room_background("HOUSE", (200, 170, 120), (120, 80, 50), (255, 240, 200), 4)
+    for n in (1, 2, 3):
+        yield "Kennel%d/background.tga" % n, room_background("KENNEL %d" % n, (90, 140, 90 + 30 * n), (60, 90, 60), (230, 255, 230), 4 + n)
+    buttons = {"play": ("Play", (70, 150, 90)), "options": ("Options", (70, 110, 180)),
+               "about": ("About", (150, 110, 60)), "quit": ("Quit", (170, 70, 70)),
+               "back": ("Back", (90, 90, 150)), "ok": ("Ok", (70, 150, 90)),
+               "load": ("Load", (120, 90, 160)), "kennel": ("Kennel", (90, 140, 90)),
+               "house": ("House", (160, 120, 70)), "menu": ("Menu", (90, 90, 150)),
+               "yes": ("Yes", (70, 150, 90)), "no": ("No", (170, 70, 70))}
+    for name, (label, colour) in buttons.items():
+        yield "Common/button_%s.tga" % name, button_strip(label, colour)
+    yield "Common/check.tga", check_strip()
+    yield "Common/about_dialog.tga", dialog_face("ABOUT VORN")
+    yield "Common/question_dialog.tga", dialog_face("")
+    yield "Common/cursor_paw.tga", paw_cursor()
+    yield "Common/cursor_arrow.tga", arrow_cursor()
+    yield "Common/credits_logo.tga", credits_logo()
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit("usage: gen_images.py OUTPUT_FOLDER")
+    for relative, image in all_images():
+        image.save_tga(os.path.join(sys.argv[1], relative))
+
+
+if __name__ == "__main__":
+    main()
