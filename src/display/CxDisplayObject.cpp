@@ -1,4 +1,5 @@
 #include "display/CxDisplayObject.h"
+#include "display/CxAnimation.h"
 #include "display/CxDisplayTree.h"
 
 #include <algorithm>
@@ -36,6 +37,7 @@ CxDisplayObject::CxDisplayObject() = default;
 CxDisplayObject::~CxDisplayObject()
 {
     displaytree::Forget(this);
+    CxAnimation::ForgetObject(this);
     if (parent_) parent_->RemoveChild(this);
     while (!children_.IsEmpty()) {
         CxDisplayObject* child = children_.RemoveHead();
