@@ -1,5 +1,6 @@
 #include "script/CxScriptApi.h"
 #include "display/CxDisplayScript.h"
+#include "display/CxTextScript.h"
 #include "events/CxEventScriptFunctions.h"
 #include "script/CxLuaEngine.h"
 
@@ -8,6 +9,7 @@ int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems
     int code = RegisterFileScriptFunctions(engine, fileSystems);
     if (code == 0) code = BindCxOptions(engine);
     if (code == 0) code = RegisterDisplayScriptApi(engine);
+    if (code == 0) code = RegisterTextScriptApi(engine, nullptr);
     if (code == 0 && engine.GetState()) RegisterEventScriptFunctions(engine.GetState());
     return code;
 }
