@@ -214,6 +214,7 @@ int32_t GetCursorId()
 
 void SetDefaultCursorId(int32_t id) { Get().defaultId = id; }
 int32_t GetDefaultCursorId() { return Get().defaultId; }
+void SelectDefaultCursor() { SetCursorId(Get().defaultId); }
 
 // An unmatched ShowCursor is ignored rather than counted below zero, where
 // it would make the next HideCursor do nothing.

@@ -62,6 +62,9 @@ void    SetCursorId(int32_t id);
 int32_t GetCursorId();                // custom: the current image's id, 0 when none
 void    SetDefaultCursorId(int32_t id);
 int32_t GetDefaultCursorId();
+// What a display object does first on every mouse move: select the default
+// cursor (controls that want another one set it afterwards).
+void    SelectDefaultCursor();
 void HideCursor();
 void ShowCursor();
 bool IsCursorHidden();

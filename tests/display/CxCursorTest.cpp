@@ -98,6 +98,9 @@ TEST_F(Cursors, RedrawOnlyWhenSomethingChanged)
     EXPECT_TRUE(CursorMoved());
     SetCursorId(77);              // unknown: the current image stays
     EXPECT_EQ(GetCursorId(), CURSOR_BEAM);
+    SetDefaultCursorId(CURSOR_HAND);
+    SelectDefaultCursor();        // as every mouse move over a plain display object does
+    EXPECT_EQ(GetCursorId(), CURSOR_HAND);
 }
 
 TEST_F(Cursors, HidingNestsAndTakesTheCursorAway)
