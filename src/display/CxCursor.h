@@ -19,6 +19,7 @@
 #pragma once
 #include "foundation/CxGeometry.h"
 
+#include <cstddef>
 #include <cstdint>
 
 class CxDrawSurface;
@@ -88,6 +89,9 @@ CxDrawSurface* MakeBuiltInCursor(int32_t id, CxPoint* hotSpot);
 // the next id from 10; the last one becomes current and the default.
 // Returns how many were added.
 int     LoadNamedCursors(CxOptions& options, const char* section = "Cursors");
+// One entry's value, "hot x, hot y, image path": false when it does not
+// read or the path is empty.  The path loses trailing blanks.
+bool    ParseCursorEntry(const char* value, CxPoint* hotSpot, char* path, size_t size);
 int32_t GetCursorIDFromName(const char* name);   // 0 when unknown
 
 // SetCursor GetCursor SetDefaultCursor GetDefaultCursor HideCursor

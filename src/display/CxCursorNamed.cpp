@@ -5,27 +5,38 @@
 #include "core/CxOptions.h"
 #include "display/CxSprite.h"
 
-#include <cstdio>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
-// Hot spot and image path of one value; false when it does not read.
-bool ParseEntry(const char* value, CxPoint* hot, char* path, size_t size)
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A decimal number, clamped to 32 bits.
+bool ReadNumber(const char*& p, int32_t* out)
 {
-    char format[32];
-    std::snprintf(format, sizeof format, "%%d , %%d , %%%zu[^\n]", size - 1);
-    if (std::sscanf(value, format, &hot->x, &hot->y, path) != 3) return false;
-    size_t length = std::strlen(path);
-    while (length > 0 && (path[length - 1] == ' ' || path[length - 1] == '\t' || path[length - 1] == '\r'))
-        path[--length] = 0;
-    return length > 0;
+    char* end = nullptr;
+    long long value = std::strtoll(p, &end, 10);
+    if (end == p) return false;
+    *out = int32_t(value < INT32_MIN ? INT32_MIN : value > INT32_MAX ? INT32_MAX : value);
+    p = end;
+    return true;
+}
+
+bool SkipPast(const char*& p, char c)
+{
+    while (IsBlank(*p)) ++p;
+    if (*p != c) return false;
+    ++p;
+    return true;
 }
 
 bool AddNamed(const CxOptionVariable& entry, int32_t id)
 {
     CxPoint hot;
     char path[256];
-    if (!ParseEntry(entry.value.Text(), &hot, path, sizeof path)) {
+    if (!ParseCursorEntry(entry.value.Text(), &hot, path, sizeof path)) {
         ReportError(ERR_INVALID_ARGUMENT, "Bad cursor entry %s = %s", entry.key.Text(), entry.value.Text());
         return false;
     }
@@ -39,6 +50,20 @@ bool AddNamed(const CxOptionVariable& entry, int32_t id)
     return AddCursor(image, id, hot.x, hot.y) == 0;
 }
 }  // namespace
+
+bool ParseCursorEntry(const char* value, CxPoint* hot, char* path, size_t size)
+{
+    if (!value || !hot || !path || size < 2) return false;
+    const char* p = value;
+    if (!ReadNumber(p, &hot->x) || !SkipPast(p, ',') || !ReadNumber(p, &hot->y) || !SkipPast(p, ',')) return false;
+    while (IsBlank(*p)) ++p;
+    size_t length = std::strcspn(p, "\n");
+    while (length > 0 && (IsBlank(p[length - 1]) || p[length - 1] == '\r')) --length;
+    if (length == 0 || length >= size) return false;   // a cut path would name another file
+    std::memcpy(path, p, length);
+    path[length] = 0;
+    return true;
+}
 
 int LoadNamedCursors(CxOptions& options, const char* section)
 {

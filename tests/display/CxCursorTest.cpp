@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 #include <lua.hpp>
+#include <climits>
 #include <cstdlib>
+#include <string>
 
 namespace {
 constexpr CxPixel kBackground = 0xFF204060;
@@ -249,4 +251,39 @@ TEST(SystemCursors, IdsAreKeptWithoutCustomDrawing)
     EXPECT_FALSE(DrawCursor(&target));
     EXPECT_FALSE(CursorMoved());
     ShutdownCursors();
+}
+
+TEST(CursorEntries, ReadOrRefused)
+{
+    struct Case {
+        const char* value;
+        bool ok;
+        CxPoint hot;
+        const char* path;
+    };
+    const Case cases[] = {
+        {"3, 3, paw.tga", true, {3, 3}, "paw.tga"},
+        {"1,2,COMMON/hand pointer.QOR \t\r", true, {1, 2}, "COMMON/hand pointer.QOR"},
+        {"-4 , 7 ,x.tga\nmore", true, {-4, 7}, "x.tga"},
+        {"99999999999, -99999999999, big.tga", true, {INT32_MAX, INT32_MIN}, "big.tga"},
+        {"", false, {}, ""},
+        {"three", false, {}, ""},
+        {"1, 2", false, {}, ""},
+        {"1, 2,   ", false, {}, ""},
+        {"1; 2; a.tga", false, {}, ""},
+        {"a, 2, a.tga", false, {}, ""},
+    };
+    for (const Case& c : cases) {
+        CxPoint hot{-99, -99};
+        char path[64] = "";
+        EXPECT_EQ(ParseCursorEntry(c.value, &hot, path, sizeof path), c.ok) << c.value;
+        if (!c.ok) continue;
+        EXPECT_EQ(hot, c.hot) << c.value;
+        EXPECT_STREQ(path, c.path) << c.value;
+    }
+    std::string longPath = "0, 0, " + std::string(64, 'p');   // would not fit: refused, not cut
+    char path[64];
+    CxPoint hot;
+    EXPECT_FALSE(ParseCursorEntry(longPath.c_str(), &hot, path, sizeof path));
+    EXPECT_FALSE(ParseCursorEntry(nullptr, &hot, path, sizeof path));
 }
