@@ -1,5 +1,6 @@
 #include "graphics/CxScreenSoftware.h"
 #include "display/CxCursor.h"
+#include "display/CxDisplayObject.h"
 #include "graphics/CxPal.h"
 #include "platform/window/PlatformScreen.h"
 
@@ -7,23 +8,12 @@ namespace {
 constexpr int kBatch = 64;
 constexpr int kMaxModes = 64;
 
-bool Overlap(const CxRect& a, const CxRect& b)
-{
-    return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
-}
-
-CxRect Union(const CxRect& a, const CxRect& b)
-{
-    return CxRect{a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
-                  a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
-}
-
 // Adds r, swallowing every rectangle it overlaps, so no area is sent twice.
 void AddMerged(CxLinkedList<CxRect>& list, CxRect r)
 {
     for (auto* node = list.GetHead(); node;) {
-        if (Overlap(node->value, r)) {
-            r = Union(r, node->value);
+        if (RectsIntersect(node->value, r)) {
+            r = UnionRects(r, node->value);
             list.RemoveAt(node);
             node = list.GetHead();
         } else {

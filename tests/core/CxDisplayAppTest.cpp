@@ -7,6 +7,7 @@
 #include "display/CxDisplayTree.h"
 #include "display/CxSprite.h"
 #include "files/CxFile.h"
+#include "graphics/CxPal.h"
 #include "graphics/CxScreenSoftware.h"
 #include "platform/window/PlatformWindow.h"
 
@@ -290,4 +291,30 @@ TEST_F(DisplayApp, AutoAbortSkipsThePrompt)
     EXPECT_THROW(CallErrorCallback(ERR_CD_MISSING, "Could not open %s", "x"), const char*);
     EXPECT_EQ(app.prompts, 0);
     Stop(app);
+}
+
+// The window layer owns its palette: a new one replaces and frees the old,
+// the same one is kept, and an 8-bit screen takes its colours.
+TEST_F(DisplayApp, PalettesAreReplacedAndReachTheScreen)
+{
+    WriteFileBytes("display.ini", "[Engine.Window]\nDepth=8\n");
+    TestDisplayApp app;
+    Start(app);
+    ASSERT_NE(app.GetScreen(), nullptr);
+    ASSERT_EQ(app.GetScreen()->GetSurface()->GetDepth(), 8);
+    auto* palette = new CxOSPalette;
+    uint8_t green[3] = {0, 255, 0};
+    palette->Create(1, green);
+    app.SetPalette(palette);
+    app.SetPalette(palette);   // the same one: kept, not freed
+    EXPECT_EQ(app.GetPalette(), palette);
+    EXPECT_EQ(app.GetScreen()->GetSurface()->GetPalette()[1], 255);
+    app.GetScreen()->GetSurface()->FillRect(nullptr, 0);
+    ASSERT_EQ(app.GetScreen()->Present(nullptr), 0);
+    std::vector<uint32_t> shown(160 * 120);
+    ASSERT_TRUE(app.Screen()->ReadShownPixels(shown.data()));
+    EXPECT_EQ(shown[0] & 0xFFFFFF, 0x00FF00u);
+    app.SetPalette(new CxOSPalette);   // the old one is freed (the sanitizer build checks)
+    Stop(app);
+    EXPECT_EQ(app.GetPalette(), nullptr);
 }
