@@ -22,18 +22,23 @@ int gErrorCount = 0;
 int gLastError = 0;
 bool gReporting = false;
 
+// A callback may throw to abandon the cycle; the flag must not stay set, or
+// every later report of the process would be swallowed.
+struct ReportingScope {
+    ReportingScope() { gReporting = true; }
+    ~ReportingScope() { gReporting = false; }
+};
+
 int Report(int code, const char* format, va_list args)
 {
     if (code == 0 || gReporting) return 0;
-    gReporting = true;
+    ReportingScope scope;
     ++gErrorCount;
     gLastError = code;
     char message[512];
     message[0] = 0;
     if (format) vsnprintf(message, sizeof message, format, args);
-    int answer = gCallback(code, message);
-    gReporting = false;
-    return answer;
+    return gCallback(code, message);
 }
 }  // namespace
 

@@ -1,5 +1,9 @@
 #include "core/CxWindowApp.h"
 #include "core/CxPaths.h"
+#include "display/CxCursor.h"
+#include "graphics/CxPal.h"
+#include "graphics/CxScreenSelect.h"
+#include "graphics/CxSurf.h"
 #include "foundation/Qorstr.h"
 #include "platform/window/PlatformWindow.h"
 
@@ -44,7 +48,12 @@ CxWindowApp::CxWindowApp(const CxAppInfo& info)
     windowRect_ = initialRect_;
 }
 
-CxWindowApp::~CxWindowApp() { DestroyMainWindow(); }
+CxWindowApp::~CxWindowApp()
+{
+    DestroyScreen();
+    DestroyMainWindow();
+    delete palette_;
+}
 
 bool CxWindowApp::HasWindow() const { return PlatWindowExists(); }
 
@@ -69,13 +78,23 @@ void CxWindowApp::OpenCycle()
     if (CreateMainWindow(rect) == 0 && !(configFlags_ & WINCFG_HIDDEN)) ShowMainWindow();
 }
 
-void CxWindowApp::StartCycle() {}
+// The cursor system starts with the screen's depth when one is open.
+void CxWindowApp::StartCycle()
+{
+    CxDrawSurface* surface = screen_ ? screen_->GetSurface() : nullptr;
+    int depth = surface ? surface->GetDepth() : depth_;
+    InitCursors((configFlags_ & WINCFG_CUSTOM_CURSOR) != 0, depth, GetDisplay16BitFormat());   // selects cursor 0
+}
+
 void CxWindowApp::RunCycle() { CxApp::RunCycle(); }
-void CxWindowApp::StopCycle() {}
+void CxWindowApp::StopCycle() { ShutdownCursors(); }
 
 void CxWindowApp::CloseCycle()
 {
+    DestroyScreen();
     DestroyMainWindow();
+    delete palette_;
+    palette_ = nullptr;
     CxApp::CloseCycle();
 }
 
@@ -102,6 +121,7 @@ int CxWindowApp::CreateMainWindow(const CxRect& requested)
     DestroyMainWindow();
     CxRect rect = requested;
     windowRect_ = rect;
+    if (!palette_) palette_ = new CxOSPalette;
 
     bool directDraw = ReadInt("Engine", "UseDirectDraw", (configFlags_ & WINCFG_DIRECTDRAW) ? 1 : 0) != 0;
     configFlags_ = directDraw ? (configFlags_ | WINCFG_DIRECTDRAW) : (configFlags_ & ~uint32_t(WINCFG_DIRECTDRAW));
@@ -210,6 +230,46 @@ void CxWindowApp::SetWindowRect(const CxRect& rect, int32_t depth)
     depth_ = depth;
     CreateMainWindow(rect);
     if (!(configFlags_ & WINCFG_HIDDEN)) ShowMainWindow();
+}
+
+// ------------------------------------------------------------- screen and palette
+int CxWindowApp::CreateScreen(int32_t width, int32_t height, int32_t depth)
+{
+    DestroyScreen();
+    CxScreenSettings settings = ReadScreenSettings(*this, (configFlags_ & WINCFG_DIRECTDRAW) != 0);
+    CxScreenOpenParams params;
+    params.window = PlatWindowNativeHandle();
+    params.width = width;
+    params.height = height;
+    params.depth = depth;
+    params.windowed = !(configFlags_ & WINCFG_FULL_SCREEN);
+    CxScreenKind kind = SCREEN_NONE;
+    screen_ = SelectScreen(settings, params, palette_, DefaultScreenMakers(), &kind);
+    if (!screen_) return Error(ERR_UNKNOWN, "Could not create a screen of %dx%d", int(width), int(height)), ERR_UNKNOWN;
+    bool exclusive = screen_->IsExclusive();
+    SetStateBit(WINSTATE_WINDOWED_SCREEN, !exclusive);
+    SetStateBit(WINSTATE_EXCLUSIVE_SCREEN, exclusive);
+    return 0;
+}
+
+void CxWindowApp::DestroyScreen()
+{
+    if (!screen_) return;
+    screen_->Close();
+    delete screen_;
+    screen_ = nullptr;
+    SetStateBit(WINSTATE_WINDOWED_SCREEN, false);
+    SetStateBit(WINSTATE_EXCLUSIVE_SCREEN, false);
+}
+
+// A different palette replaces (and destroys) the old one; the screen shows
+// it and the whole window is drawn again.
+void CxWindowApp::SetPalette(CxOSPalette* palette)
+{
+    if (palette != palette_) delete palette_;
+    palette_ = palette;
+    if (screen_) screen_->SetPalette(palette_);
+    InvalidateArea(nullptr);
 }
 
 void CxWindowApp::FlushPaintMessages() { PlatFlushMessages(); }

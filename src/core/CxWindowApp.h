@@ -8,7 +8,8 @@
 #include "foundation/CxGeometry.h"
 
 struct PlatMessage;
-class CxScreen;
+class CxOSPalette;
+class CxScreenSurface;
 
 enum CxWindowConfig : uint32_t {
     WINCFG_DIRECTDRAW = 0x001,
@@ -68,8 +69,10 @@ public:
     virtual int32_t GetScreenWidth() const { return screenWidth_; }
     virtual int32_t GetScreenHeight() const { return screenHeight_; }
     virtual int32_t GetScreenDepth() const { return screenDepth_; }
-    virtual void SetScreen(CxScreen* screen) { screen_ = screen; }
-    virtual CxScreen* GetScreen() const { return screen_; }
+    virtual void SetScreen(CxScreenSurface* screen) { screen_ = screen; }
+    virtual CxScreenSurface* GetScreen() const { return screen_; }
+    virtual void SetPalette(CxOSPalette* palette);
+    virtual CxOSPalette* GetPalette() const { return palette_; }
     virtual void Present() {}
     virtual void FlushPaintMessages();
     virtual void InvalidateArea(const CxRect* rect);
@@ -80,6 +83,10 @@ public:
     virtual void ReleaseDevice() {}
     virtual int  CreateMainWindow(const CxRect& rect);
     virtual void DestroyMainWindow();
+    // Opens the screen with fallback (renderer, then window surface) and
+    // records whether it is windowed or exclusive; 0 or an error code.
+    virtual int  CreateScreen(int32_t width, int32_t height, int32_t depth);
+    virtual void DestroyScreen();
 
     virtual void OnKeyDown(KeyCode code, int repeat) {}
     virtual void OnKeyUp(KeyCode code, int repeat) {}
@@ -119,7 +126,8 @@ private:
     CxRect windowRect_;
     CxRect clientRect_;
     CxRect initialRect_;
-    CxScreen* screen_ = nullptr;
+    CxScreenSurface* screen_ = nullptr;   // owned
+    CxOSPalette* palette_ = nullptr;      // owned
     int32_t depth_;
     int32_t screenWidth_ = 0, screenHeight_ = 0, screenDepth_ = 0;
     uint32_t configFlags_;

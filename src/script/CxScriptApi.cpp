@@ -1,4 +1,5 @@
 #include "script/CxScriptApi.h"
+#include "display/CxCursor.h"
 #include "display/CxDisplayScript.h"
 #include "display/CxTextScript.h"
 #include "events/CxEventScriptFunctions.h"
@@ -9,7 +10,8 @@ int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems
     int code = RegisterFileScriptFunctions(engine, fileSystems);
     if (code == 0) code = BindCxOptions(engine);
     if (code == 0) code = RegisterDisplayScriptApi(engine);
-    if (code == 0) code = RegisterTextScriptApi(engine, nullptr);
+    if (code == 0) code = RegisterTextScriptApi(engine, &kCxSpriteScriptClass);
     if (code == 0 && engine.GetState()) RegisterEventScriptFunctions(engine.GetState());
+    if (code == 0 && engine.GetState()) RegisterCursorScriptFunctions(engine.GetState());
     return code;
 }

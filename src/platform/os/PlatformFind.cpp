@@ -165,7 +165,13 @@ struct Listing {
 };
 
 std::mutex gCaseMutex;
-std::unordered_map<std::string, Listing> gListings;
+// Reached through a function so that the static application object, which
+// opens its options file before main, finds it constructed.
+std::unordered_map<std::string, Listing>& Listings()
+{
+    static std::unordered_map<std::string, Listing> listings;
+    return listings;
+}
 constexpr size_t kMaxListings = 512;   // a full cache starts over rather than grow without end
 
 const Listing* ListFolder(const std::string& folder)
@@ -178,14 +184,15 @@ const Listing* ListFolder(const std::string& folder)
         if (!getcwd(current, sizeof current)) return nullptr;
         key = std::string(current) + "/" + folder;
     }
-    auto found = gListings.find(key);
-    if (found != gListings.end() && found->second.changed.tv_sec == info.st_mtim.tv_sec &&
+    auto& listings = Listings();
+    auto found = listings.find(key);
+    if (found != listings.end() && found->second.changed.tv_sec == info.st_mtim.tv_sec &&
         found->second.changed.tv_nsec == info.st_mtim.tv_nsec)
         return &found->second;
     DIR* handle = opendir(folder.empty() ? "." : folder.c_str());
     if (!handle) return nullptr;
-    if (gListings.size() >= kMaxListings) gListings.clear();
-    Listing& listing = gListings[key];
+    if (listings.size() >= kMaxListings) listings.clear();
+    Listing& listing = listings[key];
     listing.changed = info.st_mtim;
     listing.names.clear();
     while (struct dirent* entry = readdir(handle))
@@ -240,5 +247,5 @@ bool PlatResolveCase(const char* path, char* out, size_t size)
 void PlatForgetCaseCache()
 {
     std::lock_guard<std::mutex> lock(gCaseMutex);
-    gListings.clear();
+    Listings().clear();
 }

@@ -40,6 +40,10 @@ bool PresentToWindowSurface(PlatScreen* screen, SDL_Surface* source, const SDL_R
 {
     SDL_Surface* target = SDL_GetWindowSurface(Window());
     if (!target) return false;
+    if (target->w != screen->width || target->h != screen->height) {   // a fixed internal size: scale it all
+        if (SDL_BlitScaled(source, nullptr, target, nullptr) != 0) return false;
+        return SDL_UpdateWindowSurface(Window()) == 0;
+    }
     for (int i = 0; i < count; ++i) {
         SDL_Rect area = rects[i];
         if (SDL_BlitSurface(source, &area, target, &area) != 0) return false;

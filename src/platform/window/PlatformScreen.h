@@ -38,7 +38,8 @@ PlatScreenInfo PlatScreenGetInfo(const PlatScreen* screen);
 PlatScreenKind PlatScreenGetKind(const PlatScreen* screen);
 
 // Shows the rectangles (inclusive, clipped to the screen; null = all) of a
-// buffer of the screen's size.  False when the platform refused.
+// buffer of the screen's size.  False when the platform refused.  A screen
+// smaller or larger than the window is scaled to fill it.
 bool PlatScreenPresent(PlatScreen* screen, const void* pixels, int32_t pitch, PlatPixelLayout layout,
                        const PlatRect* rects, int count);
 
