@@ -1,5 +1,6 @@
 #include "script/CxScriptApi.h"
 #include "events/CxEventScriptFunctions.h"
+#include "framework/CxRoomScript.h"
 #include "script/CxLuaEngine.h"
 
 int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems)
@@ -7,5 +8,6 @@ int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems
     int code = RegisterFileScriptFunctions(engine, fileSystems);
     if (code == 0) code = BindCxOptions(engine);
     if (code == 0 && engine.GetState()) RegisterEventScriptFunctions(engine.GetState());
+    if (code == 0) code = RegisterRoomScriptFunctions(engine);
     return code;
 }
