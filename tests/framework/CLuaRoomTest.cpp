@@ -242,3 +242,21 @@ TEST_F(ScriptedRoom, TheRoomStackFromScripts)
     engine.RunString("PauseRoom() PauseRoom() ResumeRoom()");
     EXPECT_EQ(house->GetPauseCount(), 1);
 }
+
+// The room script of tests/framework/lua/rooms/Lounge checks itself.
+TEST_F(ScriptedRoom, ASelfCheckingRoomScriptOverTwoVisits)
+{
+    CxDirectoryFileSystem data(VORN_SOURCE_DIR "/tests/framework/lua/rooms", "<RoomData>");
+    AddRoom("Lounge");
+    AddRoom("Hall");
+    for (int visit = 0; visit < 2; ++visit) {
+        Enter("Lounge");
+        for (int i = 0; i < 6; ++i) Pass(250);
+        rooms.GetCurrentRoom()->OnKeyDown(KeyCode(27), 0);
+        Pass();
+        EXPECT_TRUE(Eval("GetCurRoomName() == 'Hall'"));
+    }
+    EXPECT_TRUE(Eval("lounge_visits == 2"));
+    EXPECT_EQ(engine.EvalString("Lounge_Verdict()", "no verdict"), CxString(""));
+    EXPECT_EQ(engine.GetScriptErrorCount(), 0);
+}
