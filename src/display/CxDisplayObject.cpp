@@ -1,4 +1,5 @@
 #include "display/CxDisplayObject.h"
+#include "display/CxAnimation.h"
 #include "display/CxDisplayTree.h"
 
 #include <algorithm>
@@ -36,6 +37,7 @@ CxDisplayObject::CxDisplayObject() = default;
 CxDisplayObject::~CxDisplayObject()
 {
     displaytree::Forget(this);
+    CxAnimation::ForgetObject(this);
     if (parent_) parent_->RemoveChild(this);
     while (!children_.IsEmpty()) {
         CxDisplayObject* child = children_.RemoveHead();
@@ -378,7 +380,7 @@ void CxDisplayObject::OnRButtonDblClk(uint32_t keys, CxPoint p)
     if (parent_) parent_->OnRButtonDblClk(keys, ToParent(p));
 }
 
-void CxDisplayObject::OnNotify(int32_t a, int32_t b, int32_t c, int32_t d)
+void CxDisplayObject::OnNotify(int32_t kind, CxDisplayObject* sender, int32_t code, int32_t extra)
 {
-    if (parent_) parent_->OnNotify(a, b, c, d);
+    if (parent_) parent_->OnNotify(kind, sender, code, extra);
 }
