@@ -19,6 +19,7 @@ CKelWindow::~CKelWindow()
     CloseChannel();
     KillMilestones();
     ClearMovies();
+    RemoveButtons();
     delete variables_;
     RemoveActivityFileSystem();
 }
@@ -140,6 +141,8 @@ void CKelWindow::StartRoom()
     idleTimer_ = CxTimer{};
     OpenChannel();
     ApplyBackground();
+    CreateButtons();
+    AddSharedButtons();
     ReadMilestones();
     ReadAmbientMovies();
     ReadIdleSettings();
@@ -154,6 +157,7 @@ void CKelWindow::StopRoom()
     KillMilestones();
     CloseChannel();
     ClearMovies();
+    RemoveButtons();
     delete variables_;
     variables_ = nullptr;
     ReleaseSurface();
@@ -198,7 +202,7 @@ void CKelWindow::OnKeyDown(KeyCode key, uint32_t flags)
     CxGameWindow::OnKeyDown(key, flags);
 }
 
-void CKelWindow::OnNotify(int32_t kind, int32_t sender, int32_t code, int32_t extra)
+void CKelWindow::OnNotify(int32_t kind, CxDisplayObject* sender, int32_t code, int32_t extra)
 {
     if (kind == 0) OnButtonNotify(sender, code, extra);
     else if (kind == 2) OnButtonNotify2(sender, code, extra);

@@ -18,6 +18,7 @@
 #include "events/CxEvent.h"
 #include "framework/CxGameWindow.h"
 
+class CKelButton;
 class CxFileSystem;
 class CxInterpolator;
 class CxLuaEngine;
@@ -53,7 +54,7 @@ public:
     CxDisplayObject* OnLButtonUp(uint32_t keys, CxPoint point) override;
     CxDisplayObject* OnRButtonDown(uint32_t keys, CxPoint point) override;
     void OnKeyDown(KeyCode key, uint32_t flags) override;
-    void OnNotify(int32_t kind, int32_t sender, int32_t code, int32_t extra) override;
+    void OnNotify(int32_t kind, CxDisplayObject* sender, int32_t code, int32_t extra) override;
 
     CxEvent* CreateEvent(const char* creatorName, const char* kind, CxLinkedList<CxString>& arguments) override;
     int OnCommand(const char* command, CxLinkedList<CxString>& arguments) override;
@@ -64,8 +65,8 @@ public:
     virtual void OnNextState() {}
     virtual void OnStartLevel() {}
     virtual void OnMilestone(int index) {}
-    virtual void OnButtonNotify(int32_t sender, int32_t code, int32_t extra) {}
-    virtual void OnButtonNotify2(int32_t sender, int32_t code, int32_t extra) {}
+    virtual void OnButtonNotify(CxDisplayObject* sender, int32_t code, int32_t extra) {}
+    virtual void OnButtonNotify2(CxDisplayObject* sender, int32_t code, int32_t extra) {}
 
     // The engine that runs this room's script lines: the one given, else
     // the running application's.
@@ -96,7 +97,7 @@ public:
     int  MilestoneCount() const { return milestones_.GetCount(); }
 
     // Buttons of this room, found by name without regard to case.
-    CxDisplayObject* FindButton(const char* name) const;
+    CKelButton* FindButton(const char* name) const;
     int  ButtonCount() const { return buttons_.GetCount(); }
     void FlashButton(const char* name, bool on, uint32_t interval);
     void SetButtonState(const char* name, int32_t state);
@@ -121,6 +122,9 @@ protected:
     void CreateActivityFileSystem();
     void RemoveActivityFileSystem();
     void ApplyBackground();
+    void CreateButtons();
+    void AddSharedButtons();
+    void RemoveButtons();
     void ReadMilestones();
     void ReadAmbientMovies();
     void ReadIdleSettings();
@@ -137,7 +141,7 @@ protected:
     int32_t state_ = -1;
     int32_t score_ = 0, level_ = 0, minLevel_ = 0, maxLevel_ = 9;
     int32_t difficulty_ = 0, minDifficulty_ = 0, maxDifficulty_ = 2;
-    CxLinkedList<CxDisplayObject*> buttons_;
+    CxLinkedList<CKelButton*> buttons_;   // own ones first, then the shared ones shown here
     CxLinkedList<CKelMilestone*> milestones_;
     CxLinkedList<CKelAmbientMovie*> movies_;
 

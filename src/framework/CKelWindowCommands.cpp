@@ -2,6 +2,7 @@
 // Arguments arrive as texts; a missing number argument reads as 0 and a
 // missing name matches no button.
 #include "foundation/Qorstr.h"
+#include "framework/CKelButton.h"
 #include "framework/CKelWindow.h"
 
 #include <cstdlib>

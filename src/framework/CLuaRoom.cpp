@@ -98,9 +98,10 @@ void CLuaRoom::OnKeyDown(KeyCode key, uint32_t flags)
     CKelWindow::OnKeyDown(key, flags);
 }
 
-void CLuaRoom::OnNotify(int32_t kind, int32_t sender, int32_t code, int32_t extra)
+void CLuaRoom::OnNotify(int32_t kind, CxDisplayObject* sender, int32_t code, int32_t extra)
 {
-    CallRoom("Room.OnParentNotify(%d, %d, %d, %d)", int(kind), int(sender), int(code), int(extra));
+    int id = sender ? int(sender->GetControlID()) : 0;
+    CallRoom("Room.OnParentNotify(%d, %d, %d, %d)", int(kind), id, int(code), int(extra));
     CKelWindow::OnNotify(kind, sender, code, extra);
 }
 

@@ -33,7 +33,8 @@ public:
     CxDisplayObject* OnRButtonDown(uint32_t keys, CxPoint point) override;
     CxDisplayObject* OnRButtonUp(uint32_t keys, CxPoint point) override;
     void OnKeyDown(KeyCode key, uint32_t flags) override;
-    void OnNotify(int32_t kind, int32_t sender, int32_t code, int32_t extra) override;
+    // The sender reaches the script as its control id.
+    void OnNotify(int32_t kind, CxDisplayObject* sender, int32_t code, int32_t extra) override;
     void OnActivate() override;
 
     void OnRoomTimer(uint32_t id, uint32_t value) override;

@@ -1,4 +1,5 @@
 // The script side of a scripted room: the `Room` table and its methods.
+#include "framework/CKelButton.h"
 #include "framework/CLuaRoom.h"
 #include "script/CxLuaEngine.h"
 #include "script/CxScriptBinding.h"

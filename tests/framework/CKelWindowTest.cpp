@@ -14,7 +14,10 @@ class RecordingRoom : public CKelWindow {
 public:
     void OnMilestone(int index) override { milestones.push_back(index); }
     void OnStartLevel() override { ++levelStarts; }
-    void OnButtonNotify(int32_t sender, int32_t code, int32_t) override { notes.push_back(sender * 100 + code); }
+    void OnButtonNotify(CxDisplayObject* sender, int32_t code, int32_t) override
+    {
+        notes.push_back((sender ? sender->GetControlID() : -1) * 100 + code);
+    }
     std::vector<int> milestones;
     std::vector<int> notes;
     int levelStarts = 0;
@@ -232,7 +235,9 @@ TEST_F(DescribedRoom, ButtonNotesGoToTheHooksOthersClimbToTheParent)
 {
     Make("");
     Enter("House");
-    room->OnNotify(0, 3, 10, 0);
-    room->OnNotify(5, 3, 10, 0);   // no parent: dropped
+    CxSprite sender;
+    sender.SetControlID(3);
+    room->OnNotify(0, &sender, 10, 0);
+    room->OnNotify(5, &sender, 10, 0);   // no parent: dropped
     EXPECT_EQ(room->notes, (std::vector<int>{310}));
 }

@@ -61,7 +61,7 @@ TEST_F(ScriptedRoom, ARoomDefiningOneCallbackStillTakesEveryEvent)
     house->OnRButtonDown(0, {1, 2});
     house->OnRButtonUp(0, {1, 2});
     house->OnKeyDown(KeyCode(65), 0);
-    house->OnNotify(0, 1, 10, 0);
+    house->OnNotify(0, nullptr, 10, 0);
     house->OnStateChange(3);
     house->SetTimer(1, 100);
     Pass(100);
@@ -96,7 +96,9 @@ TEST_F(ScriptedRoom, InputReachesTheScriptWithItsArguments)
     house->OnRButtonDown(0, {-1, 2});
     house->OnRButtonUp(0, {9, 10});
     house->OnKeyDown(KeyCode(0x10000051), 0);
-    house->OnNotify(0, 7, 10, 3);
+    CxSprite sender;
+    sender.SetControlID(7);
+    house->OnNotify(0, &sender, 10, 3);
     EXPECT_EQ(Log(), "OnMouseMove 3 4,OnLButtonDown 5 6,OnLButtonUp 7 8,OnRButtonDown -1 2,OnRButtonUp 9 10,"
                      "OnKeyHit 268435537,OnParentNotify 0 7 10 3");
 }
