@@ -325,8 +325,16 @@ void CxDisplayObject::OnKeyUp(KeyCode key, uint32_t flags)
     if (parent_) parent_->OnKeyUp(key, flags);
 }
 
+namespace {
+CxDefaultCursorHook gDefaultCursorHook = nullptr;
+}
+
+void SetDefaultCursorHook(CxDefaultCursorHook hook) { gDefaultCursorHook = hook; }
+CxDefaultCursorHook GetDefaultCursorHook() { return gDefaultCursorHook; }
+
 void CxDisplayObject::OnMouseMove(uint32_t keys, CxPoint p)
 {
+    if (gDefaultCursorHook) gDefaultCursorHook();
     if (parent_) parent_->OnMouseMove(keys, ToParent(p));
 }
 

@@ -1,4 +1,5 @@
 #include "script/CxScriptApi.h"
+#include "display/CxDisplayScript.h"
 #include "events/CxEventScriptFunctions.h"
 #include "framework/CxRoomScript.h"
 #include "script/CxLuaEngine.h"
@@ -7,6 +8,7 @@ int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems
 {
     int code = RegisterFileScriptFunctions(engine, fileSystems);
     if (code == 0) code = BindCxOptions(engine);
+    if (code == 0) code = RegisterDisplayScriptApi(engine);
     if (code == 0 && engine.GetState()) RegisterEventScriptFunctions(engine.GetState());
     if (code == 0) code = RegisterRoomScriptFunctions(engine);
     return code;
