@@ -1,4 +1,5 @@
 // The script side of a scripted room: the `Room` table and its methods.
+#include "display/CxDisplayScript.h"
 #include "framework/CKelButton.h"
 #include "framework/CLuaRoom.h"
 #include "script/CxLuaEngine.h"
@@ -10,12 +11,6 @@ const char* const kCallbacks[] = {
     "OnLButtonDown", "OnLButtonUp", "OnRButtonDown", "OnRButtonUp", "OnKeyHit", "OnTimer", "OnPause",
     "OnResume", "OnParentNotify", "OnStateChange", "OnIdleTimeOut", "OnActivate",
 };
-
-// Until the display layer binds CxSprite with its methods, a room's `this`
-// is an instance of a CxSprite class without methods, which scripts cannot
-// create.
-const CxScriptClass kRoomSpriteClass = {"CxSprite", nullptr, &CxScriptClassOps<CxSprite>::ToBase, nullptr,
-                                        &CxScriptClassOps<CxSprite>::Destroy, nullptr};
 
 // The room a method carries; a room that no longer exists raises an error
 // instead of being touched.
@@ -104,8 +99,8 @@ void CLuaRoom::BuildRoomTable()
         line.Format("Room.%s = function() end", callback);
         engine->RunString(line);
     }
-    if (ScriptBindClass(*engine, kRoomSpriteClass) == 0)
-        ScriptExpose(*engine, static_cast<CxSprite*>(this), kRoomSpriteClass,
+    if (ScriptBindClass(*engine, kCxSpriteScriptClass) == 0)
+        ScriptExpose(*engine, static_cast<CxSprite*>(this), kCxSpriteScriptClass,
                      "Room.this = CxSprite:SubClass(_tmpObj) _tmpObj = nil");
     engine->RunString("_templib = Room or {}");
     lua_State* L = engine->GetState();

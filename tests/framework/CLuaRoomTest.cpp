@@ -38,7 +38,7 @@ TEST_F(ScriptedRoom, LifecycleStepsAndStartStopScriptsRunInOrder)
     Write("House/onstoproom.lua", "table.insert(log, 'onstoproom')");
     Enter("House");
     EXPECT_EQ(Log(), "onstartroom,OnStartRoom,OnAfterStart,OnActivate");
-    EXPECT_TRUE(Eval("Room.this ~= nil and Room.this.__object ~= nil"));
+    EXPECT_TRUE(Eval("Room.this:GetName() == 'House'"));   // the room itself, as a sprite
     ClearLog();
     Enter("Yard");
     EXPECT_EQ(Log(), "OnBeforeStop,OnStopRoom,onstoproom,OnAfterStop");
