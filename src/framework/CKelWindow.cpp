@@ -138,7 +138,7 @@ void CKelWindow::StartRoom()
     variables_ = new CxInterpolator;
     variables_->SetVariable("ROOMNAME", GetName());
     pauseCount_ = 0;
-    idleTimer_ = CxTimer{};
+    idle_.Clear();
     OpenChannel();
     ApplyBackground();
     CreateButtons();
@@ -167,7 +167,7 @@ void CKelWindow::StopRoom()
 
 void CKelWindow::UpdateRoom()
 {
-    CheckIdleTimeOut();
+    if (int due = idle_.Check()) OnIdleTimeOut(due);
     CxGameWindow::UpdateRoom();
 }
 

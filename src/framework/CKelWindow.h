@@ -16,6 +16,7 @@
 #include "core/CxOptions.h"
 #include "events/CCommandHandler.h"
 #include "events/CxEvent.h"
+#include "framework/CKelIdle.h"
 #include "framework/CxGameWindow.h"
 
 class CKelButton;
@@ -106,16 +107,16 @@ public:
     void BulgeScore(int32_t pointSize);
 
     // Idle time-outs.
-    void StartIdleTimer();
-    void StopIdleTimer() { idleTimer_.Reset(); }
-    void ResetIdleTimer();   // what input does
-    void SetIdleTime(uint32_t ms) { idleTime_ = ms; }
-    uint32_t GetIdleTime() const { return idleTime_; }
-    int32_t GetIdleCount() const { return idleCount_; }
-    void SetIdleCount(int32_t count) { idleCount_ = count; }
-    int32_t GetMaxIdleCount() const { return maxIdleCount_; }
-    bool IsIdleTimerRunning() const { return idleTimer_.IsStarted(); }
-    const CxLinkedList<CxString>& GetTimeOutLines() const { return timeOutLines_; }
+    void StartIdleTimer() { idle_.Start(); }
+    void StopIdleTimer() { idle_.Stop(); }
+    void ResetIdleTimer() { idle_.Restart(); }   // what input does
+    void SetIdleTime(uint32_t ms) { idle_.SetTime(ms); }
+    uint32_t GetIdleTime() const { return idle_.GetTime(); }
+    int32_t GetIdleCount() const { return idle_.GetCount(); }
+    void SetIdleCount(int32_t count) { idle_.SetCount(count); }
+    int32_t GetMaxIdleCount() const { return idle_.GetMaxCount(); }
+    bool IsIdleTimerRunning() const { return idle_.IsRunning(); }
+    const CxLinkedList<CxString>& GetTimeOutLines() const { return idle_.Lines(); }
 
 protected:
     // Steps of the start, in order; each reads its part of the description.
@@ -128,7 +129,6 @@ protected:
     void ReadMilestones();
     void ReadAmbientMovies();
     void ReadIdleSettings();
-    void CheckIdleTimeOut();
 
     CxOptions description_;
     CxString activityPath_;
@@ -145,11 +145,7 @@ protected:
     CxLinkedList<CKelMilestone*> milestones_;
     CxLinkedList<CKelAmbientMovie*> movies_;
 
-    CxLinkedList<CxString> timeOutLines_;
-    CxTimer idleTimer_;
-    int32_t idleCount_ = 0, maxIdleCount_ = 3;
-    uint32_t idleTime_ = 30000;
-    int32_t resetIdleCountOnInput_ = 1;
+    CKelIdle idle_;
 
 private:
     void OpenChannel();
