@@ -3,6 +3,7 @@
 #include "core/CxError.h"
 #include "foundation/Qorstr.h"
 #include "framework/CxGameWindow.h"
+#include "framework/CxRoomScript.h"
 
 // ------------------------------------------------------------- registrars
 namespace {
@@ -47,6 +48,12 @@ bool CxRoomManager::CreateRooms(int stackSize)
     return true;
 }
 
+CxRoomManager::~CxRoomManager()
+{
+    Shutdown();
+    if (GetScriptRoomManager() == this) SetScriptRoomManager(nullptr);   // scripts must not reach a dead manager
+}
+
 void CxRoomManager::AddRoom(CxGameWindow* room)
 {
     if (room) rooms_.AddTail(room);
@@ -65,6 +72,13 @@ CxGameWindow* CxRoomManager::FindRoom(const char* name) const
     for (auto* node = rooms_.GetHead(); node; node = node->next)
         if (TextEquals(node->value->GetName(), name, true)) return node->value;
     return nullptr;
+}
+
+bool CxRoomManager::HasRoom(const CxGameWindow* room) const
+{
+    for (auto* node = rooms_.GetHead(); node; node = node->next)
+        if (node->value == room) return true;
+    return false;
 }
 
 // ------------------------------------------------------------- the name stack

@@ -32,7 +32,7 @@ public:
     CxRoomManager() = default;
     CxRoomManager(const CxRoomManager&) = delete;
     CxRoomManager& operator=(const CxRoomManager&) = delete;
-    ~CxRoomManager() { Shutdown(); }
+    ~CxRoomManager();
 
     // Creates a room from every registrar; error 13 and false when none exists.
     bool CreateRooms(int stackSize);
@@ -40,6 +40,7 @@ public:
     void Shutdown();                    // leaves the current room and deletes every room
 
     CxGameWindow* FindRoom(const char* name) const;
+    bool HasRoom(const CxGameWindow* room) const;
     void PushRoom(const char* name);
     CxString PopRoom();
     void GotoRoom(const char* name);

@@ -3,6 +3,7 @@
 #include "display/CxDisplayScript.h"
 #include "display/CxTextScript.h"
 #include "events/CxEventScriptFunctions.h"
+#include "framework/CxRoomScript.h"
 #include "script/CxLuaEngine.h"
 
 int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems)
@@ -13,5 +14,6 @@ int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems
     if (code == 0) code = RegisterTextScriptApi(engine, &kCxSpriteScriptClass);
     if (code == 0 && engine.GetState()) RegisterEventScriptFunctions(engine.GetState());
     if (code == 0 && engine.GetState()) RegisterCursorScriptFunctions(engine.GetState());
+    if (code == 0) code = RegisterRoomScriptFunctions(engine);
     return code;
 }

@@ -1,0 +1,217 @@
+#include "framework/CKelWindow.h"
+#include "core/CxApp.h"
+#include "display/CxDisplayTree.h"
+#include "events/CxEventKinds.h"
+#include "events/CxEventScriptFunctions.h"
+#include "events/CxInterpolator.h"
+#include "files/CxDirectoryFileSystem.h"
+#include "files/QorFile.h"
+#include "foundation/Qorstr.h"
+#include "framework/CxGamePath.h"
+#include "script/CxLuaEngine.h"
+
+CKelWindow::CKelWindow() = default;
+
+// A room deleted while it runs (shutdown without a stop) still gives back
+// what its start took from process-wide lists.
+CKelWindow::~CKelWindow()
+{
+    CloseChannel();
+    KillMilestones();
+    ClearMovies();
+    RemoveButtons();
+    delete variables_;
+    RemoveActivityFileSystem();
+}
+
+// ------------------------------------------------------------- scripts
+CxLuaEngine* CKelWindow::GetScriptEngine() const
+{
+    if (engine_) return engine_;
+    CxApp* app = CxApp::GetApp();
+    return app ? app->GetScriptEngine() : nullptr;
+}
+
+int CKelWindow::RunScriptLine(const char* line)
+{
+    CxLuaEngine* engine = GetScriptEngine();
+    if (!engine || !line || !*line) return ERR_INVALID_ARGUMENT;
+    return engine->RunString(line);
+}
+
+void CKelWindow::RunScriptFileIfExists(const char* path)
+{
+    CxLuaEngine* engine = GetScriptEngine();
+    if (engine && QorFileExists(path)) engine->RunFile(path);
+}
+
+// ------------------------------------------------------------- creation
+void CKelWindow::OnRoomCreated()
+{
+    CxString path;
+    path.Format("%s/%s.ini", GetName(), GetName());
+    description_.Open(path);   // a missing file leaves every key at its default
+}
+
+// ------------------------------------------------------------- start and stop
+void CKelWindow::CreateActivityFileSystem()
+{
+    if (activityFs_) return;
+    if (activityPath_.IsEmpty()) activityPath_.Format("/%s", GetName());
+    activityFs_ = new CxDirectoryFileSystem(activityPath_, "<ActivityPath>");
+}
+
+void CKelWindow::RemoveActivityFileSystem()
+{
+    delete activityFs_;
+    activityFs_ = nullptr;
+}
+
+void CKelWindow::OpenChannel()
+{
+    if (CxEvent::CreateChannel(&channel_) != 0) channel_ = 0;
+    if (channel_) ListenTo(channel_);
+    SetRoomChannel(channel_);
+    char name[32];
+    CopyText(name, GetName(), sizeof name);
+    RegisterEventCreator(name, this);
+    RegisterEventCreator("Room", this);
+    creatorRegistered_ = true;
+}
+
+void CKelWindow::CloseChannel()
+{
+    if (creatorRegistered_) {
+        // Only this room's entries: another creator may carry the same name.
+        char name[32];
+        CopyText(name, GetName(), sizeof name);
+        for (const char* creator : {"Room", static_cast<const char*>(name)})
+            if (FindEventCreator(creator) == this) UnregisterEventCreators(creator);
+        creatorRegistered_ = false;
+    }
+    if (!channel_) return;
+    StopListening(channel_);
+    if (GetRoomChannelId() == channel_) SetRoomChannel(0);
+    CxEvent::DestroyChannel(channel_);
+    channel_ = 0;
+}
+
+void CKelWindow::ApplyBackground()
+{
+    CxString background = description_.ReadString("Options", "Background", "");
+    if (!background.IsEmpty()) {
+        LoadBackground(background);
+        return;
+    }
+    CxPoint size;
+    description_.GetPoint("Options", "Size", &size, CxPoint{0, 0});
+    CxDisplayObject* root = GetRootObject();
+    CxSize display = root ? root->GetSize() : CxSize{0, 0};
+    if (size.x == -1) size.x = display.width;
+    if (size.y == -1) size.y = display.height;
+    if (size.x != 0 && size.y != 0) Resize(CxSize{size.x, size.y});
+}
+
+void CKelWindow::ReadAmbientMovies()
+{
+    ClearMovies();
+    for (int i = 0;; ++i) {
+        CxString section;
+        section.Format("AmbientMovie%d", i);
+        CxString file = description_.ReadString(section, "FileName", "");
+        if (file.IsEmpty()) break;
+        auto* movie = new CKelAmbientMovie{BuildGamePath(file), CxPoint{}};
+        description_.GetPoint(section, "Position", &movie->position, CxPoint{-1000, -1000});
+        movies_.AddTail(movie);
+    }
+}
+
+void CKelWindow::ClearMovies()
+{
+    while (!movies_.IsEmpty()) delete movies_.RemoveHead();
+}
+
+void CKelWindow::StartRoom()
+{
+    CreateActivityFileSystem();
+    delete variables_;
+    variables_ = new CxInterpolator;
+    variables_->SetVariable("ROOMNAME", GetName());
+    pauseCount_ = 0;
+    idle_.Clear();
+    OpenChannel();
+    ApplyBackground();
+    CreateButtons();
+    AddSharedButtons();
+    ReadMilestones();
+    ReadAmbientMovies();
+    ReadIdleSettings();
+    RunScriptFileIfExists("onstartroom.lua");
+    StartIdleTimer();
+}
+
+void CKelWindow::StopRoom()
+{
+    StopIdleTimer();
+    RunScriptFileIfExists("onstoproom.lua");
+    KillMilestones();
+    CloseChannel();
+    ClearMovies();
+    RemoveButtons();
+    delete variables_;
+    variables_ = nullptr;
+    ReleaseSurface();
+    RemoveActivityFileSystem();
+    CxGameWindow::StopRoom();
+}
+
+void CKelWindow::UpdateRoom()
+{
+    if (int due = idle_.Check()) OnIdleTimeOut(due);
+    CxGameWindow::UpdateRoom();
+}
+
+// ------------------------------------------------------------- input
+void CKelWindow::OnMouseMove(uint32_t keys, CxPoint point)
+{
+    ResetIdleTimer();
+    CxGameWindow::OnMouseMove(keys, point);
+}
+
+void CKelWindow::OnLButtonDown(uint32_t keys, CxPoint point)
+{
+    ResetIdleTimer();
+    CxGameWindow::OnLButtonDown(keys, point);
+}
+
+CxDisplayObject* CKelWindow::OnLButtonUp(uint32_t keys, CxPoint point)
+{
+    ResetIdleTimer();
+    return CxGameWindow::OnLButtonUp(keys, point);
+}
+
+CxDisplayObject* CKelWindow::OnRButtonDown(uint32_t keys, CxPoint point)
+{
+    ResetIdleTimer();
+    return CxGameWindow::OnRButtonDown(keys, point);
+}
+
+void CKelWindow::OnKeyDown(KeyCode key, uint32_t flags)
+{
+    ResetIdleTimer();
+    CxGameWindow::OnKeyDown(key, flags);
+}
+
+void CKelWindow::OnNotify(int32_t kind, CxDisplayObject* sender, int32_t code, int32_t extra)
+{
+    if (kind == 0) OnButtonNotify(sender, code, extra);
+    else if (kind == 2) OnButtonNotify2(sender, code, extra);
+    else CxGameWindow::OnNotify(kind, sender, code, extra);
+}
+
+// ------------------------------------------------------------- events
+CxEvent* CKelWindow::CreateEvent(const char* creatorName, const char* kind, CxLinkedList<CxString>& arguments)
+{
+    if (!kind || TextEquals(kind, "TODO", true)) return nullptr;
+    return new CCommandEvent(this, kind, arguments);
+}
