@@ -378,7 +378,7 @@ void CxDisplayObject::OnRButtonDblClk(uint32_t keys, CxPoint p)
     if (parent_) parent_->OnRButtonDblClk(keys, ToParent(p));
 }
 
-void CxDisplayObject::OnNotify(int32_t a, int32_t b, int32_t c, int32_t d)
+void CxDisplayObject::OnNotify(int32_t kind, CxDisplayObject* sender, int32_t code, int32_t extra)
 {
-    if (parent_) parent_->OnNotify(a, b, c, d);
+    if (parent_) parent_->OnNotify(kind, sender, code, extra);
 }

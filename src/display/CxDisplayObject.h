@@ -128,7 +128,9 @@ public:
     virtual CxDisplayObject* OnRButtonDown(uint32_t keys, CxPoint point);
     virtual CxDisplayObject* OnRButtonUp(uint32_t keys, CxPoint point);
     virtual void OnRButtonDblClk(uint32_t keys, CxPoint point);
-    virtual void OnNotify(int32_t a, int32_t b, int32_t c, int32_t d);
+    // kind: 0 buttons, 1 scroll bars, 2 lists, 3 edits; the sender is a
+    // pointer, since an object's identity does not fit in 32 bits here.
+    virtual void OnNotify(int32_t kind, CxDisplayObject* sender, int32_t code, int32_t extra);
 
     // Plain accessors.
     void SetName(const char* name) { name_ = name; }
