@@ -72,6 +72,7 @@ public:
     CxPixel GetMaskColor() const { return transparent_; }
     void SetMaskColor(CxPixel colour) { transparent_ = colour; }
     void SetPixelHitTest(bool on) { spriteFlags_ = on ? (spriteFlags_ | SPRITE_PIXEL_HIT_TEST) : (spriteFlags_ & ~uint32_t(SPRITE_PIXEL_HIT_TEST)); }
+    bool GetPixelHitTest() const { return (spriteFlags_ & SPRITE_PIXEL_HIT_TEST) != 0; }
     bool IsBorrowed() const { return (spriteFlags_ & SPRITE_BORROWED) != 0; }
     CxRect GetSourceRect() const { return source_; }
     CxSize GetFrameSize() const { return frameSize_; }
