@@ -1,6 +1,7 @@
 #include "display/CxDialogBox.h"
 #include "core/CxApp.h"
 #include "core/CxWindowApp.h"
+#include "display/CxDialogRegistry.h"
 #include "display/CxDisplayTree.h"
 
 namespace {
@@ -21,6 +22,8 @@ void RestoreActive(const CxDisplayObject* previous)
     displaytree::SetActive(alive ? const_cast<CxDisplayObject*>(previous) : nullptr);
 }
 }  // namespace
+
+CxDialogBox::~CxDialogBox() { ForgetPendingModalDialog(this); }
 
 // Without an application nothing could ever run a frame, so the loop would
 // never see the end-modal flag: such a dialog returns at once.

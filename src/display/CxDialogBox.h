@@ -18,6 +18,7 @@ constexpr int kModalErrorLimit = 3;
 class CxDialogBox : public CxSprite {
 public:
     CxDialogBox() { typeMask_ = 1 | DIALOG_TYPE; }
+    ~CxDialogBox() override;
 
     virtual int  DoModal();
     virtual void EndModal() { endModal_ = 1; }

@@ -1,7 +1,11 @@
 #include "DisplayTestApp.h"
 #include "../core/ErrorCapture.h"
 #include "display/CxDialogBox.h"
+#include "display/CxDialogRegistry.h"
 #include "display/CxDisplayTree.h"
+#include "script/CxLuaEngine.h"
+
+#include <strings.h>
 
 #include <gtest/gtest.h>
 #include <string>
@@ -163,4 +167,64 @@ TEST_F(Dialogs, DialogInErrorReturnsItsCodeWithoutAFrame)
     EXPECT_EQ(dialog.DoModal(), ERR_INVALID_ARGUMENT);
     EXPECT_EQ(app.passes, 0);
     EXPECT_EQ(GetCaptureObject(), nullptr);
+}
+
+// ------------------------------------------------------------- named dialogs
+namespace {
+CxDialogBox* gNamed = nullptr;
+CxDialogBox* FindOptions(const char* name) { return strcasecmp(name, "Options") == 0 ? gNamed : nullptr; }
+
+class NamedDialogs : public Dialogs {
+protected:
+    void SetUp() override
+    {
+        Dialogs::SetUp();
+        gNamed = &dialog;
+        SetDialogFinder(FindOptions);
+        ASSERT_EQ(engine.Init(), 0);
+        ASSERT_EQ(RegisterDialogScriptFunctions(engine), 0);
+    }
+    void TearDown() override
+    {
+        engine.Shutdown();
+        SetDialogFinder(nullptr);
+        Dialogs::TearDown();
+    }
+    CxLuaEngine engine;
+};
+}  // namespace
+
+TEST_F(NamedDialogs, ScriptRequestRunsOnTheNextFrame)
+{
+    EXPECT_EQ(engine.RunString("StartModalDialog(\"OPTIONS\")"), 0);
+    EXPECT_EQ(GetPendingModalDialog(), &dialog);
+    app.onStep = [&](int pass) {
+        EXPECT_EQ(GetPendingModalDialog(), nullptr);   // cleared before the dialog runs
+        if (pass == 2) engine.RunString("EndModalDialog('options')");
+        return 0;
+    };
+    RunPendingModalDialog();
+    EXPECT_EQ(app.passes, 2);
+    RunPendingModalDialog();   // nothing pending: no loop
+    EXPECT_EQ(app.passes, 2);
+}
+
+TEST_F(NamedDialogs, UnknownNamesDoNothingAndBadArgumentsAreScriptErrors)
+{
+    EXPECT_EQ(engine.RunString("StartModalDialog('Credits') EndModalDialog('Credits')"), 0);
+    EXPECT_EQ(GetPendingModalDialog(), nullptr);
+    EXPECT_EQ(engine.RunString("StartModalDialog()"), ERR_SCRIPTING);
+    EXPECT_EQ(engine.GetScriptErrorCount(), 1);
+}
+
+TEST_F(NamedDialogs, DialogDestroyedWhilePendingIsForgotten)
+{
+    auto* other = new CxDialogBox;
+    gNamed = other;
+    StartModalDialog("Options");
+    EXPECT_EQ(GetPendingModalDialog(), other);
+    delete other;
+    EXPECT_EQ(GetPendingModalDialog(), nullptr);
+    RunPendingModalDialog();
+    EXPECT_EQ(app.passes, 0);
 }
