@@ -8,7 +8,7 @@ PACKAGES=(
   liblua5.1-0-dev zlib1g-dev libfreetype-dev libsdl2-dev
   libtinygltf-dev nlohmann-json3-dev libstb-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  zip python3 xvfb xauth libgl1-mesa-dri imagemagick
+  zip python3 xvfb xauth libgl1-mesa-dri imagemagick fonts-dejavu-core
 )
 
 missing=()
