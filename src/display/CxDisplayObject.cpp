@@ -1,4 +1,5 @@
 #include "display/CxDisplayObject.h"
+#include "display/CxAnimation.h"
 #include "display/CxDisplayTree.h"
 
 #include <algorithm>
@@ -36,6 +37,7 @@ CxDisplayObject::CxDisplayObject() = default;
 CxDisplayObject::~CxDisplayObject()
 {
     displaytree::Forget(this);
+    CxAnimation::ForgetObject(this);
     if (parent_) parent_->RemoveChild(this);
     while (!children_.IsEmpty()) {
         CxDisplayObject* child = children_.RemoveHead();
@@ -323,8 +325,16 @@ void CxDisplayObject::OnKeyUp(KeyCode key, uint32_t flags)
     if (parent_) parent_->OnKeyUp(key, flags);
 }
 
+namespace {
+CxDefaultCursorHook gDefaultCursorHook = nullptr;
+}
+
+void SetDefaultCursorHook(CxDefaultCursorHook hook) { gDefaultCursorHook = hook; }
+CxDefaultCursorHook GetDefaultCursorHook() { return gDefaultCursorHook; }
+
 void CxDisplayObject::OnMouseMove(uint32_t keys, CxPoint p)
 {
+    if (gDefaultCursorHook) gDefaultCursorHook();
     if (parent_) parent_->OnMouseMove(keys, ToParent(p));
 }
 

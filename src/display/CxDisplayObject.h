@@ -166,6 +166,13 @@ private:
     CxPoint TopLeftFor(CxPoint point, int anchor) const;
 };
 
+// What a plain display object does first on every mouse move: select the
+// default cursor.  The cursor system installs it; without one nothing
+// happens.  Null removes it.
+using CxDefaultCursorHook = void (*)();
+void SetDefaultCursorHook(CxDefaultCursorHook hook);
+CxDefaultCursorHook GetDefaultCursorHook();
+
 // Rectangle helpers for inclusive rectangles.
 CxRect IntersectRects(const CxRect& a, const CxRect& b);
 CxRect UnionRects(const CxRect& a, const CxRect& b);

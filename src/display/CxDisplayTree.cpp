@@ -15,6 +15,7 @@ struct TreeState {
     int current = 0;
     int buffers = 1;
     CxSize logicalSize{-1, -1};
+    bool headless = false;
 };
 
 TreeState& Tree()
@@ -51,6 +52,7 @@ CxDisplayObject* Target(CxPoint point) { return HitTestRoot(point); }
 void InitDisplayTree(CxSize screenSize)
 {
     TreeState& t = Tree();
+    t.headless = false;   // a real screen takes the tree over
     if (!t.root) t.root = new CxDisplayObject;
     CxSize size = (t.logicalSize.width != -1 && t.logicalSize.height != -1) ? t.logicalSize : screenSize;
     t.root->SetSizeValue(size);
@@ -64,6 +66,14 @@ void SetDisplayBufferCount(CxSize screenSize, int count)
     Tree().current %= Tree().buffers;
     InitDisplayTree(screenSize);
 }
+
+void InitHeadlessDisplayTree(CxSize size)
+{
+    InitDisplayTree(size);
+    Tree().headless = true;
+}
+
+bool IsHeadlessDisplayTree() { return Tree().headless && Tree().root; }
 
 void ShutdownDisplayTree()
 {

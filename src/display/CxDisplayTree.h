@@ -9,6 +9,10 @@
 void InitDisplayTree(CxSize screenSize);
 void SetDisplayBufferCount(CxSize screenSize, int count);   // 1..3 buffers
 void ShutdownDisplayTree();
+// A tree for a host without a screen (the script runner, tools): painted
+// into memory by its host.  A later InitDisplayTree takes it over.
+void InitHeadlessDisplayTree(CxSize size);
+bool IsHeadlessDisplayTree();
 void SetFixedLogicalSize(CxSize size);                      // (-1, -1): none
 
 CxDisplayObject* GetRootObject();

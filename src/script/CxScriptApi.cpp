@@ -1,5 +1,6 @@
 #include "script/CxScriptApi.h"
 #include "display/CxDialogRegistry.h"
+#include "display/CxDisplayScript.h"
 #include "events/CxEventScriptFunctions.h"
 #include "script/CxLuaEngine.h"
 
@@ -7,6 +8,7 @@ int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems
 {
     int code = RegisterFileScriptFunctions(engine, fileSystems);
     if (code == 0) code = BindCxOptions(engine);
+    if (code == 0) code = RegisterDisplayScriptApi(engine);
     if (code == 0) code = RegisterDialogScriptFunctions(engine);
     if (code == 0 && engine.GetState()) RegisterEventScriptFunctions(engine.GetState());
     return code;

@@ -227,3 +227,23 @@ TEST_F(Buttons, HidingAButtonGivesUpTheMouse)
     EXPECT_EQ(gHeard.back(), "panel press");
     delete ok;
 }
+
+namespace {
+int gCursorSelections = 0;
+void CountCursorSelection() { ++gCursorSelections; }
+}  // namespace
+
+TEST_F(Buttons, PlainObjectsSelectTheDefaultCursorButtonsDoNot)
+{
+    SetDefaultCursorHook(CountCursorSelection);
+    CxButton* ok = Make<CxButton>("ok", 10, 10);
+    gCursorSelections = 0;
+    DispatchMouseMove(0, CxPoint{150, 50});      // the panel, then the root, on the way up
+    EXPECT_EQ(gCursorSelections, 2);
+    DispatchMouseMove(0, CxPoint{12, 12});       // a button keeps its own cursor
+    EXPECT_EQ(gCursorSelections, 2);
+    SetDefaultCursorHook(nullptr);
+    DispatchMouseMove(0, CxPoint{150, 50});
+    EXPECT_EQ(gCursorSelections, 2);
+    delete ok;
+}
