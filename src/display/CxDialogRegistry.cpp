@@ -51,7 +51,8 @@ void ForgetPendingModalDialog(const CxDialogBox* dialog)
 
 int RegisterDialogScriptFunctions(CxLuaEngine& engine)
 {
-    int code = engine.RegisterFunction("StartModalDialog", StartModalDialogFn);
+    int code = BindCxDialogBox(engine);
+    if (code == 0) code = engine.RegisterFunction("StartModalDialog", StartModalDialogFn);
     if (code == 0) code = engine.RegisterFunction("EndModalDialog", EndModalDialogFn);
     return code;
 }

@@ -9,6 +9,7 @@
 
 class CxDialogBox;
 class CxLuaEngine;
+struct CxScriptClass;
 
 using CxDialogFinder = CxDialogBox* (*)(const char* name);
 
@@ -27,5 +28,8 @@ void RunPendingModalDialog();
 // Called by a dying dialog.
 void ForgetPendingModalDialog(const CxDialogBox* dialog);
 
-// The global script functions StartModalDialog (name) and EndModalDialog (name).
+// The script class CxDialogBox (derived from CxSprite) and the global
+// script functions StartModalDialog (name) and EndModalDialog (name).
+extern const CxScriptClass kCxDialogBoxScriptClass;
+int BindCxDialogBox(CxLuaEngine& engine);
 int RegisterDialogScriptFunctions(CxLuaEngine& engine);
