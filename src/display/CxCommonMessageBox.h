@@ -26,3 +26,12 @@ private:
 };
 
 CxSize CommonMessageBoxSize(int32_t titleWidth, int32_t messageWidth);
+
+// Shows a message box with `count` button labels and returns the chosen
+// index (0 for a key press).
+int CommonMessageBox(const char* title, const char* message, const char* const* labels, int count);
+// The two-label form; a null second label gives one button.
+int CommonMessageBox(const char* title, const char* message, const char* first, const char* second);
+
+using CxMessageBoxAnswer = int (*)(const char* title, const char* message, const char* const* labels, int count);
+void SetMessageBoxAnswer(CxMessageBoxAnswer answer);   // null: boxes are shown
