@@ -17,11 +17,16 @@ bool InSubtree(CxDisplayObject* node, const CxDisplayObject* wanted)
 // frame of the loop; only one still in the tree is made active again.
 void RestoreActive(const CxDisplayObject* previous)
 {
-    CxDisplayObject* root = GetRootObject();
-    bool alive = previous && root && InSubtree(root, previous);
+    bool alive = IsInDisplayTree(previous);
     displaytree::SetActive(alive ? const_cast<CxDisplayObject*>(previous) : nullptr);
 }
 }  // namespace
+
+bool IsInDisplayTree(const CxDisplayObject* object)
+{
+    CxDisplayObject* root = GetRootObject();
+    return object && root && InSubtree(root, object);
+}
 
 CxDialogBox::~CxDialogBox() { ForgetPendingModalDialog(this); }
 

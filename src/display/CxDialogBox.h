@@ -32,3 +32,8 @@ private:
     int32_t endModal_ = 0;
     int modalDepth_ = 0;
 };
+
+// Whether the object is still reachable from the root: an object remembered
+// across frames (the one active before a modal loop or a console) may have
+// been destroyed or unlinked meanwhile.
+bool IsInDisplayTree(const CxDisplayObject* object);
