@@ -74,8 +74,8 @@ void CxListBox::Layout()
     auto* node = items_.GetHead();
     for (; node && index < top_; ++index) node = node->next;
     for (int32_t line = 0; node && line < visible_; ++line, ++index, node = node->next) {
-        used += node->value->GetHeight();
-        if (used >= GetHeight()) break;
+        used += ItemLength(node->value);
+        if (used >= ListLength()) break;
         ShowLine(node->value, index, line);
     }
     if (IsVisible()) Paint();
@@ -160,10 +160,23 @@ void CxListBox::OnLButtonDblClk(uint32_t, CxPoint point) { Click(point, 1); }
 
 void CxListBox::Click(CxPoint point, int32_t doubleClick)
 {
-    if (lineHeight_ <= 0 || point.y < 0) return;
-    int32_t index = top_ + point.y / lineHeight_;
-    if (index < top_ || index >= top_ + visible_ || index >= count_) return;
+    if (lineHeight_ <= 0) return;
+    int32_t line = LineAt(point);
+    int32_t index = top_ + line;
+    if (line < 0 || index >= top_ + visible_ || index >= count_) return;
     SetSelection(index);
     if (listener_) listener_->OnListSelect(this, index, doubleClick);
     else if (parent_) parent_->OnNotify(NOTIFY_LIST, this, index, doubleClick);
+}
+
+// ------------------------------------------------------------- horizontal
+void CxHorizontalListBox::ComputeLayout()
+{
+    if (lineHeight_ == 0 && !items_.IsEmpty()) lineHeight_ = items_.GetHead()->value->GetWidth();
+}
+
+void CxHorizontalListBox::ShowLine(CxDisplayObject* item, int32_t index, int32_t line)
+{
+    Highlight(item, index == selected_);
+    item->Paint(line * lineHeight_, 0, ANCHOR_TOP_LEFT);
 }

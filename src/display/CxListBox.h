@@ -72,6 +72,12 @@ protected:
     // Shows item `index` on line `line`; the text list box places its lines
     // its own way.
     virtual void ShowLine(CxDisplayObject* item, int32_t index, int32_t line);
+    // The line under a point (-1 above the first), and how much of the
+    // list's length an item and the list take: heights here, widths for the
+    // horizontal list.
+    virtual int32_t LineAt(CxPoint point) const { return point.y < 0 ? -1 : point.y / lineHeight_; }
+    virtual int32_t ItemLength(const CxDisplayObject* item) const { return item->GetHeight(); }
+    virtual int32_t ListLength() const { return GetHeight(); }
     void Highlight(CxDisplayObject* item, bool selected);
     void Click(CxPoint point, int32_t doubleClick);
     const CxLinkedList<CxDisplayObject*>& Items() const { return items_; }
@@ -85,4 +91,17 @@ protected:
     int32_t lineHeight_ = 0;
     int32_t highlight_ = 1;
     int32_t alignment_ = LIST_ALIGN_LEFT;
+};
+
+// The same laid out left to right: the line height is the item width, and
+// the number of visible items is set by the list's users.
+class CxHorizontalListBox : public CxListBox {
+public:
+    void ComputeLayout() override;
+
+protected:
+    void ShowLine(CxDisplayObject* item, int32_t index, int32_t line) override;
+    int32_t LineAt(CxPoint point) const override { return point.x < 0 ? -1 : point.x / lineHeight_; }
+    int32_t ItemLength(const CxDisplayObject* item) const override { return item->GetWidth(); }
+    int32_t ListLength() const override { return GetWidth(); }
 };

@@ -205,3 +205,21 @@ TEST_F(ListBoxes, SelectionFollowsItsItemThroughInsertAndRemove)
     EXPECT_EQ(list.GetCount(), 0);
     EXPECT_FALSE(list.HasChildren());
 }
+
+TEST_F(ListBoxes, HorizontalListRunsLeftToRight)
+{
+    CxHorizontalListBox row;
+    row.Create(0, 150, 100, 20, &parent, 0);
+    row.Paint();
+    for (int i = 0; i < 5; ++i) row.AddLast(Item(32, 30, 20));
+    EXPECT_EQ(row.GetLineHeight(), 30);   // the item width
+    EXPECT_EQ(row.GetVisibleCount(), -1);  // left to its users
+    row.SetVisibleCount(3);
+    row.SetTop(1);
+    EXPECT_EQ(row.GetItem(1)->GetPosition(), (CxPoint{0, 0}));
+    EXPECT_EQ(row.GetItem(3)->GetPosition(), (CxPoint{60, 0}));
+    EXPECT_FALSE(row.GetItem(4)->IsVisible());
+    DispatchLButtonDown(0, CxPoint{65, 155});
+    EXPECT_EQ(row.GetSelection(), 3);
+    EXPECT_EQ(parent.notes.back(), (RecordedNotify{2, &row, 3, 0}));
+}
