@@ -7,7 +7,7 @@
 // bytes, so text set from scripts in UTF-8 is never cut inside a character.
 //
 // After every key and every SetString the parent hears OnNotify
-// (EDIT_NOTIFY, control id, key code or 0, 0).
+// (EDIT_NOTIFY, the edit, key code or 0, 0).
 #pragma once
 #include "core/CxTimer.h"
 #include "display/CxDrawText.h"

@@ -1,5 +1,6 @@
 #include "script/CxScriptApi.h"
 #include "display/CxCursor.h"
+#include "display/CxDialogRegistry.h"
 #include "display/CxDisplayScript.h"
 #include "display/CxTextScript.h"
 #include "events/CxEventScriptFunctions.h"
@@ -12,6 +13,7 @@ int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems
     if (code == 0) code = BindCxOptions(engine);
     if (code == 0) code = RegisterDisplayScriptApi(engine);
     if (code == 0) code = RegisterTextScriptApi(engine, &kCxSpriteScriptClass);
+    if (code == 0) code = RegisterDialogScriptFunctions(engine);
     if (code == 0 && engine.GetState()) RegisterEventScriptFunctions(engine.GetState());
     if (code == 0 && engine.GetState()) RegisterCursorScriptFunctions(engine.GetState());
     if (code == 0) code = RegisterRoomScriptFunctions(engine);

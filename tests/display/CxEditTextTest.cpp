@@ -22,7 +22,10 @@ struct Notice {
 // A container that records what its edit tells it.
 class Container : public CxDisplayObject {
 public:
-    void OnNotify(int32_t a, int32_t b, int32_t c, int32_t) override { notices.push_back({a, b, c}); }
+    void OnNotify(int32_t a, CxDisplayObject* b, int32_t c, int32_t) override
+    {
+        notices.push_back({a, b ? b->GetControlID() : -1, c});
+    }
     void OnKeyDown(KeyCode key, uint32_t) override { passed.push_back(key); }
     std::vector<Notice> notices;
     std::vector<KeyCode> passed;

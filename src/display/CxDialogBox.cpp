@@ -1,0 +1,65 @@
+#include "display/CxDialogBox.h"
+#include "core/CxApp.h"
+#include "core/CxWindowApp.h"
+#include "display/CxDialogRegistry.h"
+#include "display/CxDisplayTree.h"
+
+namespace {
+bool InSubtree(CxDisplayObject* node, const CxDisplayObject* wanted)
+{
+    if (node == wanted) return true;
+    for (auto* child = node->GetChildren().GetHead(); child; child = child->next)
+        if (InSubtree(child->value, wanted)) return true;
+    return false;
+}
+
+// The object that was active before the loop may have been destroyed by a
+// frame of the loop; only one still in the tree is made active again.
+void RestoreActive(const CxDisplayObject* previous)
+{
+    bool alive = IsInDisplayTree(previous);
+    displaytree::SetActive(alive ? const_cast<CxDisplayObject*>(previous) : nullptr);
+}
+}  // namespace
+
+bool IsInDisplayTree(const CxDisplayObject* object)
+{
+    CxDisplayObject* root = GetRootObject();
+    return object && root && InSubtree(root, object);
+}
+
+CxDialogBox::~CxDialogBox() { ForgetPendingModalDialog(this); }
+
+// Without an application nothing could ever run a frame, so the loop would
+// never see the end-modal flag: such a dialog returns at once.
+int CxDialogBox::DoModal()
+{
+    if (errorCode_) return errorCode_;
+    CxApp* app = CxApp::GetApp();
+    if (auto* windowApp = dynamic_cast<CxWindowApp*>(app)) windowApp->FlushPaintMessages();
+
+    SetCapture();
+    CxDisplayObject* previous = GetActiveObject();
+    SetActive();
+    endModal_ = 0;
+    bool quitOnEntry = app && app->GetQuitFlag();
+    ++modalDepth_;
+    while (app && GetErrorCount() < kModalErrorLimit) {
+        if (app->Step()) break;
+        if (ModalLoopDone(quitOnEntry)) break;
+    }
+    --modalDepth_;
+    endModal_ = 0;   // an EndModal meant for this loop must not end the next one
+
+    RestoreActive(previous);
+    ReleaseCaptureAbsolute();
+    return errorCode_;
+}
+
+bool CxDialogBox::ModalLoopDone(bool quitOnEntry) const
+{
+    CxApp* app = CxApp::GetApp();
+    if (!app) return true;   // the application went away during the frame
+    if (!quitOnEntry && app->GetQuitFlag()) return true;
+    return endModal_ != 0;
+}
