@@ -2,34 +2,26 @@
 -- keeps the choice in the game options.
 
 local function TipsWanted()
-    if qor and qor.options then
-        return qor.options:GetInt("Options", "ShowTipDialogs", 1) ~= 0
-    end
-    return gShowTips ~= false
+    return qor.options:GetInt("Options", "ShowTipDialogs", 1) ~= 0
 end
 
 local function StoreTips(on)
-    gShowTips = on
-    if qor and qor.options then
-        qor.options:SetInt("Options", "ShowTipDialogs", on and 1 or 0)
-    end
+    qor.options:SetInt("Options", "ShowTipDialogs", on and 1 or 0)
 end
 
 function Room.OnStartRoom()
     print("Entered OptionsMenu")
-    if CxCheckButton then
-        Room.tips = CxCheckButton:New()
-        Room.tips:LoadSurface("generated/Common/check.tga", 5)
-        Room.tips:Link(Room.this)
-        Room.tips:SetCheck(TipsWanted() and 1 or 0)
-        Room.tips:Paint(300, 250)
-    end
+    Room.tips = CxCheckButton()
+    Room.tips:LoadSurface("generated/Common/check.tga", 5)
+    Room.tips:Link(Room.this)
+    Room.tips:SetCheck(TipsWanted() and 1 or 0)
+    Room.tips:Paint(300, 250)
 end
 
 function Room.OnParentNotify(kind, sender, code, extra)
     -- A change of the check button's checked state arrives as codes 0 and 1.
     if Room.tips and kind == 0 and (code == 0 or code == 1) then
-        StoreTips(Room.tips:GetCheck())
+        StoreTips(Room.tips:GetCheck() == 1)
     end
 end
 

@@ -21,6 +21,8 @@ public:
     virtual void AfterStopRoom() {}
     virtual void UpdateRoom() { cleaner_.Empty(); }
     virtual void OnRoomCreated() {}
+    // Asked when the application wants to quit: 0 keeps it running.
+    virtual int  OnQuitRequest() { return 1; }
 
     // Room timers: repeating every `interval` ms until killed.
     int  SetTimer(uint32_t id, uint32_t interval, uint32_t value = 0);

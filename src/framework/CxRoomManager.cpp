@@ -1,4 +1,5 @@
 #include "framework/CxRoomManager.h"
+#include "display/CxDisplayTree.h"
 #include "core/CxApp.h"
 #include "core/CxError.h"
 #include "foundation/Qorstr.h"
@@ -115,6 +116,16 @@ CxString CxRoomManager::PeekRoom() const
 }
 
 // ------------------------------------------------------------- switching
+// Rooms hang below the display root and cover it; entering shows the room,
+// so whatever it loads while starting is painted at once.
+void CxRoomManager::ShowOnStage(CxGameWindow* room)
+{
+    CxDisplayObject* root = GetRootObject();
+    if (!root) return;
+    if (room->GetParent() != root) room->Link(root);
+    room->Paint(0, 0);
+}
+
 void CxRoomManager::StopCurrentRoom()
 {
     CxGameWindow* room = current_;
@@ -122,6 +133,9 @@ void CxRoomManager::StopCurrentRoom()
     room->BeforeStopRoom();
     room->StopRoom();
     room->AfterStopRoom();
+    // A room off the stage is out of the display tree's way: it neither
+    // paints nor takes input until it is entered again.
+    room->Erase();
     current_ = nullptr;
 }
 
@@ -147,6 +161,7 @@ void CxRoomManager::SwitchRoom()
     }
     if (pending_ == next) pending_ = nullptr;   // asked again for the room being entered
     current_ = next;
+    ShowOnStage(next);
     next->PrepareRoom();
     next->StartRoom();
     next->AfterStartRoom();

@@ -63,6 +63,8 @@ public:
     void SetStackSize(int size) { stack_.SetSize(size); }
 
 private:
+    void ShowOnStage(CxGameWindow* room);
+
     CxLinkedList<CxGameWindow*> rooms_;
     CxGameWindow* current_ = nullptr;
     CxGameWindow* pending_ = nullptr;

@@ -1,4 +1,4 @@
-// The game's first window end to end: the application runs its cycle over
+// The first window end to end: the application runs its cycle over
 // SDL's dummy driver, a click and two arrow keys are fed in as window
 // messages, the shown frame is read back from the screen and compared with
 // tests/data/vorn_first_scene.qor.  On a mismatch the frame is written to
@@ -6,7 +6,7 @@
 // VORN_UPDATE_GOLDEN=1 the golden image is written instead.
 #include "../core/ErrorCapture.h"
 #include "TestSupport.h"
-#include "game/CVornApp.h"
+#include "FirstWindowApp.h"
 #include "graphics/CxScreenSoftware.h"
 #include "graphics/QorImageFilters.h"
 #include "platform/window/PlatformWindow.h"
@@ -19,7 +19,7 @@
 namespace {
 constexpr int32_t kW = 800, kH = 600;
 
-class ScriptedVornApp : public CVornApp {
+class ScriptedFirstWindow : public FirstWindowApp {
 public:
     int frames = 0;
     CxDrawSurface shot;
@@ -28,7 +28,7 @@ public:
 
     void UpdateFrame() override
     {
-        CVornApp::UpdateFrame();
+        FirstWindowApp::UpdateFrame();
         ++frames;
         if (frames == 2) Feed();
         if (frames == 12) Capture();
@@ -72,7 +72,7 @@ int CountDifferences(const CxDrawSurface& a, const CxDrawSurface& b)
 }
 }  // namespace
 
-TEST(VornApp, FirstSceneReactsToInputAndMatchesTheGolden)
+TEST(FirstWindow, SceneReactsToInputAndMatchesTheGolden)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 0);   // CTest also runs it on a real X server under Xvfb
     std::string buildDir = std::filesystem::current_path().string();
@@ -81,7 +81,7 @@ TEST(VornApp, FirstSceneReactsToInputAndMatchesTheGolden)
     CxDrawSurface shot;
     {
         InTempDir dir;
-        ScriptedVornApp app;
+        ScriptedFirstWindow app;
         EXPECT_EQ(app.Run(), 0);
         EXPECT_EQ(app.GetQuitFlag(), 1);           // the close message quit the cycle
         EXPECT_FALSE(app.HasWindow());

@@ -1,0 +1,61 @@
+// The game host's script functions: paths, key bindings, the room stack and
+// the engine's headless API over the host's own file-system list.
+#include "core/CxGameApp.h"
+
+#include "framework/CxRoomScript.h"
+#include "script/CxLuaEngine.h"
+#include "script/CxScriptApi.h"
+
+#include <lua.hpp>
+
+namespace {
+const char* RequiredString(lua_State* L, int index)
+{
+    if (lua_type(L, index) != LUA_TSTRING) luaL_argerror(L, index, "bad argument");
+    return lua_tostring(L, index);
+}
+
+CxGameApp* Host(lua_State* L)
+{
+    CxGameApp* app = CxGameApp::Get();
+    if (!app) luaL_error(L, "no game application is running");
+    return app;
+}
+
+int BuildGamePathFn(lua_State* L)
+{
+    lua_pushstring(L, BuildGamePath(RequiredString(L, 1)).Text());
+    return 1;
+}
+
+int BindKeyFn(lua_State* L)
+{
+    const char* key = RequiredString(L, 1);
+    Host(L)->BindKey(key, RequiredString(L, 2));
+    return 0;
+}
+
+int UnBindKeyFn(lua_State* L) { Host(L)->UnBindKey(RequiredString(L, 1)); return 0; }
+int UnBindAllKeysFn(lua_State* L) { Host(L)->UnBindAllKeys(); return 0; }
+// Kept so that scripts written for a debug build still run.
+int NothingFn(lua_State*) { return 0; }
+
+const luaL_Reg kHostFunctions[] = {
+    {"BuildGamePath", BuildGamePathFn},
+    {"BindKey", BindKeyFn},
+    {"UnBindKey", UnBindKeyFn},
+    {"UnBindAllKeys", UnBindAllKeysFn},
+    {"SetDebugWindowText", NothingFn},
+    {"ShowDebugBar", NothingFn},
+    {"HideDebugBar", NothingFn},
+};
+}  // namespace
+
+void CxGameApp::RegisterScriptFunctions()
+{
+    CxLuaEngine* engine = GetScriptEngine();
+    if (!engine) return;
+    SetScriptRoomManager(&rooms_);
+    RegisterHeadlessScriptApi(*engine, &fileSystems_);
+    for (const luaL_Reg& entry : kHostFunctions) engine->RegisterFunction(entry.name, entry.func);
+}

@@ -1,0 +1,124 @@
+#include "framework/CKelApp.h"
+
+#include "core/CxError.h"
+#include "display/CxCursor.h"
+#include "display/CxDialogRegistry.h"
+#include "framework/CKelShared.h"
+#include "events/CSystemEventCreator.h"
+#include "events/CxEventScriptFunctions.h"
+#include "files/QorFile.h"
+#include "framework/CxGamePath.h"
+#include "framework/CxGameWindow.h"
+#include "graphics/QorImageFilters.h"
+#include "script/CxLuaEngine.h"
+
+namespace {
+void PumpEvents() { CxEvent::Pump(); }
+}  // namespace
+
+CKelApp::CKelApp(const CxAppInfo& info) : CxGameApp(info) {}
+
+CKelApp::~CKelApp() { DestroyGlobals(); }
+
+CKelApp* CKelApp::Get() { return dynamic_cast<CKelApp*>(CxApp::GetApp()); }
+
+// A framework room reads its description file as soon as it exists.
+CxGameWindow* CKelApp::CreateRoom(CxRoomRegistrar* registrar)
+{
+    CxGameWindow* room = CxGameApp::CreateRoom(registrar);
+    if (room) room->OnRoomCreated();
+    return room;
+}
+
+void CKelApp::StartCycle()
+{
+    RegisterEngineImageFilters();
+    CxGameApp::StartCycle();
+    kel_.Open("kel.ini");
+    AddIdleFunction(PumpEvents);
+    LoadSharedButtons(kel_);
+    LoadGlobalDialogs();
+    LoadCursors();
+    if (!ReadInt("Startup", "SkipIntroMovies", 0)) PlayIntroMovies();
+    CreateSystemChannel();
+}
+
+void CKelApp::CreateSystemChannel()
+{
+    DestroySystemChannel();
+    CxEvent::CreateChannel(&systemChannel_);
+    SetSystemChannel(systemChannel_);
+    RegisterEventCreator("system", this);
+}
+
+void CKelApp::DestroySystemChannel()
+{
+    UnregisterEventCreators("system");
+    if (systemChannel_) CxEvent::DestroyChannel(systemChannel_);
+    systemChannel_ = 0;
+    SetSystemChannel(0);
+}
+
+void CKelApp::RunFileIfExists(const char* path)
+{
+    if (GetScriptEngine() && QorFileExists(path)) GetScriptEngine()->RunFile(path);
+}
+
+void CKelApp::ReadyCycle()
+{
+    CxGameApp::ReadyCycle();
+    RunFileIfExists("startup.lua");
+}
+
+int CKelApp::LoadCursors() { return LoadNamedCursors(kel_, "Cursors"); }
+
+// Movies are not part of this build yet: every existing intro movie is
+// named in the log so that a missing one is easy to tell from a skipped one.
+void CKelApp::PlayIntroMovies()
+{
+    CxOptionSection* section = kel_.FindSection("IntroMovies");
+    if (!section) return;
+    for (CxOptionVariable* entry = section->First(); entry; entry = section->Next()) {
+        CxString path = BuildGamePath(entry->value.Text());
+        if (QorFileExists(path.Text())) Print("Intro movie %s not played: no movie player\n", path.Text());
+    }
+}
+
+void CKelApp::StopCycle()
+{
+    DestroyGlobals();
+    if (!ReadInt("Startup", "SkipCredits", 0) && GetLastErrorCode() == 0) ShowCredits();
+    DestroySystemChannel();
+    RemoveIdleFunction(PumpEvents);
+    CxGameApp::StopCycle();
+    kel_.Close();
+}
+
+void CKelApp::UpdateFrame()
+{
+    CxGameApp::UpdateFrame();
+    RunPendingModalDialog();
+}
+
+void CKelApp::OnDeactivate()
+{
+    CxGameApp::OnDeactivate();
+    if (!active_) return;
+    active_ = false;
+    if (CxGameWindow* room = GetCurrentRoom()) room->CountPause();
+}
+
+void CKelApp::OnActivate()
+{
+    CxGameApp::OnActivate();
+    if (active_) return;
+    active_ = true;
+    CxGameWindow* room = GetCurrentRoom();
+    if (room && room->GetPauseCount() > 0) room->CountResume();
+}
+
+CxEvent* CKelApp::CreateEvent(const char* creatorName, const char* kind, CxLinkedList<CxString>& arguments)
+{
+    CSystemEventCreator systemEvents(this);
+    return systemEvents.CreateEvent(creatorName, kind, arguments);
+}
