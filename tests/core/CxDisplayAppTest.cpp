@@ -318,3 +318,20 @@ TEST_F(DisplayApp, PalettesAreReplacedAndReachTheScreen)
     Stop(app);
     EXPECT_EQ(app.GetPalette(), nullptr);
 }
+
+// A new window takes the old screen with it; activation makes a new one.
+TEST_F(DisplayApp, ANewWindowGetsANewScreenOnActivation)
+{
+    TestDisplayApp app;
+    Start(app);
+    ASSERT_NE(app.GetScreen(), nullptr);
+    app.SetWindowRect(CxRect{0, 0, 239, 179}, 32);
+    EXPECT_EQ(app.GetScreen(), nullptr);
+    EXPECT_FALSE(app.GetStateFlags() & WINSTATE_WINDOWED_SCREEN);
+    app.UpdateFrame();   // no screen: nothing to show, nothing to crash on
+    app.OnActivateApp(true);
+    ASSERT_NE(app.GetScreen(), nullptr);
+    EXPECT_EQ(app.GetScreen()->GetSurface()->GetSize(), (CxSize{240, 180}));
+    EXPECT_EQ(GetRootObject()->GetSize(), (CxSize{240, 180}));
+    Stop(app);
+}
