@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -101,7 +102,7 @@ TEST_F(DisplayApp, KeysReachTheActiveObjectThenQuitAndVersionKeys)
 {
     TestDisplayApp app;
     Start(app);
-    auto* probe = new Probe;
+    auto probe = std::make_unique<Probe>();   // the tree never owns its children
     probe->Create(0, 0, 10, 10, GetRootObject(), 1);
     probe->SetActive();
     app.OnKeyDown('a', 1);
@@ -135,7 +136,7 @@ TEST_F(DisplayApp, MousePointsAreScaledToTheInternalSize)
     ASSERT_NE(app.GetScreen(), nullptr);
     EXPECT_EQ(app.GetScreen()->GetSurface()->GetSize(), (CxSize{800, 600}));
     EXPECT_EQ(GetRootObject()->GetSize(), (CxSize{800, 600}));
-    auto* probe = new Probe;
+    auto probe = std::make_unique<Probe>();   // the tree never owns its children
     probe->Create(0, 0, 800, 600, GetRootObject(), 1);
     probe->Show();
     app.HandleMessage(Message(PMSG_LBUTTONDOWN, 512, 384));
@@ -152,7 +153,7 @@ TEST_F(DisplayApp, FramesShowTheDirtyRectanglesWhileActive)
     auto* picture = new CxDrawSurface;
     picture->Create(8, 6, 32);
     picture->FillRect(nullptr, 0xFF00FF00);
-    auto* sprite = new CxSprite;
+    auto sprite = std::make_unique<CxSprite>();
     sprite->Create(20, 10, 0, 0, GetRootObject(), 0);
     sprite->SetSurface(picture, 1);
     sprite->Paint();
