@@ -4,6 +4,7 @@
 #include "ErrorCapture.h"
 #include "TestSupport.h"
 #include "core/CxDisplayApp.h"
+#include "display/CxCursor.h"
 #include "display/CxDisplayTree.h"
 #include "display/CxSprite.h"
 #include "files/CxFile.h"
@@ -334,5 +335,26 @@ TEST_F(DisplayApp, ANewWindowGetsANewScreenOnActivation)
     ASSERT_NE(app.GetScreen(), nullptr);
     EXPECT_EQ(app.GetScreen()->GetSurface()->GetSize(), (CxSize{240, 180}));
     EXPECT_EQ(GetRootObject()->GetSize(), (CxSize{240, 180}));
+    Stop(app);
+}
+
+TEST_F(DisplayApp, DisablingTheCursorStopsMouseInputButNotKeys)
+{
+    TestDisplayApp app;
+    Start(app);
+    auto probe = std::make_unique<Probe>();
+    probe->Create(0, 0, 160, 120, GetRootObject(), 1);
+    probe->Show();
+    probe->SetActive();
+    app.DisableCursor();
+    EXPECT_TRUE(IsCursorHidden());
+    app.HandleMessage(Message(PMSG_LBUTTONDOWN, 5, 5));
+    PlatMessage key = Message(PMSG_CHAR);
+    key.character = 'k';
+    app.HandleMessage(key);
+    app.EnableCursor();
+    EXPECT_FALSE(IsCursorHidden());
+    app.HandleMessage(Message(PMSG_LBUTTONDOWN, 6, 7));
+    EXPECT_EQ(probe->seen, (std::vector<std::string>{"key 107", "l 6,7"}));
     Stop(app);
 }
