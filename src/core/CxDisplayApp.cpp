@@ -119,6 +119,18 @@ void CxDisplayApp::OnKeyDown(KeyCode code, int repeat)
     else if (code == kAltV || code == kAltLowerV) ShowVersionBox();
 }
 
+void CxDisplayApp::DisableCursor()
+{
+    HideCursor();
+    EnableMouseInput(false);
+}
+
+void CxDisplayApp::EnableCursor()
+{
+    EnableMouseInput(true);
+    ShowCursor();
+}
+
 void CxDisplayApp::OnKeyUp(KeyCode code, int repeat) { DispatchKeyUp(code, uint32_t(repeat)); }
 
 CxPoint CxDisplayApp::ScaleMousePoint(CxPoint p) const

@@ -54,6 +54,11 @@ public:
     void OnSize(CxSize size) override;
     void OnPaint(const CxRect& rect) override;
 
+    // The "DisableCursor" / "EnableCursor" commands: the cursor hidden and
+    // mouse input stopped, and both back (hiding nests).
+    void DisableCursor();
+    void EnableCursor();
+
     // The point in the root's coordinates.
     CxPoint ScaleMousePoint(CxPoint client) const;
     CxSize GetInternalSize() const { return internalSize_; }

@@ -165,8 +165,11 @@ int CxWindowApp::CreateMainWindow(const CxRect& requested)
     return 0;
 }
 
+// The screen lives on the window: it goes first, never left pointing at a
+// window that is gone (SetWindowRect makes a new window under a live screen).
 void CxWindowApp::DestroyMainWindow()
 {
+    DestroyScreen();
     if (!PlatWindowExists()) return;
     PlatCaptureMouse(false);
     SetStateBit(WINSTATE_CAPTURED, false);

@@ -4,6 +4,7 @@
 #include "ErrorCapture.h"
 #include "TestSupport.h"
 #include "core/CxDisplayApp.h"
+#include "display/CxCursor.h"
 #include "display/CxDisplayTree.h"
 #include "display/CxSprite.h"
 #include "files/CxFile.h"
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -101,7 +103,7 @@ TEST_F(DisplayApp, KeysReachTheActiveObjectThenQuitAndVersionKeys)
 {
     TestDisplayApp app;
     Start(app);
-    auto* probe = new Probe;
+    auto probe = std::make_unique<Probe>();   // the tree never owns its children
     probe->Create(0, 0, 10, 10, GetRootObject(), 1);
     probe->SetActive();
     app.OnKeyDown('a', 1);
@@ -135,7 +137,7 @@ TEST_F(DisplayApp, MousePointsAreScaledToTheInternalSize)
     ASSERT_NE(app.GetScreen(), nullptr);
     EXPECT_EQ(app.GetScreen()->GetSurface()->GetSize(), (CxSize{800, 600}));
     EXPECT_EQ(GetRootObject()->GetSize(), (CxSize{800, 600}));
-    auto* probe = new Probe;
+    auto probe = std::make_unique<Probe>();   // the tree never owns its children
     probe->Create(0, 0, 800, 600, GetRootObject(), 1);
     probe->Show();
     app.HandleMessage(Message(PMSG_LBUTTONDOWN, 512, 384));
@@ -152,7 +154,7 @@ TEST_F(DisplayApp, FramesShowTheDirtyRectanglesWhileActive)
     auto* picture = new CxDrawSurface;
     picture->Create(8, 6, 32);
     picture->FillRect(nullptr, 0xFF00FF00);
-    auto* sprite = new CxSprite;
+    auto sprite = std::make_unique<CxSprite>();
     sprite->Create(20, 10, 0, 0, GetRootObject(), 0);
     sprite->SetSurface(picture, 1);
     sprite->Paint();
@@ -317,4 +319,42 @@ TEST_F(DisplayApp, PalettesAreReplacedAndReachTheScreen)
     app.SetPalette(new CxOSPalette);   // the old one is freed (the sanitizer build checks)
     Stop(app);
     EXPECT_EQ(app.GetPalette(), nullptr);
+}
+
+// A new window takes the old screen with it; activation makes a new one.
+TEST_F(DisplayApp, ANewWindowGetsANewScreenOnActivation)
+{
+    TestDisplayApp app;
+    Start(app);
+    ASSERT_NE(app.GetScreen(), nullptr);
+    app.SetWindowRect(CxRect{0, 0, 239, 179}, 32);
+    EXPECT_EQ(app.GetScreen(), nullptr);
+    EXPECT_FALSE(app.GetStateFlags() & WINSTATE_WINDOWED_SCREEN);
+    app.UpdateFrame();   // no screen: nothing to show, nothing to crash on
+    app.OnActivateApp(true);
+    ASSERT_NE(app.GetScreen(), nullptr);
+    EXPECT_EQ(app.GetScreen()->GetSurface()->GetSize(), (CxSize{240, 180}));
+    EXPECT_EQ(GetRootObject()->GetSize(), (CxSize{240, 180}));
+    Stop(app);
+}
+
+TEST_F(DisplayApp, DisablingTheCursorStopsMouseInputButNotKeys)
+{
+    TestDisplayApp app;
+    Start(app);
+    auto probe = std::make_unique<Probe>();
+    probe->Create(0, 0, 160, 120, GetRootObject(), 1);
+    probe->Show();
+    probe->SetActive();
+    app.DisableCursor();
+    EXPECT_TRUE(IsCursorHidden());
+    app.HandleMessage(Message(PMSG_LBUTTONDOWN, 5, 5));
+    PlatMessage key = Message(PMSG_CHAR);
+    key.character = 'k';
+    app.HandleMessage(key);
+    app.EnableCursor();
+    EXPECT_FALSE(IsCursorHidden());
+    app.HandleMessage(Message(PMSG_LBUTTONDOWN, 6, 7));
+    EXPECT_EQ(probe->seen, (std::vector<std::string>{"key 107", "l 6,7"}));
+    Stop(app);
 }

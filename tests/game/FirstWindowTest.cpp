@@ -91,7 +91,8 @@ TEST(FirstWindow, SceneReactsToInputAndMatchesTheGolden)
         shot.Create(kW, kH, 32);
         app.shot.BltAt(&shot, 0, 0);
     }
-    PlatVideoStop();
+    // The video stays up: SDL unloads the X libraries when it stops, and leaks
+    // inside them could then no longer be told apart from ours.
     EXPECT_TRUE(ErrorCapture::Reports().empty()) << ErrorCapture::Reports()[0].message;
 
     RegisterEngineImageFilters();

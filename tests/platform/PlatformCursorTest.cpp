@@ -29,3 +29,21 @@ TEST(PlatformCursor, ImageCursorsByIdAndTheirReplacement)
     EXPECT_GE(x, 0);
     PlatVideoStop();
 }
+
+// SDL frees its cursors when the video stops, so the video's shutdown
+// releases ours first; cursors are made again when next wanted.
+TEST(PlatformCursor, ReleasedCursorsAreMadeAgain)
+{
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    if (driver && (std::string(driver) == "dummy" || std::string(driver) == "offscreen"))
+        GTEST_SKIP() << "no cursors without a display; see the xvfb test";
+    PlatWindowDesc desc;
+    ASSERT_TRUE(PlatWindowCreate(desc)) << PlatLastError();
+    std::vector<uint32_t> pixels(8 * 8, 0xFFFF0000);
+    ASSERT_TRUE(PlatCursorDefineImage(12, pixels.data(), 8, 8, 0, 0));
+    ASSERT_TRUE(PlatCursorSetShape(PLAT_CURSOR_HAND));
+    PlatCursorRelease();
+    EXPECT_FALSE(PlatCursorSetImage(12));
+    EXPECT_TRUE(PlatCursorSetShape(PLAT_CURSOR_HAND));
+    PlatVideoStop();
+}

@@ -66,6 +66,15 @@ void PlatCursorForgetImages()
     State().images.clear();
 }
 
+void PlatCursorRelease()
+{
+    PlatCursorForgetImages();
+    for (SDL_Cursor*& shape : State().shapes) {
+        if (shape) SDL_FreeCursor(shape);
+        shape = nullptr;
+    }
+}
+
 void PlatMousePosition(int32_t* x, int32_t* y)
 {
     int mx = 0, my = 0;

@@ -10,5 +10,7 @@ bool PlatCursorSetShape(PlatCursorShape shape);
 bool PlatCursorDefineImage(int id, const uint32_t* pixels, int width, int height, int hotX, int hotY);
 bool PlatCursorSetImage(int id);           // false when no image has that id
 void PlatCursorForgetImages();
+// Frees every cursor, shapes included; the video's shutdown calls it.
+void PlatCursorRelease();
 // The pointer in client coordinates of the main window.
 void PlatMousePosition(int32_t* x, int32_t* y);

@@ -1,4 +1,5 @@
 #include "platform/window/PlatformWindow.h"
+#include "platform/window/PlatformCursor.h"
 
 #include <SDL.h>
 #include <cctype>
@@ -240,6 +241,7 @@ void PlatVideoStop()
 {
     PlatWindowDestroy();
     if (!State().videoStarted) return;
+    PlatCursorRelease();   // SDL frees its cursors with the video; ours must not outlive them
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     State().videoStarted = false;
     State().queue.clear();
