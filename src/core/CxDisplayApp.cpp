@@ -1,6 +1,8 @@
 #include "core/CxDisplayApp.h"
 #include "display/CxCursor.h"
 #include "display/CxDisplayTree.h"
+#include "display/CxTextLayout.h"
+#include "graphics/CxFont.h"
 #include "graphics/CxScreenSurface.h"
 #include "graphics/CxSurf.h"
 #include "platform/os/PlatformMessageBox.h"
@@ -41,7 +43,8 @@ void CxDisplayApp::StartCycle()
 {
     if (!GetScreen() && HasWindow()) CreateScreen(GetDisplaySize().width, GetDisplaySize().height, GetDepth());
     CxWindowApp::StartCycle();
-    // The built-in bitmap font is created here once the font unit exists.
+    CreateDefaultFont();
+    SetDefaultCursorHook(SelectDefaultCursor);
     if (GetScreen()) AttachRoot();
     previousCallback_ = GetErrorCallback();
     SetErrorCallback(ErrorCallback);
@@ -53,6 +56,8 @@ void CxDisplayApp::StopCycle()
 {
     RestoreErrorCallback();
     ShutdownDisplayTree();
+    SetDefaultCursorHook(nullptr);
+    DeleteDefaultFont();
     CxWindowApp::StopCycle();
 }
 
@@ -173,3 +178,11 @@ VORN_MOUSE_HANDLER(OnRButtonDown, DispatchRButtonDown)
 VORN_MOUSE_HANDLER(OnRButtonUp, DispatchRButtonUp)
 VORN_MOUSE_HANDLER(OnRButtonDblClk, DispatchRButtonDblClk)
 #undef VORN_MOUSE_HANDLER
+
+// The prompt is an 8-bit surface: the colour is a palette index.
+void CxDisplayApp::DrawPromptText(CxDrawSurface* surface, const char* text, const CxRect& area, int colourIndex,
+                                  int size)
+{
+    DrawString(surface, area, CxPixel(colourIndex), text, TEXT_CENTER | TEXT_CENTER_VERTICAL | TEXT_WORD_WRAP, size,
+               nullptr, CX_FONT_TRANSPARENT, CX_NO_COLOR, nullptr);
+}

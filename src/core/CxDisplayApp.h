@@ -80,10 +80,9 @@ protected:
     virtual bool IsEscapeDown();
     // Whether anyone can see a box or prompt and answer it.
     virtual bool CanAskUser();
-    // Draws a line of text centred in `area` of an 8-bit surface.  Nothing
-    // until the built-in font exists; the prompt's colours already show.
+    // Draws text centred in `area` of an 8-bit surface in the default font.
     virtual void DrawPromptText(CxDrawSurface* surface, const char* text, const CxRect& area, int colourIndex,
-                                int size) {}
+                                int size);
     // Puts the previous callback back and throws "DisplayAppError".
     [[noreturn]] void AbandonCycle();
 

@@ -87,7 +87,6 @@ private:
     const CxInterpolator* variables_;
     CxEventCreator* creator_;
     CxEvent* inner_ = nullptr;
-    bool startedEmpty_ = false;
 };
 
 enum CSoundEventFlags : uint32_t {

@@ -25,7 +25,7 @@ void CxLuaEvent::Start()
 }
 
 CxLuaTimerEvent::CxLuaTimerEvent(uint32_t duration, uint32_t interval, const char* line)
-    : CTimerEvent(duration), line_(line), repeat_(this, interval), interval_(interval)
+    : CTimerEvent(duration), line_(line), repeat_(this, interval)
 {
 }
 

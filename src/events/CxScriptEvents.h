@@ -41,7 +41,6 @@ public:
 private:
     CxString line_;
     CxTimerCallBack repeat_;
-    uint32_t interval_;
 };
 
 // "true" for a script's run-next-now argument: the boolean true or a number

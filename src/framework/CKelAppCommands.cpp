@@ -39,8 +39,8 @@ int CKelApp::OnCommand(const char* command, CxLinkedList<CxString>& arguments)
     if (Is(command, "EndModalDialog") && first) EndModalDialog(first);
     else if (Is(command, "Quit")) Quit();
     else if (Is(command, "Restart")) Restart();
-    else if (Is(command, "DisableCursor")) { HideCursor(); EnableMouseInput(false); }
-    else if (Is(command, "EnableCursor")) { EnableMouseInput(true); ShowCursor(); }
+    else if (Is(command, "DisableCursor")) DisableCursor();
+    else if (Is(command, "EnableCursor")) EnableCursor();
     else if (Is(command, "SetVarRandom")) SetVarRandom(arguments);
     else if (Is(command, "PopRoom")) GetRooms().PopRoom();
     else if (Is(command, "PushRoom") && first) GetRooms().PushRoom(first);

@@ -1,4 +1,5 @@
 #include "FirstWindowApp.h"
+#include "display/CxDrawText.h"
 #include "core/CxTime.h"
 #include "display/CxDisplayTree.h"
 #include "graphics/QorImageFilters.h"
@@ -49,7 +50,11 @@ CxDrawSurface* MakePetPicture()
 }  // namespace
 
 // ------------------------------------------------------------- the stage
-FirstWindowStage::~FirstWindowStage() { delete pet_; }
+FirstWindowStage::~FirstWindowStage()
+{
+    delete title_;
+    delete pet_;
+}
 
 int FirstWindowStage::Build(CxDisplayObject* root)
 {
@@ -59,8 +64,14 @@ int FirstWindowStage::Build(CxDisplayObject* root)
     pet_->Create(0, 0, 0, 0, this, 2);
     pet_->SetSurface(MakePetPicture(), 1);
     pet_->SetMaskColor(kPetKey);
-    // The title line is drawn here with the built-in font once fonts exist.
+    title_ = new CxDrawText;
+    title_->Create(0, 16, root->GetWidth(), 24, this, 3);
+    title_->SetTextFlags(TEXT_CENTER | TEXT_CENTER_VERTICAL | TEXT_SHADOW);
+    title_->SetColor(GetSurface()->MakeColor(255, 255, 255));
+    title_->SetShadowColor(GetSurface()->MakeColor(32, 32, 32));
+    title_->SetString("Vorn: click or use the arrow keys");
     Paint(0, 0);
+    title_->Paint(0, 16);
     MovePet(CxPoint{root->GetWidth() / 2, root->GetHeight() * 2 / 3});
     SetActive();
     return errorCode_;

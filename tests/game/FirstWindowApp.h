@@ -6,6 +6,7 @@
 #include "core/CxDisplayApp.h"
 #include "display/CxSprite.h"
 
+class CxDrawText;
 class FirstWindowStage;
 
 class FirstWindowApp : public CxDisplayApp {
@@ -35,5 +36,6 @@ public:
 private:
     void MovePet(CxPoint centre);
 
-    CxSprite* pet_ = nullptr;   // a child: deleted with the stage
+    CxSprite* pet_ = nullptr;     // children: deleted with the stage
+    CxDrawText* title_ = nullptr;
 };

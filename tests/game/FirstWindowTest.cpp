@@ -61,6 +61,16 @@ private:
     }
 };
 
+// White (or nearly: 16-bit screens) pixels in the title band at the top of the frame.
+int CountTitleInk(const CxDrawSurface& shot)
+{
+    int ink = 0;
+    for (int32_t y = 16; y < 40; ++y)
+        for (int32_t x = 0; x < kW; ++x)
+            if ((shot.GetPixel(x, y) & 0xF0F0F0) == 0xF0F0F0) ++ink;
+    return ink;
+}
+
 // Pixels that differ in their colour channels.
 int CountDifferences(const CxDrawSurface& a, const CxDrawSurface& b)
 {
@@ -90,6 +100,7 @@ TEST(FirstWindow, SceneReactsToInputAndMatchesTheGolden)
         EXPECT_EQ(app.petCentre, (CxPoint{616, 300}));   // clicked there, then two steps right
         shot.Create(kW, kH, 32);
         app.shot.BltAt(&shot, 0, 0);
+        EXPECT_GT(CountTitleInk(shot), 100);   // the title line was drawn in the built-in font
     }
     // The video stays up: SDL unloads the X libraries when it stops, and leaks
     // inside them could then no longer be told apart from ours.
