@@ -7,6 +7,26 @@
 namespace {
 constexpr int32_t kForever = 99999999;
 constexpr float kFramesPerSecond = 15;
+constexpr uint32_t kButtonDepth = 1000;
+}
+
+void CreateDescribedButtons(CxOptions& description, CxDisplayObject* parent, CxLuaEngine* engine,
+                            bool readMaskOnly, CxLinkedList<CKelButton*>& out)
+{
+    for (int i = 0;; ++i) {
+        CxString section;
+        section.Format("Button%d", i);
+        if (description.ReadString(section, "FileName", "").IsEmpty()) break;
+        auto* button = new CKelButton;
+        button->SetScriptEngine(engine);
+        button->Describe(description, section, readMaskOnly);
+        button->SetZOrder(kButtonDepth);
+        if (parent) {   // shared buttons wait, unlinked and hidden, for a room to show them
+            button->Link(parent);
+            button->Show();
+        }
+        out.AddTail(button);
+    }
 }
 
 CKelButton::CKelButton() { SetName("NoName"); }

@@ -12,6 +12,13 @@
 #include "display/CxAnimatedButton.h"
 
 class CxLuaEngine;
+class CKelButton;
+
+// The buttons "Button0", "Button1", ... of a description, up to the first
+// section without a FileName, linked to `parent` in front of it and shown
+// (without a parent: neither).
+void CreateDescribedButtons(CxOptions& description, CxDisplayObject* parent, CxLuaEngine* engine,
+                            bool readMaskOnly, CxLinkedList<CKelButton*>& out);
 
 class CKelButton : public CxAnimatedButton, public CxTimerListener {
 public:

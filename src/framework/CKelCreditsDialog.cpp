@@ -1,5 +1,4 @@
 #include "framework/CKelCreditsDialog.h"
-#include "core/CxApp.h"
 #include "display/CxDisplayTree.h"
 #include "display/CxTextLayout.h"
 #include "files/QorFile.h"
@@ -228,7 +227,7 @@ void CKelCreditsDialog::StartScrolling()
 
 void CKelCreditsDialog::OnTimer(CxTimerCallBack*)
 {
-    if (!scroll_ || ended_) return;
+    if (!scroll_ || IsModalEnded()) return;
     CxPoint at = scroll_->GetPosition();
     scroll_->Paint(at.x, at.y - pixelsPerInterval_);
     if (scroll_->GetPosition().y <= -scroll_->GetHeight()) EndModal();
@@ -246,18 +245,15 @@ void CKelCreditsDialog::OnKeyDown(KeyCode key, uint32_t flags)
 
 void CKelCreditsDialog::OnLButtonDown(uint32_t, CxPoint) { EndModal(); }
 
-int CKelCreditsDialog::DoModal(CxDisplayObject* parent)
+int CKelCreditsDialog::ShowModal(CxDisplayObject* parent)
 {
-    ended_ = false;
     if (parent) Link(parent);
     SetZOrder(Z_FRONT);
     Show();
-    SetActive();
     StartScrolling();
-    CxApp* app = CxApp::GetApp();
-    while (app && !ended_ && !app->GetQuitFlag()) app->Step();
+    int code = DoModal();
     delete timer_;
     timer_ = nullptr;
     Hide();
-    return errorCode_;
+    return code;
 }

@@ -11,21 +11,7 @@ namespace {
 constexpr uint32_t kButtonDepth = 1000;
 }
 
-void CKelWindow::CreateButtons()
-{
-    for (int i = 0;; ++i) {
-        CxString section;
-        section.Format("Button%d", i);
-        if (description_.ReadString(section, "FileName", "").IsEmpty()) break;
-        auto* button = new CKelButton;
-        button->SetScriptEngine(engine_);
-        button->Describe(description_, section, true);
-        button->SetZOrder(kButtonDepth);
-        button->Link(this);
-        button->Show();
-        buttons_.AddTail(button);
-    }
-}
+void CKelWindow::CreateButtons() { CreateDescribedButtons(description_, this, engine_, true, buttons_); }
 
 void CKelWindow::AddSharedButtons()
 {
