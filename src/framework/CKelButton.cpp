@@ -1,6 +1,6 @@
 #include "framework/CKelButton.h"
 #include "core/CxApp.h"
-#include "framework/CxGamePath.h"
+#include "framework/CKelDescribe.h"
 #include "graphics/CxBltEffects.h"
 #include "script/CxLuaEngine.h"
 
@@ -37,7 +37,7 @@ void CKelButton::Describe(CxOptions& description, const char* section, bool read
 {
     CxString file = description.ReadString(section, "FileName", "");
     int frames = description.ReadInt(section, "NumFrames", 5);
-    if (!file.IsEmpty()) LoadImage(BuildGamePath(file), frames);
+    if (!file.IsEmpty()) LoadImage(file, frames);
     SetControlID(description.ReadInt(section, "ControlID", 0));
     if (readMaskOnly) SetPixelHitTest(description.ReadInt(section, "MaskOnly", 0) == 1);
     cursor_ = description.ReadInt(section, "Cursor", -1);
@@ -52,13 +52,9 @@ void CKelButton::Describe(CxOptions& description, const char* section, bool read
 
 int CKelButton::LoadImage(const char* path, int frames)
 {
-    if (frames < 1) frames = 1;
-    LoadSurface(path, frames);
-    CxDrawSurface* surface = GetSurface();
-    if (!surface || surface->GetErrorCode() != 0) {
-        ReleaseSurface();   // reported by the loader; the button stays without a picture
+    if (!LoadDescribedImage(*this, path, frames < 1 ? 1 : frames))   // the button stays without a picture
         return errorCode_ ? errorCode_ : ERR_FILE_NOT_FOUND;
-    }
+    CxDrawSurface* surface = GetSurface();
     if (surface->GetDepth() == 32) SetEffects(BLT_EFFECT_ALPHA);
     else SetMaskColor(surface->GetPixel(0, 0));
     BuildStatePaths(GetNumFrames());

@@ -29,7 +29,7 @@ public:
     // frames, control id, mask, cursor, name, position and the script lines.
     // A missing image is reported and leaves a button without a picture.
     void Describe(CxOptions& description, const char* section, bool readMaskOnly);
-    int  LoadImage(const char* path, int frames);
+    int  LoadImage(const char* path, int frames);   // a game path
 
     void Notify(int32_t code) override;
     void OnTimer(CxTimerCallBack* timer) override;

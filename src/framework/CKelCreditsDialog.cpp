@@ -3,6 +3,7 @@
 #include "display/CxTextLayout.h"
 #include "files/QorFile.h"
 #include "foundation/CxMemory.h"
+#include "framework/CKelDescribe.h"
 #include "framework/CxGamePath.h"
 #include "framework/CxGameWindow.h"
 #include "framework/CxRoomManager.h"
@@ -96,9 +97,7 @@ void CKelCreditsDialog::SizeDialog(CxOptions& options)
 {
     CxString background = options.ReadString("Credits", "Background", "");
     if (!background.IsEmpty()) {
-        LoadSurface(BuildGamePath(background));
-        if (GetSurface() && GetSurface()->GetErrorCode() == 0) return;
-        ReleaseSurface();   // reported by the loader: fall back to the room's size
+        if (LoadDescribedImage(*this, background)) return;   // else the room's size
     }
     SetSizeValue(DisplaySize());
 }
@@ -179,8 +178,7 @@ void CKelCreditsDialog::RenderLines(CxDrawSurface* surface, const std::vector<Cx
 CxSprite* CKelCreditsDialog::NewImageSprite(const char* path, CxDisplayObject* parent)
 {
     auto* sprite = new CxSprite;
-    sprite->LoadSurface(BuildGamePath(path));
-    if (!sprite->GetSurface() || sprite->GetSurface()->GetErrorCode() != 0) {
+    if (!LoadDescribedImage(*sprite, path)) {
         delete sprite;   // the loader reported it; the credits go on without the picture
         return nullptr;
     }

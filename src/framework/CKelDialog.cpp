@@ -1,9 +1,9 @@
 #include "framework/CKelDialog.h"
 #include "core/CxApp.h"
-#include "display/CxDisplayTree.h"
 #include "events/CxEventKinds.h"
 #include "foundation/Qorstr.h"
 #include "framework/CKelButton.h"
+#include "framework/CKelDescribe.h"
 #include "framework/CxGamePath.h"
 #include "framework/CxGameWindow.h"
 #include "framework/CxRoomManager.h"
@@ -72,12 +72,8 @@ void CKelDialog::ApplySurface(CxOptions& description)
     movieDriverFlags_ = description.ReadInt("Options", "MovieDriverFlags", 0);
     CxString background = description.ReadString("Options", "Background", "");
     if (!background.IsEmpty()) {
-        LoadSurface(BuildGamePath(background));
+        if (!LoadDescribedImage(*this, background)) return;   // the dialog keeps its size
         CxDrawSurface* surface = GetSurface();
-        if (!surface || surface->GetErrorCode() != 0) {
-            ReleaseSurface();   // reported by the loader; the dialog keeps its size
-            return;
-        }
         CxPoint pixel;
         description.GetPoint("Options", "TransparentPixel", &pixel, CxPoint{-1, -1});
         bool inside = pixel.x >= 0 && pixel.y >= 0 && pixel.x < surface->GetWidth() && pixel.y < surface->GetHeight();
@@ -86,11 +82,7 @@ void CKelDialog::ApplySurface(CxOptions& description)
     }
     CxPoint size;
     description.GetPoint("Options", "Size", &size, CxPoint{100, 100});
-    CxDisplayObject* root = GetRootObject();
-    CxSize display = root ? root->GetSize() : CxSize{0, 0};
-    if (size.x == -1) size.x = display.width;
-    if (size.y == -1) size.y = display.height;
-    SetSizeValue(size.x, size.y);
+    SetSizeValue(ResolveDisplaySize(size));
 }
 
 // ------------------------------------------------------------- names

@@ -3,7 +3,7 @@
 #include "framework/CKelButton.h"
 #include "framework/CKelCommandArgs.h"
 #include "framework/CKelDialog.h"
-#include "framework/CxGamePath.h"
+#include "framework/CKelDescribe.h"
 
 namespace {
 using Command = void (*)(CKelDialog& dialog, CKelArgs& args);
@@ -22,8 +22,7 @@ void LoadSurfaceCommand(CKelDialog& dialog, CKelArgs& args)
 {
     const char* path = CommandArg(args, 0);
     if (!path || !*path) return;
-    dialog.LoadSurface(BuildGamePath(path));
-    if (dialog.GetSurface() && dialog.GetSurface()->GetErrorCode() != 0) dialog.ReleaseSurface();
+    LoadDescribedImage(dialog, path);
     if (dialog.IsVisible()) dialog.Paint();
 }
 

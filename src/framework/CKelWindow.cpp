@@ -1,12 +1,12 @@
 #include "framework/CKelWindow.h"
 #include "core/CxApp.h"
-#include "display/CxDisplayTree.h"
 #include "events/CxEventKinds.h"
 #include "events/CxEventScriptFunctions.h"
 #include "events/CxInterpolator.h"
 #include "files/CxDirectoryFileSystem.h"
 #include "files/QorFile.h"
 #include "foundation/Qorstr.h"
+#include "framework/CKelDescribe.h"
 #include "framework/CxGamePath.h"
 #include "script/CxLuaEngine.h"
 
@@ -103,13 +103,10 @@ void CKelWindow::ApplyBackground()
         LoadBackground(background);
         return;
     }
-    CxPoint size;
-    description_.GetPoint("Options", "Size", &size, CxPoint{0, 0});
-    CxDisplayObject* root = GetRootObject();
-    CxSize display = root ? root->GetSize() : CxSize{0, 0};
-    if (size.x == -1) size.x = display.width;
-    if (size.y == -1) size.y = display.height;
-    if (size.x != 0 && size.y != 0) Resize(CxSize{size.x, size.y});
+    CxPoint described;
+    description_.GetPoint("Options", "Size", &described, CxPoint{0, 0});
+    CxSize size = ResolveDisplaySize(described);
+    if (size.width != 0 && size.height != 0) Resize(size);
 }
 
 void CKelWindow::ReadAmbientMovies()

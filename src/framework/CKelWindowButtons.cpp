@@ -3,7 +3,7 @@
 #include "framework/CKelButton.h"
 #include "framework/CKelShared.h"
 #include "framework/CKelWindow.h"
-#include "framework/CxGamePath.h"
+#include "framework/CKelDescribe.h"
 
 #include <cstring>
 
@@ -76,8 +76,6 @@ void CKelWindow::BulgeScore(int32_t pointSize) {}
 void CKelWindow::LoadBackground(const char* path)
 {
     if (!path || !*path) return;
-    LoadSurface(BuildGamePath(path));
-    // A failed load has been reported; the room goes on without a picture.
-    if (GetSurface() && GetSurface()->GetErrorCode() != 0) ReleaseSurface();
+    LoadDescribedImage(*this, path);   // a failed one: the room goes on without a picture
     if (IsVisible()) Paint();
 }
