@@ -7,6 +7,7 @@
 #include "files/QorFile.h"
 #include "foundation/Qorstr.h"
 #include "framework/CKelDescribe.h"
+#include "framework/CKelScoreText.h"
 #include "framework/CxGamePath.h"
 #include "script/CxLuaEngine.h"
 
@@ -20,6 +21,7 @@ CKelWindow::~CKelWindow()
     KillMilestones();
     ClearMovies();
     RemoveButtons();
+    RemoveScoreText();
     delete variables_;
     RemoveActivityFileSystem();
 }
@@ -140,6 +142,7 @@ void CKelWindow::StartRoom()
     ApplyBackground();
     CreateButtons();
     AddSharedButtons();
+    CreateScoreText();
     ReadMilestones();
     ReadAmbientMovies();
     ReadIdleSettings();
@@ -149,12 +152,14 @@ void CKelWindow::StartRoom()
 
 void CKelWindow::StopRoom()
 {
+    if (scoreText_) scoreText_->StopBulge();
     StopIdleTimer();
     RunScriptFileIfExists("onstoproom.lua");
     KillMilestones();
     CloseChannel();
     ClearMovies();
     RemoveButtons();
+    RemoveScoreText();
     delete variables_;
     variables_ = nullptr;
     ReleaseSurface();

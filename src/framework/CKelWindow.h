@@ -20,6 +20,7 @@
 #include "framework/CxGameWindow.h"
 
 class CKelButton;
+class CKelScoreText;
 class CxFileSystem;
 class CxInterpolator;
 class CxLuaEngine;
@@ -84,6 +85,7 @@ public:
     uint32_t GetRoomChannel() const { return channel_; }
     CxInterpolator* GetVariables() const { return variables_; }
     const CxLinkedList<CKelAmbientMovie*>& GetAmbientMovies() const { return movies_; }
+    CKelScoreText* GetScoreText() const { return scoreText_; }
 
     int32_t GetState() const { return state_; }
     int32_t GetScore() const { return score_; }
@@ -126,6 +128,8 @@ protected:
     void CreateButtons();
     void AddSharedButtons();
     void RemoveButtons();
+    void CreateScoreText();
+    void RemoveScoreText();
     void ReadMilestones();
     void ReadAmbientMovies();
     void ReadIdleSettings();
@@ -143,6 +147,8 @@ protected:
     int32_t difficulty_ = 0, minDifficulty_ = 0, maxDifficulty_ = 2;
     CxLinkedList<CKelButton*> buttons_;   // own ones first, then the shared ones shown here
     CxLinkedList<CKelMilestone*> milestones_;
+    CKelScoreText* scoreText_ = nullptr;
+    int32_t scoreFont_ = -1;   // loaded for this visit; -1: none of our own
     CxLinkedList<CKelAmbientMovie*> movies_;
 
     CKelIdle idle_;

@@ -4,7 +4,11 @@
 #include "framework/CKelShared.h"
 #include "framework/CKelWindow.h"
 #include "framework/CKelDescribe.h"
+#include "framework/CKelScoreText.h"
+#include "framework/CxGamePath.h"
+#include "graphics/CxFont.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -71,7 +75,42 @@ void CKelWindow::SetButtonState(const char* name, int32_t state)
     if (CKelButton* button = FindButton(name)) button->SetState(state);
 }
 
-void CKelWindow::BulgeScore(int32_t pointSize) {}
+void CKelWindow::BulgeScore(int32_t pointSize)
+{
+    if (scoreText_) scoreText_->Bulge(pointSize);
+}
+
+// ------------------------------------------------------------- the score display
+void CKelWindow::CreateScoreText()
+{
+    RemoveScoreText();
+    CxString font = description_.ReadString("Score", "Font", "");
+    CxString area = description_.ReadString("Score", "Area", "");
+    if (font.IsEmpty()) return;
+    if (area.IsEmpty()) {
+        Print("Room %s: [Score] has a Font but no Area; no score is shown\n", GetName());
+        return;
+    }
+    if (LoadFont(BuildGamePath(font), &scoreFont_) != 0) scoreFont_ = -1;   // reported: the default font
+    CxRect rect;
+    description_.GetRect("Score", "Area", &rect, CxRect{});
+    int colour[3] = {0, 0, 0};
+    sscanf(description_.ReadString("Score", "Color", "0, 0, 0").Text(), "%d, %d, %d", &colour[0], &colour[1], &colour[2]);
+    scoreText_ = new CKelScoreText;
+    scoreText_->Link(this);
+    scoreText_->Configure(scoreFont_, rect, colour, description_.ReadInt("Score", "PointSize", 0));
+    scoreText_->SetFlag(DISPLAY_ALWAYS_REPAINT, description_.ReadInt("Score", "AlwaysDirty", 0) != 0);
+    scoreText_->SetValue(score_);
+    scoreText_->Show();
+}
+
+void CKelWindow::RemoveScoreText()
+{
+    delete scoreText_;
+    scoreText_ = nullptr;
+    if (scoreFont_ != -1) DeleteFont(scoreFont_);
+    scoreFont_ = -1;
+}
 
 void CKelWindow::LoadBackground(const char* path)
 {
