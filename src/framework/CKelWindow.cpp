@@ -170,6 +170,7 @@ void CKelWindow::StopRoom()
 void CKelWindow::UpdateRoom()
 {
     if (int due = idle_.Check()) OnIdleTimeOut(due);
+    if (scoreText_ && scoreAlwaysDirty_) scoreText_->Paint();
     CxGameWindow::UpdateRoom();
 }
 

@@ -149,6 +149,7 @@ protected:
     CxLinkedList<CKelMilestone*> milestones_;
     CKelScoreText* scoreText_ = nullptr;
     int32_t scoreFont_ = -1;   // loaded for this visit; -1: none of our own
+    bool scoreAlwaysDirty_ = false;   // repainted every frame (something draws over it)
     CxLinkedList<CKelAmbientMovie*> movies_;
 
     CKelIdle idle_;

@@ -99,7 +99,7 @@ void CKelWindow::CreateScoreText()
     scoreText_ = new CKelScoreText;
     scoreText_->Link(this);
     scoreText_->Configure(scoreFont_, rect, colour, description_.ReadInt("Score", "PointSize", 0));
-    scoreText_->SetFlag(DISPLAY_ALWAYS_REPAINT, description_.ReadInt("Score", "AlwaysDirty", 0) != 0);
+    scoreAlwaysDirty_ = description_.ReadInt("Score", "AlwaysDirty", 0) != 0;
     scoreText_->SetValue(score_);
     scoreText_->Show();
 }
