@@ -91,14 +91,12 @@ void CKelDialog::Register()
     if (registeredName_ == GetName()) return;
     Unregister();
     registeredName_ = GetName();
-    RegisterEventCreator(registeredName_, this);
+    RegisterOwnCreator(registeredName_, this);
 }
 
-// Only our own entry: another creator may carry the same name.
 void CKelDialog::Unregister()
 {
-    if (registeredName_.IsEmpty()) return;
-    if (FindEventCreator(registeredName_) == this) UnregisterEventCreators(registeredName_);
+    UnregisterOwnCreator(registeredName_, this);
     registeredName_ = "";
 }
 

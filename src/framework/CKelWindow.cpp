@@ -76,19 +76,18 @@ void CKelWindow::OpenChannel()
     SetRoomChannel(channel_);
     char name[32];
     CopyText(name, GetName(), sizeof name);
-    RegisterEventCreator(name, this);
-    RegisterEventCreator("Room", this);
+    RegisterOwnCreator(name, this);
+    RegisterOwnCreator("Room", this);
     creatorRegistered_ = true;
 }
 
 void CKelWindow::CloseChannel()
 {
     if (creatorRegistered_) {
-        // Only this room's entries: another creator may carry the same name.
         char name[32];
         CopyText(name, GetName(), sizeof name);
-        for (const char* creator : {"Room", static_cast<const char*>(name)})
-            if (FindEventCreator(creator) == this) UnregisterEventCreators(creator);
+        UnregisterOwnCreator("Room", this);
+        UnregisterOwnCreator(name, this);
         creatorRegistered_ = false;
     }
     if (!channel_) return;

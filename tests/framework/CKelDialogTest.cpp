@@ -190,3 +190,17 @@ TEST_F(Dialogs, KelIniSharesDialogsAndListsIntroMovies)
     EXPECT_EQ(LoadKelFile(none, "nothing.ini"), 0);   // a missing kel.ini shares nothing
     EXPECT_EQ(SharedDialogCount(), 0);
 }
+
+TEST_F(Dialogs, ANameThatIsAPatternNeverRegistersNorTakesOthersWithIt)
+{
+    CKelDialog keeper;
+    keeper.SetScriptEngine(&engine);
+    Write("Dialogs/keeper.ini", "[Options]\nName=Keeper\n");
+    keeper.Load("Dialogs/keeper.ini");
+    for (const char* name : {"*", "Kee?er", "Keep*"}) {
+        auto dialog = Loaded((std::string("[Options]\nName=") + name + "\n").c_str());
+        EXPECT_STREQ(dialog->GetName(), name);
+        EXPECT_NE(FindEventCreator(name), static_cast<CxEventCreator*>(dialog.get()));
+    }
+    EXPECT_EQ(FindEventCreator("Keeper"), static_cast<CxEventCreator*>(&keeper));
+}
