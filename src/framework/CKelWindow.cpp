@@ -21,6 +21,7 @@ CKelWindow::~CKelWindow()
     KillMilestones();
     ClearMovies();
     RemoveButtons();
+    DeleteRetiredButtons();
     RemoveScoreText();
     delete variables_;
     RemoveActivityFileSystem();
@@ -168,6 +169,7 @@ void CKelWindow::StopRoom()
 
 void CKelWindow::UpdateRoom()
 {
+    DeleteRetiredButtons();
     if (int due = idle_.Check()) OnIdleTimeOut(due);
     if (scoreText_ && scoreAlwaysDirty_) scoreText_->Paint();
     CxGameWindow::UpdateRoom();

@@ -128,6 +128,7 @@ protected:
     void CreateButtons();
     void AddSharedButtons();
     void RemoveButtons();
+    void DeleteRetiredButtons();
     void CreateScoreText();
     void RemoveScoreText();
     void ReadMilestones();
@@ -146,6 +147,7 @@ protected:
     int32_t score_ = 0, level_ = 0, minLevel_ = 0, maxLevel_ = 9;
     int32_t difficulty_ = 0, minDifficulty_ = 0, maxDifficulty_ = 2;
     CxLinkedList<CKelButton*> buttons_;   // own ones first, then the shared ones shown here
+    CxLinkedList<CKelButton*> retiredButtons_;   // removed by a stop, deleted at the next frame
     CxLinkedList<CKelMilestone*> milestones_;
     CKelScoreText* scoreText_ = nullptr;
     int32_t scoreFont_ = -1;   // loaded for this visit; -1: none of our own

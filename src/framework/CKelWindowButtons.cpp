@@ -49,9 +49,18 @@ void CKelWindow::RemoveButtons()
             button->Hide();
             button->UnLink();
         } else {
-            delete button;
+            // The stop may come from the button's own script line (ReloadRoom
+            // in an OnClick): it goes at the next frame, not under its own feet.
+            button->Hide();
+            button->UnLink();
+            retiredButtons_.AddTail(button);
         }
     }
+}
+
+void CKelWindow::DeleteRetiredButtons()
+{
+    while (!retiredButtons_.IsEmpty()) delete retiredButtons_.RemoveHead();
 }
 
 CKelButton* CKelWindow::FindButton(const char* name) const
