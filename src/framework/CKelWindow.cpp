@@ -72,6 +72,7 @@ void CKelWindow::RemoveActivityFileSystem()
 
 void CKelWindow::OpenChannel()
 {
+    CloseChannel();   // a start without a stop must not leave the last channel behind
     if (CxEvent::CreateChannel(&channel_) != 0) channel_ = 0;
     if (channel_) ListenTo(channel_);
     SetRoomChannel(channel_);
