@@ -44,11 +44,16 @@ int CKelDialog::Load(const char* path)
 {
     CxOptions description;
     int code = description.Open(BuildGamePath(path));   // a missing file: every key keeps its default
+    Describe(description);
+    return code == ERR_FILE_NOT_FOUND ? code : 0;
+}
+
+void CKelDialog::Describe(CxOptions& description)
+{
     ApplyDescription(description);
     OnLoadOptions(description);
     CxString onLoad = description.ReadString("Options", "OnLoad", "");
     if (!onLoad.IsEmpty()) RunLine(onLoad);
-    return code == ERR_FILE_NOT_FOUND ? code : 0;
 }
 
 void CKelDialog::ApplyDescription(CxOptions& description)

@@ -24,6 +24,8 @@ public:
     // Reads the description at `path` (through the game paths); a missing
     // file leaves every key at its default.  0 or the file's error code.
     virtual int Load(const char* path);
+    // What Load does with the description once it is read.
+    void Describe(CxOptions& description);
     // Derived dialogs read keys of their own here, after the framework's.
     virtual void OnLoadOptions(CxOptions& description) {}
     int DoModal() override;

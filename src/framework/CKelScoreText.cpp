@@ -1,4 +1,5 @@
 #include "framework/CKelScoreText.h"
+#include "core/CxError.h"
 #include "display/CxTextLayout.h"
 #include "graphics/CxBltEffects.h"
 #include "graphics/CxFont.h"
@@ -15,7 +16,12 @@ void CKelScoreText::Configure(int32_t font, const CxRect& area, const int (&colo
     }
     pointSize_ = current_ = pointSize;
     SetPosition(CxPoint{area.left, area.top});
-    SetSizeValue(area.right - area.left + 1, area.bottom - area.top + 1);
+    int64_t width = int64_t(area.right) - area.left + 1, height = int64_t(area.bottom) - area.top + 1;
+    if (width > kMaxSide || height > kMaxSide) {
+        Print("Score area of %lld x %lld is too large; no score is shown\n", (long long)width, (long long)height);
+        width = height = 0;
+    }
+    SetSizeValue(int32_t(width), int32_t(height));
     SetEffects(BLT_EFFECT_ALPHA);
     Render();
 }

@@ -10,6 +10,7 @@
 class CKelScoreText : public CxSprite, public CxTimerListener {
 public:
     static constexpr uint32_t kBulgeStep = 50;
+    static constexpr int32_t kMaxSide = 4096;   // a larger area is refused: its surface would be huge
 
     ~CKelScoreText() override;
 

@@ -287,3 +287,13 @@ TEST_F(DescribedRoom, AScoreFontWithoutAnAreaShowsNoScore)
     Command("Room.SetScore(3)");
     EXPECT_EQ(room->GetScore(), 3);
 }
+
+TEST_F(DescribedRoom, AHugeScoreAreaIsRefusedRatherThanAllocated)
+{
+    Make("[Score]\nFont=Fonts/any.ttf\nArea=0, 0, 100000, 100000\n");
+    Enter("House");
+    ASSERT_NE(room->GetScoreText(), nullptr);
+    Command("Room.SetScore(12)");
+    EXPECT_EQ(room->GetScoreText()->GetText(), CxString("12"));
+    EXPECT_EQ(room->GetScoreText()->GetSurface(), nullptr);
+}
