@@ -1,12 +1,32 @@
 #include "framework/CKelButton.h"
 #include "core/CxApp.h"
-#include "framework/CxGamePath.h"
+#include "framework/CKelDescribe.h"
 #include "graphics/CxBltEffects.h"
 #include "script/CxLuaEngine.h"
 
 namespace {
 constexpr int32_t kForever = 99999999;
 constexpr float kFramesPerSecond = 15;
+constexpr uint32_t kButtonDepth = 1000;
+}
+
+void CreateDescribedButtons(CxOptions& description, CxDisplayObject* parent, CxLuaEngine* engine,
+                            bool readMaskOnly, CxLinkedList<CKelButton*>& out)
+{
+    for (int i = 0;; ++i) {
+        CxString section;
+        section.Format("Button%d", i);
+        if (description.ReadString(section, "FileName", "").IsEmpty()) break;
+        auto* button = new CKelButton;
+        button->SetScriptEngine(engine);
+        button->Describe(description, section, readMaskOnly);
+        button->SetZOrder(kButtonDepth);
+        if (parent) {   // shared buttons wait, unlinked and hidden, for a room to show them
+            button->Link(parent);
+            button->Show();
+        }
+        out.AddTail(button);
+    }
 }
 
 CKelButton::CKelButton() { SetName("NoName"); }
@@ -17,7 +37,7 @@ void CKelButton::Describe(CxOptions& description, const char* section, bool read
 {
     CxString file = description.ReadString(section, "FileName", "");
     int frames = description.ReadInt(section, "NumFrames", 5);
-    if (!file.IsEmpty()) LoadImage(BuildGamePath(file), frames);
+    if (!file.IsEmpty()) LoadImage(file, frames);
     SetControlID(description.ReadInt(section, "ControlID", 0));
     if (readMaskOnly) SetPixelHitTest(description.ReadInt(section, "MaskOnly", 0) == 1);
     cursor_ = description.ReadInt(section, "Cursor", -1);
@@ -32,13 +52,9 @@ void CKelButton::Describe(CxOptions& description, const char* section, bool read
 
 int CKelButton::LoadImage(const char* path, int frames)
 {
-    if (frames < 1) frames = 1;
-    LoadSurface(path, frames);
-    CxDrawSurface* surface = GetSurface();
-    if (!surface || surface->GetErrorCode() != 0) {
-        ReleaseSurface();   // reported by the loader; the button stays without a picture
+    if (!LoadDescribedImage(*this, path, frames < 1 ? 1 : frames))   // the button stays without a picture
         return errorCode_ ? errorCode_ : ERR_FILE_NOT_FOUND;
-    }
+    CxDrawSurface* surface = GetSurface();
     if (surface->GetDepth() == 32) SetEffects(BLT_EFFECT_ALPHA);
     else SetMaskColor(surface->GetPixel(0, 0));
     BuildStatePaths(GetNumFrames());

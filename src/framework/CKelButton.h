@@ -12,6 +12,13 @@
 #include "display/CxAnimatedButton.h"
 
 class CxLuaEngine;
+class CKelButton;
+
+// The buttons "Button0", "Button1", ... of a description, up to the first
+// section without a FileName, linked to `parent` in front of it and shown
+// (without a parent: neither).
+void CreateDescribedButtons(CxOptions& description, CxDisplayObject* parent, CxLuaEngine* engine,
+                            bool readMaskOnly, CxLinkedList<CKelButton*>& out);
 
 class CKelButton : public CxAnimatedButton, public CxTimerListener {
 public:
@@ -22,7 +29,7 @@ public:
     // frames, control id, mask, cursor, name, position and the script lines.
     // A missing image is reported and leaves a button without a picture.
     void Describe(CxOptions& description, const char* section, bool readMaskOnly);
-    int  LoadImage(const char* path, int frames);
+    int  LoadImage(const char* path, int frames);   // a game path
 
     void Notify(int32_t code) override;
     void OnTimer(CxTimerCallBack* timer) override;

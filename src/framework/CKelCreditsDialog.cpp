@@ -1,9 +1,9 @@
 #include "framework/CKelCreditsDialog.h"
-#include "core/CxApp.h"
 #include "display/CxDisplayTree.h"
 #include "display/CxTextLayout.h"
 #include "files/QorFile.h"
 #include "foundation/CxMemory.h"
+#include "framework/CKelDescribe.h"
 #include "framework/CxGamePath.h"
 #include "framework/CxGameWindow.h"
 #include "framework/CxRoomManager.h"
@@ -97,9 +97,7 @@ void CKelCreditsDialog::SizeDialog(CxOptions& options)
 {
     CxString background = options.ReadString("Credits", "Background", "");
     if (!background.IsEmpty()) {
-        LoadSurface(BuildGamePath(background));
-        if (GetSurface() && GetSurface()->GetErrorCode() == 0) return;
-        ReleaseSurface();   // reported by the loader: fall back to the room's size
+        if (LoadDescribedImage(*this, background)) return;   // else the room's size
     }
     SetSizeValue(DisplaySize());
 }
@@ -180,8 +178,7 @@ void CKelCreditsDialog::RenderLines(CxDrawSurface* surface, const std::vector<Cx
 CxSprite* CKelCreditsDialog::NewImageSprite(const char* path, CxDisplayObject* parent)
 {
     auto* sprite = new CxSprite;
-    sprite->LoadSurface(BuildGamePath(path));
-    if (!sprite->GetSurface() || sprite->GetSurface()->GetErrorCode() != 0) {
+    if (!LoadDescribedImage(*sprite, path)) {
         delete sprite;   // the loader reported it; the credits go on without the picture
         return nullptr;
     }
@@ -228,7 +225,7 @@ void CKelCreditsDialog::StartScrolling()
 
 void CKelCreditsDialog::OnTimer(CxTimerCallBack*)
 {
-    if (!scroll_ || ended_) return;
+    if (!scroll_ || IsModalEnded()) return;
     CxPoint at = scroll_->GetPosition();
     scroll_->Paint(at.x, at.y - pixelsPerInterval_);
     if (scroll_->GetPosition().y <= -scroll_->GetHeight()) EndModal();
@@ -246,18 +243,15 @@ void CKelCreditsDialog::OnKeyDown(KeyCode key, uint32_t flags)
 
 void CKelCreditsDialog::OnLButtonDown(uint32_t, CxPoint) { EndModal(); }
 
-int CKelCreditsDialog::DoModal(CxDisplayObject* parent)
+int CKelCreditsDialog::ShowModal(CxDisplayObject* parent)
 {
-    ended_ = false;
     if (parent) Link(parent);
     SetZOrder(Z_FRONT);
     Show();
-    SetActive();
     StartScrolling();
-    CxApp* app = CxApp::GetApp();
-    while (app && !ended_ && !app->GetQuitFlag()) app->Step();
+    int code = DoModal();
     delete timer_;
     timer_ = nullptr;
     Hide();
-    return errorCode_;
+    return code;
 }

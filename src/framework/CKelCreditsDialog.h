@@ -8,12 +8,10 @@
 // the top the modal run ends.  Enter, Escape, Space, Alt+Q, Alt+q, Alt+F4
 // and a left-button press end it at once.
 //
-// The modal run is the dialog's own loop over the application's frames
-// until it ends (there is no shared dialog-box base to borrow it from yet).
 #pragma once
 #include "core/CxOptions.h"
 #include "core/CxTimer.h"
-#include "display/CxSprite.h"
+#include "framework/CKelModalBox.h"
 
 #include <vector>
 
@@ -21,7 +19,7 @@
 // dropped, tabs as four spaces.
 std::vector<CxString> SplitCreditsText(const char* text, size_t size);
 
-class CKelCreditsDialog : public CxSprite, public CxTimerListener {
+class CKelCreditsDialog : public CKelModalBox, public CxTimerListener {
 public:
     static constexpr int kBandHeight = 24;
     static constexpr int kMaxTextHeight = 32767;   // taller texts are cut (and printed)
@@ -33,11 +31,9 @@ public:
     void OnKeyDown(KeyCode key, uint32_t flags) override;
     void OnLButtonDown(uint32_t keys, CxPoint point) override;
 
-    // Shows the dialog over `parent` and runs frames until it ends.
-    int  DoModal(CxDisplayObject* parent);
-    void EndModal() { ended_ = true; }
-    bool IsModalEnded() const { return ended_; }
-    // Starts the scroll timer; DoModal does it, a caller driving its own
+    // Shows the dialog over `parent` (in front) and runs frames until it ends.
+    int  ShowModal(CxDisplayObject* parent);
+    // Starts the scroll timer; ShowModal does it, a caller driving its own
     // frames calls it instead.
     void StartScrolling();
 
@@ -70,5 +66,4 @@ private:
     int32_t spacing_ = 4;
     int32_t pointSize_ = 0;
     int lineCount_ = 0;
-    bool ended_ = false;
 };

@@ -1,42 +1,113 @@
 #include "framework/CKelShared.h"
 #include "core/CxOptions.h"
+#include "files/QorFile.h"
 #include "foundation/Qorstr.h"
 #include "framework/CKelButton.h"
+#include "framework/CKelDialog.h"
+#include "framework/CxGamePath.h"
 
 namespace {
-CxLinkedList<CKelButton*> gShared;
+CxLinkedList<CKelButton*> gButtons;
+CxLinkedList<CKelDialog*> gDialogs;
+CKelDialog* gPending = nullptr;
+
+template <class T> T* FindNamed(const CxLinkedList<T*>& list, const char* name)
+{
+    if (!name) return nullptr;
+    for (auto* node = list.GetHead(); node; node = node->next)
+        if (TextEquals(node->value->GetName(), name, true)) return node->value;
+    return nullptr;
+}
+}  // namespace
+
+// ------------------------------------------------------------- the file
+int LoadKelFile(CxOptions& kel, const char* path)
+{
+    int code = kel.Open(path);
+    LoadSharedButtons(kel);
+    LoadSharedDialogs(kel);
+    return code == ERR_FILE_NOT_FOUND ? 0 : code;
 }
 
+void FreeKelFile()
+{
+    FreeSharedDialogs();
+    FreeSharedButtons();
+}
+
+// ------------------------------------------------------------- buttons
 int LoadSharedButtons(CxOptions& kel)
 {
     FreeSharedButtons();
-    for (int i = 0;; ++i) {
-        CxString section;
-        section.Format("Button%d", i);
-        if (kel.ReadString(section, "FileName", "").IsEmpty()) break;
-        auto* button = new CKelButton;
-        button->Describe(kel, section, true);
-        gShared.AddTail(button);
-    }
-    return gShared.GetCount();
+    CreateDescribedButtons(kel, nullptr, nullptr, true, gButtons);
+    return gButtons.GetCount();
 }
 
 void FreeSharedButtons()
 {
-    while (!gShared.IsEmpty()) delete gShared.RemoveHead();
+    while (!gButtons.IsEmpty()) delete gButtons.RemoveHead();
 }
 
-CKelButton* FindSharedButton(const char* name)
-{
-    if (!name) return nullptr;
-    for (auto* node = gShared.GetHead(); node; node = node->next)
-        if (TextEquals(node->value->GetName(), name, true)) return node->value;
-    return nullptr;
-}
+CKelButton* FindSharedButton(const char* name) { return FindNamed(gButtons, name); }
 
 bool IsSharedButton(const CKelButton* button)
 {
-    return gShared.Find(const_cast<CKelButton*>(button)) != nullptr;
+    return gButtons.Find(const_cast<CKelButton*>(button)) != nullptr;
 }
 
-int SharedButtonCount() { return gShared.GetCount(); }
+int SharedButtonCount() { return gButtons.GetCount(); }
+
+// ------------------------------------------------------------- dialogs
+int LoadSharedDialogs(CxOptions& kel, CxLuaEngine* engine)
+{
+    FreeSharedDialogs();
+    CxOptionSection* section = kel.FindSection("Dialogs");
+    if (!section) return 0;
+    for (auto* node = section->variables.GetHead(); node; node = node->next) {
+        auto* dialog = new CKelDialog;
+        dialog->SetScriptEngine(engine);
+        dialog->SetName(node->value->key.Left(31));
+        dialog->Load(node->value->value);
+        gDialogs.AddTail(dialog);
+    }
+    return gDialogs.GetCount();
+}
+
+void FreeSharedDialogs()
+{
+    gPending = nullptr;
+    while (!gDialogs.IsEmpty()) delete gDialogs.RemoveHead();
+}
+
+CKelDialog* FindSharedDialog(const char* name) { return FindNamed(gDialogs, name); }
+int SharedDialogCount() { return gDialogs.GetCount(); }
+
+void StartModalDialog(const char* name)
+{
+    if (CKelDialog* dialog = FindSharedDialog(name)) gPending = dialog;
+}
+
+void EndModalDialog(const char* name)
+{
+    if (CKelDialog* dialog = FindSharedDialog(name)) dialog->EndModal();
+}
+
+CKelDialog* GetPendingModalDialog() { return gPending; }
+
+void RunPendingModalDialog()
+{
+    CKelDialog* dialog = gPending;
+    gPending = nullptr;
+    if (dialog) dialog->DoModal();
+}
+
+// ------------------------------------------------------------- intro movies
+void ListIntroMovies(CxOptions& kel, CxLinkedList<CxString>& out)
+{
+    CxOptionSection* section = kel.FindSection("IntroMovies");
+    if (!section) return;
+    for (auto* node = section->variables.GetHead(); node; node = node->next) {
+        CxString path = BuildGamePath(node->value->value);
+        if (QorFileExists(path)) out.AddTail(path);
+    }
+}

@@ -1,12 +1,13 @@
 #include "framework/CKelWindow.h"
 #include "core/CxApp.h"
-#include "display/CxDisplayTree.h"
 #include "events/CxEventKinds.h"
 #include "events/CxEventScriptFunctions.h"
 #include "events/CxInterpolator.h"
 #include "files/CxDirectoryFileSystem.h"
 #include "files/QorFile.h"
 #include "foundation/Qorstr.h"
+#include "framework/CKelDescribe.h"
+#include "framework/CKelScoreText.h"
 #include "framework/CxGamePath.h"
 #include "script/CxLuaEngine.h"
 
@@ -20,6 +21,8 @@ CKelWindow::~CKelWindow()
     KillMilestones();
     ClearMovies();
     RemoveButtons();
+    DeleteRetiredButtons();
+    RemoveScoreText();
     delete variables_;
     RemoveActivityFileSystem();
 }
@@ -69,24 +72,24 @@ void CKelWindow::RemoveActivityFileSystem()
 
 void CKelWindow::OpenChannel()
 {
+    CloseChannel();   // a start without a stop must not leave the last channel behind
     if (CxEvent::CreateChannel(&channel_) != 0) channel_ = 0;
     if (channel_) ListenTo(channel_);
     SetRoomChannel(channel_);
     char name[32];
     CopyText(name, GetName(), sizeof name);
-    RegisterEventCreator(name, this);
-    RegisterEventCreator("Room", this);
+    RegisterOwnCreator(name, this);
+    RegisterOwnCreator("Room", this);
     creatorRegistered_ = true;
 }
 
 void CKelWindow::CloseChannel()
 {
     if (creatorRegistered_) {
-        // Only this room's entries: another creator may carry the same name.
         char name[32];
         CopyText(name, GetName(), sizeof name);
-        for (const char* creator : {"Room", static_cast<const char*>(name)})
-            if (FindEventCreator(creator) == this) UnregisterEventCreators(creator);
+        UnregisterOwnCreator("Room", this);
+        UnregisterOwnCreator(name, this);
         creatorRegistered_ = false;
     }
     if (!channel_) return;
@@ -103,13 +106,10 @@ void CKelWindow::ApplyBackground()
         LoadBackground(background);
         return;
     }
-    CxPoint size;
-    description_.GetPoint("Options", "Size", &size, CxPoint{0, 0});
-    CxDisplayObject* root = GetRootObject();
-    CxSize display = root ? root->GetSize() : CxSize{0, 0};
-    if (size.x == -1) size.x = display.width;
-    if (size.y == -1) size.y = display.height;
-    if (size.x != 0 && size.y != 0) Resize(CxSize{size.x, size.y});
+    CxPoint described;
+    description_.GetPoint("Options", "Size", &described, CxPoint{0, 0});
+    CxSize size = ResolveDisplaySize(described);
+    if (size.width != 0 && size.height != 0) Resize(size);
 }
 
 void CKelWindow::ReadAmbientMovies()
@@ -143,6 +143,7 @@ void CKelWindow::StartRoom()
     ApplyBackground();
     CreateButtons();
     AddSharedButtons();
+    CreateScoreText();
     ReadMilestones();
     ReadAmbientMovies();
     ReadIdleSettings();
@@ -152,12 +153,14 @@ void CKelWindow::StartRoom()
 
 void CKelWindow::StopRoom()
 {
+    if (scoreText_) scoreText_->StopBulge();
     StopIdleTimer();
     RunScriptFileIfExists("onstoproom.lua");
     KillMilestones();
     CloseChannel();
     ClearMovies();
     RemoveButtons();
+    RemoveScoreText();
     delete variables_;
     variables_ = nullptr;
     ReleaseSurface();
@@ -167,7 +170,9 @@ void CKelWindow::StopRoom()
 
 void CKelWindow::UpdateRoom()
 {
+    DeleteRetiredButtons();
     if (int due = idle_.Check()) OnIdleTimeOut(due);
+    if (scoreText_ && scoreAlwaysDirty_) scoreText_->Paint();
     CxGameWindow::UpdateRoom();
 }
 

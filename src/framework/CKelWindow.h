@@ -20,6 +20,7 @@
 #include "framework/CxGameWindow.h"
 
 class CKelButton;
+class CKelScoreText;
 class CxFileSystem;
 class CxInterpolator;
 class CxLuaEngine;
@@ -84,6 +85,7 @@ public:
     uint32_t GetRoomChannel() const { return channel_; }
     CxInterpolator* GetVariables() const { return variables_; }
     const CxLinkedList<CKelAmbientMovie*>& GetAmbientMovies() const { return movies_; }
+    CKelScoreText* GetScoreText() const { return scoreText_; }
 
     int32_t GetState() const { return state_; }
     int32_t GetScore() const { return score_; }
@@ -126,6 +128,9 @@ protected:
     void CreateButtons();
     void AddSharedButtons();
     void RemoveButtons();
+    void DeleteRetiredButtons();
+    void CreateScoreText();
+    void RemoveScoreText();
     void ReadMilestones();
     void ReadAmbientMovies();
     void ReadIdleSettings();
@@ -142,7 +147,11 @@ protected:
     int32_t score_ = 0, level_ = 0, minLevel_ = 0, maxLevel_ = 9;
     int32_t difficulty_ = 0, minDifficulty_ = 0, maxDifficulty_ = 2;
     CxLinkedList<CKelButton*> buttons_;   // own ones first, then the shared ones shown here
+    CxLinkedList<CKelButton*> retiredButtons_;   // removed by a stop, deleted at the next frame
     CxLinkedList<CKelMilestone*> milestones_;
+    CKelScoreText* scoreText_ = nullptr;
+    int32_t scoreFont_ = -1;   // loaded for this visit; -1: none of our own
+    bool scoreAlwaysDirty_ = false;   // repainted every frame (something draws over it)
     CxLinkedList<CKelAmbientMovie*> movies_;
 
     CKelIdle idle_;

@@ -1,5 +1,6 @@
 // The room's counters: idle time-outs, score and milestones, level and
 // difficulty.
+#include "framework/CKelScoreText.h"
 #include "framework/CKelWindow.h"
 
 // ------------------------------------------------------------- idle time-outs
@@ -60,6 +61,7 @@ void CKelWindow::KillMilestones()
 void CKelWindow::SetScore(int32_t score)
 {
     score_ = score;
+    if (scoreText_) scoreText_->SetValue(score_);
     // Searched again after each call: the hook may change the list.
     for (;;) {
         CKelMilestone* due = nullptr;

@@ -1,4 +1,5 @@
 #include "framework/CxRoomScript.h"
+#include "framework/CKelShared.h"
 #include "framework/CKelWindow.h"
 #include "framework/CxRoomManager.h"
 #include "script/CxLuaEngine.h"
@@ -130,6 +131,18 @@ int ResumeTimerFn(lua_State* L)
     return 0;
 }
 
+int StartModalDialogFn(lua_State* L)
+{
+    StartModalDialog(ScriptCheckString(L, 1));
+    return 0;
+}
+
+int EndModalDialogFn(lua_State* L)
+{
+    EndModalDialog(ScriptCheckString(L, 1));
+    return 0;
+}
+
 struct Function {
     const char* name;
     lua_CFunction function;
@@ -151,6 +164,8 @@ const Function kFunctions[] = {
     {"Room::KillTimer", KillTimerFn},
     {"Room::PauseTimer", PauseTimerFn},
     {"Room::ResumeTimer", ResumeTimerFn},
+    {"StartModalDialog", StartModalDialogFn},
+    {"EndModalDialog", EndModalDialogFn},
 };
 }  // namespace
 

@@ -5,6 +5,7 @@
 //   RoomLoadSurface(path)
 //   Room::SetTimer(room, id, interval[, value]) Room::KillTimer(room, id)
 //   Room::PauseTimer(room, id) Room::ResumeTimer(room, id)
+//   StartModalDialog(name) EndModalDialog(name)   (the dialogs of kel.ini)
 //
 // They act on the room manager the application hands over; while there is
 // none (a headless host) they do nothing and answer as an empty stack would.

@@ -182,3 +182,20 @@ TEST_F(RoomButtons, SharedButtonsAreLentToTheRoomsThatListThem)
     EXPECT_EQ(help->GetParent(), nullptr);
     EXPECT_FALSE(help->IsVisible());
 }
+
+TEST_F(RoomButtons, AButtonMayReloadItsRoomFromItsOwnClick)
+{
+    SaveStrip("House/b.tga", 5);
+    CLuaRoom* room = Make("[Button0]\nFileName=House/b.tga\nName=Again\nOnClick=ReloadRoom()\n");
+    Enter("House");
+    CKelButton* first = room->FindButton("Again");
+    first->OnLButtonDown(0, CxPoint{1, 1});
+    first->OnLButtonUp(0, CxPoint{1, 1});   // a click: its line stops and starts the room
+    CKelButton* second = room->FindButton("Again");
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(second, first);
+    EXPECT_EQ(first->GetParent(), nullptr);   // retired, still alive until the next frame
+    Pass();
+    EXPECT_EQ(room->ButtonCount(), 1);
+    EXPECT_EQ(engine.GetScriptErrorCount(), 0);
+}

@@ -3,7 +3,9 @@
 #include "events/CxEventScriptFunctions.h"
 #include "events/CxInterpolator.h"
 #include "files/CxFileSystem.h"
+#include "framework/CKelScoreText.h"
 #include "framework/CxGamePath.h"
+#include "graphics/CxFont.h"
 #include "graphics/QorImageFilters.h"
 
 #include <vector>
@@ -240,4 +242,58 @@ TEST_F(DescribedRoom, ButtonNotesGoToTheHooksOthersClimbToTheParent)
     room->OnNotify(0, &sender, 10, 0);
     room->OnNotify(5, &sender, 10, 0);   // no parent: dropped
     EXPECT_EQ(room->notes, (std::vector<int>{310}));
+}
+
+TEST_F(DescribedRoom, TheScoreDisplayFollowsTheScoreAndBulges)
+{
+    CreateDefaultFont();
+    Make("[Score]\nFont=Fonts/missing.ttf\nArea=10, 20, 69, 39\nColor=0, 0, 255\nPointSize=12\n");
+    Enter("House");
+    CKelScoreText* score = room->GetScoreText();
+    ASSERT_NE(score, nullptr);
+    EXPECT_FALSE(errors.Reports().empty());   // the font: reported, the built-in one draws instead
+    EXPECT_EQ(score->GetPosition(), (CxPoint{10, 20}));
+    EXPECT_EQ(score->GetSize(), (CxSize{60, 20}));
+    EXPECT_EQ(score->GetText(), CxString("0"));
+    Command("Room.AddScore(42)");
+    EXPECT_EQ(score->GetText(), CxString("42"));
+    CxDrawSurface* surface = score->GetSurface();
+    ASSERT_NE(surface, nullptr);
+    int blue = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 60; ++x) blue += surface->GetPixel(x, y) == (surface->MakeColor(0, 0, 255) | 0xFF000000u);
+    EXPECT_GT(blue, 0);
+
+    Command("Room.BulgeScore(15)");
+    EXPECT_EQ(score->GetCurrentPointSize(), 15);
+    std::vector<int> sizes;
+    for (int i = 0; i < 4; ++i) {
+        Pass(50);
+        sizes.push_back(score->GetCurrentPointSize());
+    }
+    EXPECT_EQ(sizes, (std::vector<int>{14, 13, 12, 12}));
+    EXPECT_FALSE(score->IsBulging());
+    Enter("Yard");
+    EXPECT_EQ(room->GetScoreText(), nullptr);
+    DeleteDefaultFont();
+}
+
+TEST_F(DescribedRoom, AScoreFontWithoutAnAreaShowsNoScore)
+{
+    Make("[Score]\nFont=Fonts/any.ttf\n");
+    Enter("House");
+    EXPECT_EQ(room->GetScoreText(), nullptr);
+    Command("Room.BulgeScore(30)");
+    Command("Room.SetScore(3)");
+    EXPECT_EQ(room->GetScore(), 3);
+}
+
+TEST_F(DescribedRoom, AHugeScoreAreaIsRefusedRatherThanAllocated)
+{
+    Make("[Score]\nFont=Fonts/any.ttf\nArea=0, 0, 100000, 100000\n");
+    Enter("House");
+    ASSERT_NE(room->GetScoreText(), nullptr);
+    Command("Room.SetScore(12)");
+    EXPECT_EQ(room->GetScoreText()->GetText(), CxString("12"));
+    EXPECT_EQ(room->GetScoreText()->GetSurface(), nullptr);
 }

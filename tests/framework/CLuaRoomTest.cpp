@@ -1,5 +1,6 @@
 #include "RoomTestSupport.h"
 #include "events/CxEventScriptFunctions.h"
+#include "graphics/QorImageFilters.h"
 
 namespace {
 // A room script that logs every callback with its arguments.
@@ -261,4 +262,26 @@ TEST_F(ScriptedRoom, ASelfCheckingRoomScriptOverTwoVisits)
     EXPECT_TRUE(Eval("lounge_visits == 2"));
     EXPECT_EQ(engine.EvalString("Lounge_Verdict()", "no verdict"), CxString(""));
     EXPECT_EQ(engine.GetScriptErrorCount(), 0);
+}
+
+TEST_F(ScriptedRoom, LoadingTheRoomSurfaceAndReloadingFromScripts)
+{
+    RegisterEngineImageFilters();
+    std::filesystem::create_directories("House");
+    CxDrawSurface picture;
+    picture.Create(12, 6, 32);
+    ASSERT_EQ(picture.Save("House/back.tga"), 0);
+    Write("House/House.lua", kLoggingScript);
+    Enter("House");
+    EXPECT_EQ(engine.RunString("RoomLoadSurface('House\\\\back.tga')"), 0);
+    ASSERT_NE(house->GetSurface(), nullptr);
+    EXPECT_EQ(house->GetSize(), (CxSize{12, 6}));
+    EXPECT_EQ(engine.RunString("RoomLoadSurface('House/missing.tga')"), 0);
+    EXPECT_EQ(house->GetSurface(), nullptr);   // reported; the room goes on without one
+    EXPECT_FALSE(errors.Reports().empty());
+
+    ClearLog();
+    engine.RunString("ReloadRoom()");
+    EXPECT_EQ(Log(), "OnStopRoom,OnStartRoom");   // stop and start only
+    EXPECT_EQ(rooms.GetCurrentRoom(), house);
 }

@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "core/CxTime.h"
 #include "core/CxTimer.h"
+#include "display/CxDisplayTree.h"
 #include "events/CxEvent.h"
 #include "files/CxDirectoryFileSystem.h"
 #include "framework/CLuaRoom.h"
@@ -43,6 +44,7 @@ protected:
         rooms.Shutdown();
         SetScriptRoomManager(nullptr);
         engine.Shutdown();
+        ShutdownDisplayTree();   // the script API's headless tree goes with each test
         QorSetTickSource(nullptr);
     }
 

@@ -23,3 +23,9 @@ refused(GotoRoom, nil)
 refused(RoomLoadSurface, {})
 refused(_G["Room::SetTimer"], nil, 1, 100)
 refused(_G["Room::KillTimer"], "House", 1)
+
+-- The framework's dialogs by name: unknown names do nothing.
+StartModalDialog("NoSuchDialog")
+EndModalDialog("NoSuchDialog")
+refused(StartModalDialog, 7)
+refused(EndModalDialog)
