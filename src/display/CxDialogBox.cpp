@@ -44,8 +44,8 @@ int CxDialogBox::DoModal()
     endModal_ = 0;
     bool quitOnEntry = app && app->GetQuitFlag();
     ++modalDepth_;
-    while (app && GetErrorCount() < kModalErrorLimit) {
-        if (app->Step()) break;
+    while (GetErrorCount() < kModalErrorLimit) {
+        if (!RunModalFrame()) break;
         if (ModalLoopDone(quitOnEntry)) break;
     }
     --modalDepth_;
@@ -56,10 +56,15 @@ int CxDialogBox::DoModal()
     return errorCode_;
 }
 
+bool CxDialogBox::RunModalFrame()
+{
+    CxApp* app = CxApp::GetApp();
+    return app && app->Step() == 0;
+}
+
 bool CxDialogBox::ModalLoopDone(bool quitOnEntry) const
 {
     CxApp* app = CxApp::GetApp();
-    if (!app) return true;   // the application went away during the frame
-    if (!quitOnEntry && app->GetQuitFlag()) return true;
+    if (app && !quitOnEntry && app->GetQuitFlag()) return true;
     return endModal_ != 0;
 }

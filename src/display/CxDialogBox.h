@@ -25,6 +25,12 @@ public:
 
     bool IsModal() const { return modalDepth_ > 0; }
     int32_t GetEndModalFlag() const { return endModal_; }
+    bool IsModalEnded() const { return endModal_ != 0; }
+
+protected:
+    // One pass of the modal loop: the application's frame step.  False ends
+    // the loop (no application, or the main loop is over).
+    virtual bool RunModalFrame();
 
 private:
     bool ModalLoopDone(bool quitOnEntry) const;

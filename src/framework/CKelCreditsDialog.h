@@ -11,7 +11,7 @@
 #pragma once
 #include "core/CxOptions.h"
 #include "core/CxTimer.h"
-#include "framework/CKelModalBox.h"
+#include "display/CxDialogBox.h"
 
 #include <vector>
 
@@ -19,7 +19,7 @@
 // dropped, tabs as four spaces.
 std::vector<CxString> SplitCreditsText(const char* text, size_t size);
 
-class CKelCreditsDialog : public CKelModalBox, public CxTimerListener {
+class CKelCreditsDialog : public CxDialogBox, public CxTimerListener {
 public:
     static constexpr int kBandHeight = 24;
     static constexpr int kMaxTextHeight = 32767;   // taller texts are cut (and printed)

@@ -144,7 +144,7 @@ int CKelDialog::DoModal()
     delete idleHook_;
     idleHook_ = new IdleHook(*this);
     if (!onDoModal_.IsEmpty()) RunLine(CxString(onDoModal_));
-    int code = CKelModalBox::DoModal();
+    int code = CxDialogBox::DoModal();
     delete idleHook_;
     idleHook_ = nullptr;
     idle_.Stop();

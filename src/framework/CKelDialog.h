@@ -11,12 +11,12 @@
 #include "events/CCommandHandler.h"
 #include "events/CxEvent.h"
 #include "framework/CKelIdle.h"
-#include "framework/CKelModalBox.h"
+#include "display/CxDialogBox.h"
 
 class CKelButton;
 class CxLuaEngine;
 
-class CKelDialog : public CKelModalBox, public CxEventCreator, public CCommandHandler {
+class CKelDialog : public CxDialogBox, public CxEventCreator, public CCommandHandler {
 public:
     CKelDialog();
     ~CKelDialog() override;

@@ -5,11 +5,11 @@
 #include "framework/CKelButton.h"
 #include "framework/CKelDialog.h"
 #include "framework/CxGamePath.h"
+#include "display/CxDialogRegistry.h"
 
 namespace {
 CxLinkedList<CKelButton*> gButtons;
 CxLinkedList<CKelDialog*> gDialogs;
-CKelDialog* gPending = nullptr;
 
 template <class T> T* FindNamed(const CxLinkedList<T*>& list, const char* name)
 {
@@ -70,36 +70,18 @@ int LoadSharedDialogs(CxOptions& kel, CxLuaEngine* engine)
         dialog->Load(node->value->value);
         gDialogs.AddTail(dialog);
     }
+    SetDialogFinder([](const char* name) -> CxDialogBox* { return FindSharedDialog(name); });
     return gDialogs.GetCount();
 }
 
 void FreeSharedDialogs()
 {
-    gPending = nullptr;
+    SetDialogFinder(nullptr);
     while (!gDialogs.IsEmpty()) delete gDialogs.RemoveHead();
 }
 
 CKelDialog* FindSharedDialog(const char* name) { return FindNamed(gDialogs, name); }
 int SharedDialogCount() { return gDialogs.GetCount(); }
-
-void StartModalDialog(const char* name)
-{
-    if (CKelDialog* dialog = FindSharedDialog(name)) gPending = dialog;
-}
-
-void EndModalDialog(const char* name)
-{
-    if (CKelDialog* dialog = FindSharedDialog(name)) dialog->EndModal();
-}
-
-CKelDialog* GetPendingModalDialog() { return gPending; }
-
-void RunPendingModalDialog()
-{
-    CKelDialog* dialog = gPending;
-    gPending = nullptr;
-    if (dialog) dialog->DoModal();
-}
 
 // ------------------------------------------------------------- intro movies
 void ListIntroMovies(CxOptions& kel, CxLinkedList<CxString>& out)

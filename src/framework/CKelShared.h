@@ -28,19 +28,12 @@ bool IsSharedButton(const CKelButton* button);
 int SharedButtonCount();
 
 // Every "name = path" entry of [Dialogs] becomes a dialog of that name
-// loaded from the path.  Returns the count.
+// loaded from the path, and these are the dialogs that StartModalDialog and
+// EndModalDialog find by name.  Returns the count.
 int LoadSharedDialogs(CxOptions& kel, CxLuaEngine* engine = nullptr);
 void FreeSharedDialogs();
 CKelDialog* FindSharedDialog(const char* name);
 int SharedDialogCount();
-
-// StartModalDialog marks a dialog to be run at the next frame, which calls
-// RunPendingModalDialog; EndModalDialog ends the named dialog's modal run.
-// Unknown names do nothing.
-void StartModalDialog(const char* name);
-void EndModalDialog(const char* name);
-CKelDialog* GetPendingModalDialog();
-void RunPendingModalDialog();
 
 // The existing movies of [IntroMovies], in entry order, as game paths.
 void ListIntroMovies(CxOptions& kel, CxLinkedList<CxString>& out);
