@@ -14,7 +14,9 @@
 // called directly.
 //
 // An animation forgets its display object when that object is destroyed, so
-// scripts may drop the sprite before the animation.
+// scripts may drop the sprite before the animation.  A listener may stop,
+// restart or change any animation from its call, and delete others, but not
+// delete the animation that is calling it.
 #pragma once
 #include "core/CxError.h"
 #include "core/CxPauseResume.h"
