@@ -5,6 +5,7 @@
 // so the cost the 128-glyph cache saves shows as the gap between the two.
 #include "core/CxError.h"
 #include "display/CxTextLayout.h"
+#include "graphics/CxSurf.h"
 #include "graphics/CxFreeTypeFont.h"
 
 #include <benchmark/benchmark.h>
