@@ -1,6 +1,7 @@
 #include "script/CxScriptApi.h"
 #include "display/CxDialogRegistry.h"
 #include "display/CxDisplayScript.h"
+#include "display/CxTextScript.h"
 #include "events/CxEventScriptFunctions.h"
 #include "script/CxLuaEngine.h"
 
@@ -9,6 +10,7 @@ int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems
     int code = RegisterFileScriptFunctions(engine, fileSystems);
     if (code == 0) code = BindCxOptions(engine);
     if (code == 0) code = RegisterDisplayScriptApi(engine);
+    if (code == 0) code = RegisterTextScriptApi(engine, nullptr);
     if (code == 0) code = RegisterDialogScriptFunctions(engine);
     if (code == 0 && engine.GetState()) RegisterEventScriptFunctions(engine.GetState());
     return code;

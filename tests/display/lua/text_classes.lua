@@ -1,0 +1,73 @@
+-- The text script classes: settings round-trip through the engine objects,
+-- colours keep their 32 bits, flag readers answer -1 or 0, and an edit is a
+-- text with its own methods on top.
+local t = CxDrawText()
+assert(t:GetColor() == -1, "no colour at first")
+assert(t:GetBkColor() == -1)
+assert(t:GetFlags() == 33, "default flags " .. t:GetFlags())
+assert(t:GetFont() == -1)
+assert(t:GetDefaultDepth() == -1)
+
+t:SetColor(0xFFFF0000)
+assert(t:GetColor() == -65536, "colours read back signed: " .. t:GetColor())
+t:SetShadowColor(0x00204060)
+assert(t:GetShadowColor() == 0x00204060)
+t:SetHighlightColor(-1)
+assert(t:GetHighlightColor() == -1)
+t:SetHighlightBkColor(12)
+assert(t:GetHighlightBkColor() == 12)
+t:SetFlags(0x80 + 0x04)
+assert(t:GetFlags() == 0x84)
+t:SetPointSize(24)
+assert(t:GetPointSize() == 24)
+t:SetDefaultDepth(16)
+assert(t:GetDefaultDepth() == 16)
+t:SetFont(12345)          -- unknown handles are kept; drawing uses the default font
+assert(t:GetFont() == 12345)
+t:SetString("Hello, \"world\"")
+assert(t:GetString() == "Hello, \"world\"")
+
+local ok, message = pcall(function() t:SetColor("red") end)
+assert(not ok, "a colour must be a number")
+
+-- A script subclass of the edit class keeps every method.
+MyEdit = CxEditText:SubClass()
+local e = MyEdit()
+assert(e:GetEditState() == -1, "editing is on at first")
+assert(e:GetAcceptCR() == 0)
+e:SetAcceptCR(3)
+assert(e:GetAcceptCR() == -1, "bit 0 of the number")
+e:SetAcceptCR(2)
+assert(e:GetAcceptCR() == 0)
+e:SetIsPassword(1)
+assert(e:GetIsPassword() == -1)
+e:SetUpper(1)
+assert(e:GetUpper() == -1)
+e:SetPassAllKeys(1)
+assert(e:GetPassAllKeys() == -1)
+e:SetEditState(0)
+assert(e:GetEditState() == 0)
+
+assert(e:GetLengthLimit() == 32767)
+e:SetLengthLimit(5)
+e:SetString("too long for it")
+assert(e:GetString() == "too l", "cut to the limit: " .. e:GetString())
+assert(e:GetCaretPos() == 5)
+e:SetCaretPos(2)
+assert(e:GetCaretPos() == 2)
+e:SetCaretPos(99)
+assert(e:GetCaretPos() == 5, "the caret stays inside the text")
+e:SetPixelLimit(40)
+assert(e:GetPixelLimit() == 40)
+e:SetCharRestriction("0123456789")
+e:SetCaretOffset(1, 2)
+assert(e:MakeCaret(10, 0xFFFFFF) == 0)
+e:SetColor(0xFF00FF00)     -- inherited from CxDrawText
+assert(e:GetColor() == -16711936)
+e:Clear()
+assert(e:GetString() == "")
+
+t = nil
+e = nil
+collectgarbage("collect")
+print("text classes: ok")
