@@ -1,5 +1,6 @@
 #include "core/CxGameConsole.h"
 #include "core/CxApp.h"
+#include "core/CxOptions.h"
 #include "display/CxDisplayTree.h"
 #include "script/CxLuaEngine.h"
 
@@ -169,4 +170,27 @@ void CxGameConsole::OnNotify(int32_t kind, CxDisplayObject* sender, int32_t code
     if (sender == &bar_ && kind == NOTIFY_SCROLL) return output_.SetTop(code);
     if (sender == &output_ || sender == &input_ || sender == &bar_) return;   // the console's own parts
     CxCommonDialog::OnNotify(kind, sender, code, extra);
+}
+
+// ------------------------------------------------------------- the application's console
+CxGameConsole* CreateGameConsole(CxOptions& options, int32_t width)
+{
+    if (options.ReadInt("Engine.Game", "AllowCommandConsole", 0) == 0) return nullptr;
+    int32_t height = options.ReadInt("Engine.Game", "CommandConsoleHeight", 200);
+    auto* console = new CxGameConsole(&options);
+    console->SetZOrder(Z_FRONT);
+    if (width <= 0 || height <= 0 || console->Create(0, 0, width, height, GetRootObject(), 0) != 0) {
+        delete console;
+        ReportError(ERR_OUT_OF_MEMORY, "Could not create the Command Console");
+        return nullptr;
+    }
+    return console;
+}
+
+bool ToggleGameConsole(CxGameConsole* console, KeyCode key)
+{
+    if (!console || (key != '`' && key != '~')) return false;
+    if (console->IsVisible()) console->Hide();
+    else console->Show();
+    return true;
 }

@@ -63,3 +63,12 @@ private:
     bool forwarding_ = false;
     bool printing_ = false;
 };
+
+// The application's console: only when "Engine.Game" / "AllowCommandConsole"
+// is set (default 0); "CommandConsoleHeight" (default 200) high and
+// `width` wide, at the top left in front of everything under the root, and
+// hidden.  Null when not allowed or when it cannot be made (error 1).
+CxGameConsole* CreateGameConsole(CxOptions& options, int32_t width);
+// The backquote and the tilde show a hidden console and hide a shown one;
+// answers whether the key was taken (never without a console).
+bool ToggleGameConsole(CxGameConsole* console, KeyCode key);

@@ -88,7 +88,7 @@ void CxDrawText::PrepareBackground(CxRenderTarget* target, const CxRect& area)
         CxRect from = ToGlobalRect(part);
         behind->Blt(own, &part, &from, CX_NO_COLOR, nullptr);
     }
-    if (!(part == whole) || (style_ & TEXT_STYLE_ALWAYS_RENDER)) style_ |= TEXT_STYLE_NEEDS_RENDER;
+    if (!(part == whole)) style_ |= TEXT_STYLE_NEEDS_RENDER;   // the next paint completes the copy
 }
 
 void CxDrawText::Render(CxRenderTarget* target, const CxRect& area, CxFont* font)
@@ -100,6 +100,7 @@ void CxDrawText::Render(CxRenderTarget* target, const CxRect& area, CxFont* font
                               highlightBackground_};
     DrawString(GetSurface(), TextRect(), colour_, text_.Text(), textFlags_, GetPointSize(), font, CX_FONT_TRANSPARENT,
                shadow_, HasHighlight() ? &highlight : nullptr);
+    if (style_ & TEXT_STYLE_ALWAYS_RENDER) style_ |= TEXT_STYLE_NEEDS_RENDER;
 }
 
 void CxDrawText::OnPaint(CxRenderTarget* target, const CxRect* rect)

@@ -248,8 +248,8 @@ void InsertIn(CxString& text, int32_t index, const char* part)
 }
 }  // namespace
 
-void CxEditText::Erase(int32_t start, int32_t count) { EraseIn(edited_, start, count); }
-void CxEditText::Insert(int32_t index, const char* text) { InsertIn(edited_, index, text); }
+void CxEditText::RemoveChars(int32_t start, int32_t count) { EraseIn(edited_, start, count); }
+void CxEditText::InsertChars(int32_t index, const char* text) { InsertIn(edited_, index, text); }
 
 bool CxEditText::HasSelection() const { return HasHighlight() && highlightStart_ != highlightEnd_; }
 
@@ -267,7 +267,7 @@ void CxEditText::DeleteSelection()
 {
     int32_t start = 0, end = 0;
     if (!SelectionRange(start, end)) return;
-    Erase(start, end - start);
+    RemoveChars(start, end - start);
     caretIndex_ = start;
     scroll_ = std::min(scroll_, start);
     highlightStart_ = TEXT_NO_HIGHLIGHT, highlightEnd_ = -1;
@@ -278,7 +278,7 @@ void CxEditText::Backspace()
     if (Length() == 0) return;
     if (HasSelection()) return DeleteSelection();
     if (caretIndex_ <= 0) return;
-    Erase(caretIndex_ - 1, 1);
+    RemoveChars(caretIndex_ - 1, 1);
     if (scroll_ == caretIndex_) --scroll_;
     --caretIndex_;
 }
@@ -287,7 +287,7 @@ void CxEditText::DeleteForward()
 {
     if (Length() == 0) return;
     if (HasSelection()) return DeleteSelection();
-    if (caretIndex_ < Length()) Erase(caretIndex_, 1);
+    if (caretIndex_ < Length()) RemoveChars(caretIndex_, 1);
 }
 
 void CxEditText::TypeCharacter(KeyCode key)
@@ -305,7 +305,7 @@ void CxEditText::TypeCharacter(KeyCode key)
         if (font && font->MeasureString(candidate.Text(), GetPointSize()) >= maxPixelWidth_) return;
     }
     DeleteSelection();
-    Insert(caretIndex_, typed);
+    InsertChars(caretIndex_, typed);
     if (GetEditFlag(EDIT_UPPER)) {
         char* text = edited_.GetBuffer();
         for (char* p = text; p && *p; ++p)
@@ -380,7 +380,7 @@ void CxEditText::HandleKey(KeyCode key, uint32_t flags)
         if (!GetEditFlag(EDIT_ACCEPT_CR)) {
             if (!passAll) PassKey(key, flags);
         } else if (Length() < maxLength_) {
-            Insert(caretIndex_++, "\r");
+            InsertChars(caretIndex_++, "\r");
         }
         break;
     case KEY_END: MoveEnd(); break;

@@ -88,8 +88,8 @@ private:
     void MoveHome();
     void MoveEnd();
     void DeleteSelection();
-    void Erase(int32_t start, int32_t count);
-    void Insert(int32_t index, const char* text);
+    void RemoveChars(int32_t start, int32_t count);
+    void InsertChars(int32_t index, const char* text);
     void AfterEdit(KeyCode key);
     void RebuildDisplay();
     void MoveCaret();

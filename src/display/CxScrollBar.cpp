@@ -31,9 +31,34 @@ int CxScrollBar::AttachButton(CxButton*& slot, CxDrawSurface* surface, const cha
 
 int CxScrollBar::LoadDecrementButton(CxDrawSurface* surface) { return AttachButton(decrement_, surface, "Left"); }
 int CxScrollBar::LoadIncrementButton(CxDrawSurface* surface) { return AttachButton(increment_, surface, "Right"); }
-int CxScrollBar::LoadDecrementButton(const char* path) { return LoadDecrementButton(LoadImageSurface(path, 0)); }
-int CxScrollBar::LoadIncrementButton(const char* path) { return LoadIncrementButton(LoadImageSurface(path, 0)); }
-int CxScrollBar::LoadThumb(const char* path) { return LoadThumb(LoadImageSurface(path, 0)); }
+// A picture that failed to load (the loader reported why) leaves the part
+// as it was instead of showing a broken one.
+template <typename Attach>
+int CxScrollBar::LoadPart(const char* path, Attach attach)
+{
+    CxDrawSurface* surface = LoadImageSurface(path, 0);
+    if (surface && surface->GetErrorCode() != 0) {
+        int code = surface->GetErrorCode();
+        delete surface;
+        return code;
+    }
+    return attach(surface);
+}
+
+int CxScrollBar::LoadDecrementButton(const char* path)
+{
+    return LoadPart(path, [this](CxDrawSurface* s) { return LoadDecrementButton(s); });
+}
+
+int CxScrollBar::LoadIncrementButton(const char* path)
+{
+    return LoadPart(path, [this](CxDrawSurface* s) { return LoadIncrementButton(s); });
+}
+
+int CxScrollBar::LoadThumb(const char* path)
+{
+    return LoadPart(path, [this](CxDrawSurface* s) { return LoadThumb(s); });
+}
 
 int CxScrollBar::LoadThumb(CxDrawSurface* surface)
 {

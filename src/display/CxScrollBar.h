@@ -92,6 +92,7 @@ protected:
     int32_t ThumbLength() const { return thumb_ ? LengthOf(thumb_) : 0; }
     int32_t ThumbStart(int32_t position) const;
     int  AttachButton(CxButton*& slot, CxDrawSurface* surface, const char* what);
+    template <typename Attach> int LoadPart(const char* path, Attach attach);
     void StartRepeat();
     void StopRepeat();
     void Step(int32_t action);

@@ -49,6 +49,13 @@ int SequenceLength(uint8_t lead, uint32_t& value, uint32_t& minimum)
 // CxFont
 // ======================================================================
 
+CxFont::~CxFont()
+{
+    FontRegistry& r = Registry();
+    if (!r.fonts.Remove(this)) return;
+    if (handle_ == r.defaultHandle || r.fonts.IsEmpty()) r.defaultHandle = 0;
+}
+
 int32_t CxFont::MeasureString(const char* text, int pointSize)
 {
     int count = DecodeUtf8(text, nullptr, 0);
@@ -185,10 +192,7 @@ int DeleteFont(int32_t handle)
 {
     CxFont* font = FindFont(handle);
     if (!font) return ERR_INVALID_ARGUMENT;
-    FontRegistry& r = Registry();
-    r.fonts.Remove(font);
-    if (font->GetHandle() == r.defaultHandle || r.fonts.IsEmpty()) r.defaultHandle = 0;
-    delete font;
+    delete font;   // leaves the list on its way out
     return 0;
 }
 

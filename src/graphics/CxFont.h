@@ -34,8 +34,9 @@ public:
     CxFont(const CxFont&) = delete;
     CxFont& operator=(const CxFont&) = delete;
 
-    // Virtual operations, in slot order.
-    ~CxFont() override = default;
+    // Virtual operations, in slot order.  A font deleted while in the font
+    // list leaves it (and stops being the default).
+    ~CxFont() override;
     virtual int  Load(const char* path) = 0;
     virtual void Unload() = 0;
     // Draws one character with its top-left at (x, y); returns its advance.

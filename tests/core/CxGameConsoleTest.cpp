@@ -174,3 +174,31 @@ TEST_F(Console, WheelAndScrollBarMoveTheOutput)
     big.ScrollBar().SetScrollPosition(0);
     EXPECT_EQ(big.Output().GetTopIndex(), 0);
 }
+
+TEST_F(Console, ApplicationConsoleOnlyWhenAllowed)
+{
+    CxOptions off;
+    EXPECT_EQ(CreateGameConsole(off, 640), nullptr);
+    EXPECT_FALSE(ToggleGameConsole(nullptr, '`'));   // the key goes on to the display tree
+
+    CxOptions on;
+    const char text[] = "[Engine.Game]\nAllowCommandConsole=1\nCommandConsoleHeight=150\n";
+    on.LoadFromMemory(text, sizeof text - 1);
+    CxGameConsole* made = CreateGameConsole(on, 640);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->GetRect(), (CxRect{0, 0, 639, 149}));
+    EXPECT_EQ(made->GetParent(), GetRootObject());
+    EXPECT_EQ(GetRootObject()->GetChildren().GetTail()->value, made);   // in front
+    EXPECT_FALSE(made->IsVisible());
+    EXPECT_TRUE(ToggleGameConsole(made, '`'));
+    EXPECT_TRUE(made->IsVisible());
+    EXPECT_FALSE(ToggleGameConsole(made, 'a'));
+    EXPECT_TRUE(ToggleGameConsole(made, '~'));
+    EXPECT_FALSE(made->IsVisible());
+    delete made;
+
+    const char zero[] = "[Engine.Game]\nAllowCommandConsole=1\nCommandConsoleHeight=0\n";
+    on.LoadFromMemory(zero, sizeof zero - 1);
+    EXPECT_EQ(CreateGameConsole(on, 640), nullptr);
+    EXPECT_EQ(ErrorCapture::Reports().back().message, "Could not create the Command Console");
+}

@@ -177,3 +177,31 @@ TEST_F(CommonBoxes, NothingToShowOnAnswersTheFirstButton)
     EXPECT_EQ(app.passes, 0);
     InitDisplayTree(CxSize{640, 480});
 }
+
+TEST_F(CommonBoxes, TitleMessageAndButtonsShowOnTheScreen)
+{
+    CxDrawSurface screen;
+    screen.Create(640, 480, 32);
+    auto countIn = [&](CxRect r, CxPixel rgb) {
+        int n = 0;
+        for (int y = r.top; y <= r.bottom; ++y)
+            for (int x = r.left; x <= r.right; ++x) n += (screen.GetPixel(x, y) & 0xFFFFFF) == rgb ? 1 : 0;
+        return n;
+    };
+    int titleInk = 0, messageInk = 0, buttonFace = 0, background = 0;
+    app.onStep = [&](int) {
+        PaintDirtyRects(&screen, nullptr);
+        CxPoint o = ShownBox()->GetPosition();   // 300 x 150
+        titleInk = countIn(CxRect{o.x + 10, o.y + 10, o.x + 289, o.y + 29}, 0x000000);
+        messageInk = countIn(CxRect{o.x + 10, o.y + 40, o.x + 289, o.y + 109}, 0x000000);
+        buttonFace = countIn(CxRect{o.x + 150 - 37, o.y + 110 - 12, o.x + 150 + 37, o.y + 110 + 12}, 0xC0C0C0);
+        background = countIn(CxRect{o.x + 10, o.y + 10, o.x + 289, o.y + 29}, 0xC0C0C0);
+        DispatchKeyDown(' ', 0);
+        return 0;
+    };
+    CommonMessageBox("Title", "A message", "Ok", nullptr);
+    EXPECT_GT(titleInk, 10);
+    EXPECT_GT(messageInk, 10);
+    EXPECT_GT(buttonFace, 75 * 25 / 2);
+    EXPECT_GT(background, 280 * 20 / 2);   // the texts sit on the dialog's grey face
+}

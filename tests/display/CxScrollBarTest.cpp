@@ -1,8 +1,10 @@
 #include "NotifyRecorder.h"
+#include "TestSupport.h"
 #include "../core/ErrorCapture.h"
 #include "core/CxTime.h"
 #include "display/CxDisplayTree.h"
 #include "display/CxScrollBar.h"
+#include "graphics/QorImageFilters.h"
 
 #include <gtest/gtest.h>
 
@@ -227,4 +229,23 @@ TEST_F(ScrollBars, StoredButtonLengthStandsInForMissingButtons)
     EXPECT_EQ(bar.GetPageIncrementRect(), (CxRect{20, 0, 79, 15}));   // no thumb: it starts at L
     bar.SetScrollPosition(4);
     EXPECT_EQ(bar.GetPageDecrementRect(), (CxRect{20, 0, 78, 15}));
+}
+
+TEST_F(ScrollBars, PicturesFromFilesAndFilesThatFail)
+{
+    InTempDir dir;
+    RegisterEngineImageFilters();
+    CxDrawSurface* picture = Picture(16, 16, 5);
+    ASSERT_EQ(picture->Save("arrows.tga"), 0);
+    delete picture;
+    CxHorizontalScrollBar bar;
+    bar.Create(0, 0, 100, 16, &parent, 0);
+    EXPECT_EQ(bar.Load("arrows.tga", nullptr, nullptr), 0);
+    ASSERT_NE(bar.GetDecrementButton(), nullptr);
+    EXPECT_EQ(bar.GetDecrementButton()->GetNumFrames(), 5);
+    EXPECT_EQ(bar.GetIncrementButton(), nullptr);   // null entries are skipped
+    size_t reports = ErrorCapture::Reports().size();
+    EXPECT_NE(bar.LoadThumb("no such thumb.tga"), 0);
+    EXPECT_GT(ErrorCapture::Reports().size(), reports);   // the loader said why
+    EXPECT_EQ(bar.GetThumb(), nullptr);
 }

@@ -144,3 +144,26 @@ TEST_F(DrawTexts, HiddenOrSizeLessTextsDrawNothing)
     EXPECT_EQ(CountChanged(target, kBlack), 0);
     delete text;
 }
+
+TEST_F(DrawTexts, APartlyPaintedBackgroundIsCompletedOnTheNextPaint)
+{
+    CxDrawText* text = MakeText("a");
+    Repaint();
+    EXPECT_FALSE(text->GetStyle() & TEXT_STYLE_NEEDS_RENDER);
+    text->SetFlag(DISPLAY_ALWAYS_REPAINT, false);   // so that the change below invalidates nothing by itself
+    text->SetColor(kBlue);
+    InvalidateRect(CxRect{12, 6, 15, 8});
+    Repaint();
+    EXPECT_TRUE(text->GetStyle() & TEXT_STYLE_NEEDS_RENDER);
+    EXPECT_EQ(target.GetPixel(15, 8), kBlue);    // inside the painted part: the new colour
+    EXPECT_EQ(target.GetPixel(17, 11), kRed);    // outside it: still the old picture
+    InvalidateRect(CxRect{0, 0, 59, 29});
+    Repaint();
+    EXPECT_FALSE(text->GetStyle() & TEXT_STYLE_NEEDS_RENDER);
+    EXPECT_TRUE(Inked(14, 7, kBlue));
+    text->SetStyleBits(TEXT_STYLE_ALWAYS_RENDER, true);
+    InvalidateRect(CxRect{0, 0, 59, 29});
+    Repaint();
+    EXPECT_TRUE(text->GetStyle() & TEXT_STYLE_NEEDS_RENDER);
+    delete text;
+}

@@ -113,6 +113,20 @@ TEST(FontRegistry, HandlesAreDistinctAndOutliveNoFont)
     EXPECT_EQ(DeleteFont(b), 0);
 }
 
+TEST(FontRegistry, AFontDeletedDirectlyLeavesTheList)
+{
+    CreateDefaultFont();
+    CxFont* builtin = FindFont(CX_DEFAULT_FONT);
+    ASSERT_NE(builtin, nullptr);
+    int32_t handle = builtin->GetHandle();
+    int before = FontCount();
+    delete builtin;
+    EXPECT_EQ(FontCount(), before - 1);
+    EXPECT_EQ(FindFont(handle), nullptr);
+    EXPECT_EQ(FindFont(CX_DEFAULT_FONT), nullptr);
+    EXPECT_EQ(GetDefaultFontHandle(), 0);
+}
+
 TEST(BuiltinFont, HasEveryAsciiGlyphInAnEightByTwelveCell)
 {
     auto* font = dynamic_cast<CxBitmapFont*>(Builtin());
