@@ -93,7 +93,7 @@ void CxGameApp::StartCycle()
         LoadKeyBindings();
         if (QorFileExists("autorun.lua")) GetScriptEngine()->RunFile("autorun.lua");
     }
-    if (ReadInt("Engine.Game", "AllowCommandConsole", 0)) CreateConsole();
+    CreateConsole();
     rooms_.SetStackSize(ReadInt("Engine.Game", "RoomStackSize", 10));
     CreateRooms();
 }
@@ -111,15 +111,7 @@ void CxGameApp::LoadKeyBindings()
 void CxGameApp::CreateConsole()
 {
     DestroyConsole();
-    int height = ReadInt("Engine.Game", "CommandConsoleHeight", 200);
-    console_ = new CxGameConsole(this);
-    if (!console_ || console_->Create(0, 0, GetClientWidth(), height, GetRootObject(), 0) != 0) {
-        ReportError(ERR_OUT_OF_MEMORY, "Could not create the Command Console");
-        delete console_;
-        console_ = nullptr;
-        return;
-    }
-    console_->SetZOrder(0);
+    console_ = CreateGameConsole(*this, GetClientWidth());
 }
 
 void CxGameApp::DestroyConsole()
@@ -173,9 +165,6 @@ void CxGameApp::OnKeyDown(KeyCode code, int repeat)
     KeyCode bound = code >= 'a' && code <= 'z' ? KeyCode(code - 'a' + 'A') : code;
     const char* command = keys_.CommandFor(bound);
     if (command && GetScriptEngine()) GetScriptEngine()->RunString(command);
-    if (code == '`' || code == '~') {
-        if (console_) console_->IsVisible() ? console_->Hide() : console_->Show();
-        return;
-    }
+    if (ToggleGameConsole(console_, code)) return;
     CxDisplayApp::OnKeyDown(code, repeat);
 }

@@ -1,6 +1,7 @@
 #include "display/CxDialogRegistry.h"
 #include "display/CxDialogBox.h"
 #include "script/CxLuaEngine.h"
+#include "script/CxScriptBinding.h"
 
 #include <lua.hpp>
 
@@ -10,13 +11,13 @@ CxDialogBox* gPending = nullptr;
 
 int StartModalDialogFn(lua_State* L)
 {
-    StartModalDialog(luaL_checkstring(L, 1));
+    StartModalDialog(ScriptCheckString(L, 1));
     return 0;
 }
 
 int EndModalDialogFn(lua_State* L)
 {
-    EndModalDialog(luaL_checkstring(L, 1));
+    EndModalDialog(ScriptCheckString(L, 1));
     return 0;
 }
 }  // namespace

@@ -34,10 +34,8 @@ void CKelApp::StartCycle()
 {
     RegisterEngineImageFilters();
     CxGameApp::StartCycle();
-    kel_.Open("kel.ini");
     AddIdleFunction(PumpEvents);
-    LoadSharedButtons(kel_);
-    LoadGlobalDialogs();
+    LoadGlobals();
     LoadCursors();
     if (!ReadInt("Startup", "SkipIntroMovies", 0)) PlayIntroMovies();
     CreateSystemChannel();

@@ -40,14 +40,13 @@ public:
     static CKelApp* Get();
 
 private:
-    void LoadGlobalDialogs();
+    void LoadGlobals();
     void DestroyGlobals();
     void CreateSystemChannel();
     void DestroySystemChannel();
     void RunFileIfExists(const char* path);
 
     CxOptions kel_;
-    CxLinkedList<CKelDialog*> dialogs_;
     uint32_t systemChannel_ = 0;
     bool active_ = false;
 };

@@ -2,29 +2,20 @@
 // the closing credits.
 #include "framework/CKelApp.h"
 
-#include "display/CxDialogRegistry.h"
 #include "display/CxDisplayTree.h"
-#include "foundation/Qorstr.h"
 #include "framework/CKelCreditsDialog.h"
 #include "framework/CKelShared.h"
 
-CKelDialog* CKelApp::FindDialog(const char* name) const
-{
-    return nullptr;
-}
+CKelDialog* CKelApp::FindDialog(const char* name) const { return FindSharedDialog(name); }
 
-void CKelApp::LoadGlobalDialogs() {}
+void CKelApp::LoadGlobals() { LoadKelFile(kel_, "kel.ini"); }
 
-void CKelApp::DestroyGlobals()
-{
-    SetDialogFinder(nullptr);
-    FreeSharedButtons();
-}
+void CKelApp::DestroyGlobals() { FreeKelFile(); }
 
 void CKelApp::ShowCredits()
 {
     CxDisplayObject* root = GetRootObject();
     if (!root) return;
     CKelCreditsDialog credits(kel_);
-    credits.DoModal(root);
+    credits.ShowModal(root);
 }

@@ -131,18 +131,6 @@ int ResumeTimerFn(lua_State* L)
     return 0;
 }
 
-int StartModalDialogFn(lua_State* L)
-{
-    StartModalDialog(ScriptCheckString(L, 1));
-    return 0;
-}
-
-int EndModalDialogFn(lua_State* L)
-{
-    EndModalDialog(ScriptCheckString(L, 1));
-    return 0;
-}
-
 struct Function {
     const char* name;
     lua_CFunction function;
@@ -164,8 +152,6 @@ const Function kFunctions[] = {
     {"Room::KillTimer", KillTimerFn},
     {"Room::PauseTimer", PauseTimerFn},
     {"Room::ResumeTimer", ResumeTimerFn},
-    {"StartModalDialog", StartModalDialogFn},
-    {"EndModalDialog", EndModalDialogFn},
 };
 }  // namespace
 

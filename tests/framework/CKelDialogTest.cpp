@@ -4,6 +4,7 @@
 #include "framework/CKelButton.h"
 #include "framework/CKelDialog.h"
 #include "framework/CKelShared.h"
+#include "display/CxDialogRegistry.h"
 #include "graphics/QorImageFilters.h"
 
 #include <functional>
