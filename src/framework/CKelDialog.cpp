@@ -1,4 +1,5 @@
 #include "framework/CKelDialog.h"
+#include "graphics/CxBltEffects.h"
 #include "core/CxApp.h"
 #include "events/CxEventKinds.h"
 #include "foundation/Qorstr.h"
@@ -68,6 +69,10 @@ void CKelDialog::ApplyDescription(CxOptions& description)
     centered_ = description.ReadInt("Options", "Centered", 0) != 0;
     RemoveButtons();
     CreateDescribedButtons(description, this, engine_, false, buttons_);
+    if (buttonAnchor_ != ANCHOR_TOP_LEFT) {
+        for (auto* node = buttons_.GetHead(); node; node = node->next)
+            node->value->SetPosition(node->value->GetPosition(), buttonAnchor_);
+    }
     onDoModal_ = description.ReadString("Options", "OnDoModal", "");
     idle_.ReadSettings(description, "Options");
 }
@@ -83,6 +88,8 @@ void CKelDialog::ApplySurface(CxOptions& description)
         description.GetPoint("Options", "TransparentPixel", &pixel, CxPoint{-1, -1});
         bool inside = pixel.x >= 0 && pixel.y >= 0 && pixel.x < surface->GetWidth() && pixel.y < surface->GetHeight();
         if (surface->GetDepth() != 32 && inside) SetMaskColor(surface->GetPixel(pixel.x, pixel.y));
+        // A 32-bit picture carries its own shape, as the buttons' do.
+        if (surface->GetDepth() == 32) SetEffects(BLT_EFFECT_ALPHA);
         return;
     }
     CxPoint size;
@@ -138,6 +145,9 @@ int CKelDialog::DoModal()
     for (auto* node = buttons_.GetHead(); node; node = node->next) node->value->SetState(BUTTON_NORMAL);
     CxRoomManager* rooms = GetScriptRoomManager();
     if (rooms && rooms->GetCurrentRoom()) Link(rooms->GetCurrentRoom());
+    // A modal dialog that the room's own buttons could cover would be
+    // unusable: it goes in front of everything in the room.
+    SetZOrder(Z_FRONT);
     if (centered_) Center();
     else Show();
     idle_.Start();

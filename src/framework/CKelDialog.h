@@ -34,6 +34,9 @@ public:
     CxEvent* CreateEvent(const char* creatorName, const char* kind, CxLinkedList<CxString>& arguments) override;
     int OnCommand(const char* command, CxLinkedList<CxString>& arguments) override;
 
+    // Which point of a button its described Position names (an anchor of
+    // the display objects); set before Load.  The top-left corner at first.
+    void SetButtonAnchor(int anchor) { buttonAnchor_ = anchor; }
     CKelButton* FindButton(const char* name) const;
     int ButtonCount() const { return buttons_.GetCount(); }
     void SetScriptEngine(CxLuaEngine* engine) { engine_ = engine; }
@@ -58,5 +61,6 @@ private:
     CxMainLoopHook* idleHook_ = nullptr;
     CxLuaEngine* engine_ = nullptr;
     bool centered_ = false;
+    int buttonAnchor_ = ANCHOR_TOP_LEFT;
     int32_t movieDriverFlags_ = 0;
 };

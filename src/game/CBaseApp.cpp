@@ -5,6 +5,9 @@
 #include "core/CxTime.h"
 #include "files/QorFile.h"
 #include "foundation/Qorstr.h"
+#include "framework/CBaseRoom.h"
+#include "framework/CLanguageString.h"
+#include "game/screens/CGameDialogs.h"
 #include "graphics/CxFont.h"
 #include "platform/os/PlatformSystem.h"
 #include "script/CxLuaEngine.h"
@@ -48,6 +51,7 @@ void CBaseApp::StartCycle()
     CKelApp::StartCycle();
     LoadGameFont();
     InstallErrorCallback();
+    SetRoomQuestions(RunOkDialog, AskYesNoQuestion);
 }
 
 void CBaseApp::RunLanguageScript()
@@ -124,6 +128,7 @@ void CBaseApp::StopCycle()
     if (GetErrorCallback() == GameErrorCallback) SetErrorCallback(gPreviousCallback);
     gPreviousCallback = nullptr;
     CKelApp::StopCycle();
+    SetRoomQuestions(nullptr, nullptr);
     RemoveFileSystem("<AppData>");
 }
 
@@ -145,10 +150,4 @@ void CBaseApp::ShowCredits()
     CKelApp::ShowCredits();
 }
 
-CxString CBaseApp::GetLanguageString(const char* key)
-{
-    CxLuaEngine* engine = GetScriptEngine();
-    if (!engine) return CxString("No String defined");
-    CxString expression = CxString::FormatNew("GetLanguageString(%s)", ScriptQuote(key).Text());
-    return engine->EvalString(expression.Text(), "No String defined");
-}
+CxString CBaseApp::GetLanguageString(const char* key) { return LookUpLanguageString(GetScriptEngine(), key); }
