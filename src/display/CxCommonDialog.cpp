@@ -1,4 +1,5 @@
 #include "display/CxCommonDialog.h"
+#include "display/CxCursor.h"
 #include "display/CxCommonFace.h"
 
 int CxCommonDialog::Create(int32_t x, int32_t y, int32_t width, int32_t height, CxDisplayObject* parent,
@@ -11,4 +12,10 @@ int CxCommonDialog::Create(int32_t x, int32_t y, int32_t width, int32_t height, 
     DrawBevel(face, CxRect{0, 0, width - 1, height - 1}, kRaisedBevel);
     SetSurface(face, 1);
     return errorCode_;
+}
+
+void CxCommonDialog::OnMouseMove(uint32_t keys, CxPoint point)
+{
+    SetCursorId(CURSOR_ARROW);
+    CxDialogBox::OnMouseMove(keys, point);
 }

@@ -7,4 +7,6 @@ class CxCommonDialog : public CxDialogBox {
 public:
     int  Create(int32_t x, int32_t y, int32_t width, int32_t height, CxDisplayObject* parent,
                 int32_t controlId) override;
+    // The arrow over the engine's own dialogs, whatever the game showed.
+    void OnMouseMove(uint32_t keys, CxPoint point) override;
 };

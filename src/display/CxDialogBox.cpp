@@ -1,4 +1,5 @@
 #include "display/CxDialogBox.h"
+#include "display/CxCursor.h"
 #include "core/CxApp.h"
 #include "core/CxWindowApp.h"
 #include "display/CxDialogRegistry.h"
@@ -53,6 +54,9 @@ int CxDialogBox::DoModal()
 
     RestoreActive(previous);
     ReleaseCaptureAbsolute();
+    // What lies under the pointer now never saw it move while the dialog
+    // held the mouse: a button would keep its mouse-over face.
+    if (GetRootObject()) DispatchMouseMove(0, GetCursorPosition());
     return errorCode_;
 }
 

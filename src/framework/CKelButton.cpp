@@ -1,4 +1,5 @@
 #include "framework/CKelButton.h"
+#include "display/CxCursor.h"
 #include "core/CxApp.h"
 #include "framework/CKelDescribe.h"
 #include "graphics/CxBltEffects.h"
@@ -93,10 +94,32 @@ void CKelButton::RunLine(const CxString& line)
 
 void CKelButton::Notify(int32_t code)
 {
-    if (code == BUTTON_CODE_HOVER) RunLine(onMouseEnter_);
-    else if (code == BUTTON_CODE_CLICKED) RunLine(onClick_);
-    else if (code == BUTTON_CODE_LEFT) RunLine(onMouseLeave_);
+    if (code == BUTTON_CODE_HOVER) {
+        RunLine(onMouseEnter_);
+        EnterCursor();
+    } else if (code == BUTTON_CODE_CLICKED) {
+        RunLine(onClick_);
+    } else if (code == BUTTON_CODE_LEFT) {
+        RunLine(onMouseLeave_);
+        LeaveCursor();
+    }
     CxAnimatedButton::Notify(code);
+}
+
+// A button with a cursor of its own shows it while the mouse is over it and
+// gives the one it replaced back afterwards.
+void CKelButton::EnterCursor()
+{
+    savedCursor_ = -1;
+    if (cursor_ < 0) return;
+    savedCursor_ = GetCursorId();
+    SetCursorId(cursor_);
+}
+
+void CKelButton::LeaveCursor()
+{
+    if (savedCursor_ >= 0) SetCursorId(savedCursor_);
+    savedCursor_ = -1;
 }
 
 // ------------------------------------------------------------- flashing

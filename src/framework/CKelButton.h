@@ -49,11 +49,14 @@ public:
 
 private:
     void RunLine(const CxString& line);
+    void EnterCursor();
+    void LeaveCursor();
     void BuildStatePaths(int frames);
 
     CxLuaEngine* engine_ = nullptr;
     CxString onClick_, onMouseEnter_, onMouseLeave_;
     int32_t cursor_ = -1;
+    int32_t savedCursor_ = -1;   // -1: nothing to give back
     CxTimerCallBack* flashTimer_ = nullptr;
     bool highlightShown_ = false;
 };

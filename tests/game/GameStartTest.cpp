@@ -1,0 +1,229 @@
+// The game host's start-up and end over SDL's dummy driver: rooms created
+// from the registrars but entered only by the start-up scripts, kel.ini's
+// shared pieces, key bindings, the console switch, the save folder and the
+// quit question.
+#include "../core/ErrorCapture.h"
+#include "TestSupport.h"
+#include "core/CxGameConsole.h"
+#include "framework/CBaseRoom.h"
+#include "framework/CKelShared.h"
+#include "framework/CxRoomManager.h"
+#include "game/CBaseApp.h"
+#include "platform/window/PlatformWindow.h"
+#include "script/CxLuaEngine.h"
+
+#include <gtest/gtest.h>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+const CxAppInfo kInfo = {"GameTest", "gametest.ini", "Dec  9 2026 12:00:00", 1, 0, 1, 0, 0, 320, 240, 32, 1};
+
+class TestGame : public CBaseApp {
+public:
+    TestGame() : CBaseApp(kInfo) {}
+    int frames = 0;
+    void UpdateFrame() override
+    {
+        CBaseApp::UpdateFrame();
+        ++frames;
+    }
+    void Start()
+    {
+        OpenCycle();
+        StartCycle();
+        ReadyCycle();
+    }
+    void Stop()
+    {
+        EndCycle();
+        StopCycle();
+        CloseCycle();
+    }
+    void Frames(int n)
+    {
+        for (int i = 0; i < n; ++i) Step();
+    }
+    int Global(const char* name) { return GetScriptEngine()->GetGlobalInt(name, -1); }
+};
+
+CxGameWindow* NewRoom() { return new CBaseRoom(); }
+
+class GameStart : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("XDG_DATA_HOME", dir.File("home").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", dir.File("home").c_str(), 1);
+        std::filesystem::create_directories(dir.File("home"));
+        PlatFlushMessages();
+        Write("gametest.ini", "[Options]\nAllUsers=0\n[Startup]\nSkipCredits=1\n");
+        Write("language.lua", "function GetLanguageString(key) return 'text of ' .. key end\n");
+        Write("Alpha/Alpha.ini", "");
+        Write("Beta/Beta.ini", "");
+    }
+    void TearDown() override
+    {
+        SetRoomQuestions(nullptr, nullptr);
+        PlatFlushMessages();
+    }
+    // Folders on the way are made.
+    static void Write(const std::string& path, const std::string& text)
+    {
+        std::filesystem::path parent = std::filesystem::path(path).parent_path();
+        if (!parent.empty()) std::filesystem::create_directories(parent);
+        WriteFileBytes(path, text);
+    }
+
+    InTempDir dir;
+    ErrorCapture capture;
+};
+}  // namespace
+
+TEST_F(GameStart, TheStartScriptsChooseTheFirstRoomAndKeysRunTheirBindings)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom), beta("Beta", NewRoom);
+    Write("gametest.ini", "[Options]\nAllUsers=0\n[Startup]\nSkipCredits=1\n"
+                          "[Engine.Game.KeyBinds]\nA=pressed = 1\nF1=help = 1\nA=pressed = 2\nNOSUCHKEY=bad = 1\n");
+    Write("autorun.lua", "autorun = 1\n");
+    Write("startup.lua", "GotoRoom('Beta')\n");
+    TestGame game;
+    game.Start();
+    EXPECT_EQ(game.Global("autorun"), 1);
+    EXPECT_EQ(game.GetRooms().RoomCount(), 2);
+    EXPECT_EQ(game.GetCurrentRoom(), nullptr);   // entered at the next frame
+    game.Frames(2);
+    ASSERT_NE(game.GetCurrentRoom(), nullptr);
+    EXPECT_STREQ(game.GetCurrentRoom()->GetName(), "Beta");
+    EXPECT_TRUE(game.GetCurrentRoom()->IsVisible());
+
+    EXPECT_EQ(game.GetKeyBindings().Count(), 2);   // A bound twice keeps the second; the unknown name is ignored
+    game.OnKeyDown(KeyCode('a'), 1);
+    EXPECT_EQ(game.Global("pressed"), 2);
+    game.OnKeyDown(KEY_F1, 1);
+    EXPECT_EQ(game.Global("help"), 1);
+    game.Stop();
+    EXPECT_EQ(GetErrorCount(), 0);
+}
+
+TEST_F(GameStart, WithoutStartScriptsFramesRunWithNoRoom)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    TestGame game;
+    game.Start();
+    for (int i = 0; i < 50 && game.frames < 5; ++i) game.Step();   // a step may take a window message instead
+    EXPECT_EQ(game.frames, 5);
+    EXPECT_EQ(game.GetCurrentRoom(), nullptr);
+    game.Stop();
+}
+
+TEST_F(GameStart, NoRegisteredRoomIsError13AndQuits)
+{
+    TestGame game;
+    game.Start();
+    EXPECT_EQ(GetLastErrorCode(), 13);   // the display layer's box took the report
+    EXPECT_EQ(game.GetQuitFlag(), 1);
+    game.Stop();
+}
+
+TEST_F(GameStart, KelIniSharesButtonsUpToTheFirstGapAndItsDialogs)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    Write("button.tga", ReadFileBytes(std::string(VORN_TEST_DATA) + "/display/overlap.tga"));
+    Write("kel.ini", "[Button0]\nFileName=button.tga\nName=First\n[Button2]\nFileName=button.tga\nName=Third\n"
+                     "[Dialogs]\nPause=Dialogs/pause.ini\n");
+    Write("Dialogs/pause.ini", "[Options]\nSize=50, 40\n");
+    TestGame game;
+    game.Start();
+    EXPECT_EQ(SharedButtonCount(), 1);
+    EXPECT_NE(FindSharedButton("first"), nullptr);
+    EXPECT_NE(game.FindDialog("PAUSE"), nullptr);
+    game.Stop();
+    EXPECT_EQ(SharedButtonCount(), 0);   // freed with the cycle
+}
+
+TEST_F(GameStart, TheConsoleExistsOnlyWhenAllowedAndTheBackquoteTogglesIt)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    {
+        TestGame game;
+        game.Start();
+        EXPECT_EQ(game.GetConsole(), nullptr);
+        game.OnKeyDown(KeyCode('`'), 1);   // goes to the tree like any key
+        game.Stop();
+    }
+    Write("gametest.ini", "[Options]\nAllUsers=0\n[Startup]\nSkipCredits=1\n[Engine.Game]\nAllowCommandConsole=1\n");
+    TestGame game;
+    game.Start();
+    ASSERT_NE(game.GetConsole(), nullptr);
+    bool before = game.GetConsole()->IsVisible();
+    game.OnKeyDown(KeyCode('`'), 1);
+    EXPECT_NE(game.GetConsole()->IsVisible(), before);
+    game.OnKeyDown(KeyCode('~'), 1);
+    EXPECT_EQ(game.GetConsole()->IsVisible(), before);
+    game.Stop();
+    EXPECT_EQ(game.GetConsole(), nullptr);
+}
+
+TEST_F(GameStart, TheSaveFolderHoldsTheGameOptionsWrittenAtTheEnd)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    {
+        TestGame game;
+        game.Start();
+        EXPECT_EQ(game.GetScriptEngine()->RunString("qor.options:SetInt('Options', 'ShowTipDialogs', 0)"), 0);
+        game.Stop();
+    }
+    std::string saved = dir.File("home") + "/Marloft/GameTest/options.ini";
+    ASSERT_TRUE(std::filesystem::exists(saved));
+    EXPECT_NE(ReadFileBytes(saved).find("ShowTipDialogs=0"), std::string::npos);
+
+    TestGame again;
+    again.Start();
+    EXPECT_EQ(again.GetScriptEngine()->EvalInt("qor.options:GetInt('Options', 'ShowTipDialogs', 1)", -1), 0);
+    again.Stop();
+}
+
+TEST_F(GameStart, LanguageStringsComeFromTheScriptsWithADefault)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    TestGame game;
+    game.Start();
+    EXPECT_STREQ(game.GetLanguageString("QuitConfirm").Text(), "text of QuitConfirm");
+    EXPECT_STREQ(game.GetLanguageString("it's").Text(), "text of it's");   // quoted, not pasted
+    game.GetScriptEngine()->RunString("GetLanguageString = nil");
+    EXPECT_STREQ(game.GetLanguageString("QuitConfirm").Text(), "No String defined");
+    game.Stop();
+}
+
+namespace {
+int gAnswer = 0;
+std::string gAsked;
+int Answer(CxGameWindow*, const char* text)
+{
+    gAsked = text;
+    return gAnswer;
+}
+}  // namespace
+
+TEST_F(GameStart, TheCurrentRoomAsksBeforeTheGameQuits)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    Write("startup.lua", "GotoRoom('Alpha')\n");
+    TestGame game;
+    game.Start();
+    game.Frames(2);
+    SetRoomQuestions(nullptr, Answer);
+    gAnswer = 0;
+    game.Quit();
+    EXPECT_EQ(gAsked, "text of QuitConfirm");
+    EXPECT_EQ(game.GetQuitFlag(), 0);   // "no" keeps the game running
+    EXPECT_EQ(game.GetScriptEngine()->RunString("answer = DoYesNoDialog('Sure?')"), 0);
+    EXPECT_EQ(game.Global("answer"), 0);
+    gAnswer = 1;
+    game.Quit();
+    EXPECT_EQ(game.GetQuitFlag(), 1);
+    game.Stop();
+}
