@@ -1,4 +1,5 @@
 #include "display/CxEditText.h"
+#include "display/CxCursor.h"
 #include "graphics/CxFont.h"
 #include "platform/window/PlatformWindow.h"
 
@@ -458,6 +459,7 @@ void CxEditText::OnLButtonDown(uint32_t keys, CxPoint point)
 void CxEditText::OnMouseMove(uint32_t keys, CxPoint point)
 {
     if (!IsEnabled()) return CxDrawText::OnMouseMove(keys, point);
+    SetCursorId(CURSOR_BEAM);   // text can be typed here
     if (!HasCapture()) return;
     int32_t index = IndexAt(point);
     highlightStart_ = std::min(anchor_, index), highlightEnd_ = std::max(anchor_, index);

@@ -9,6 +9,7 @@
 #include "files/QorFile.h"
 #include "framework/CxGamePath.h"
 #include "framework/CxGameWindow.h"
+#include "graphics/CxFont.h"
 #include "graphics/QorImageFilters.h"
 #include "script/CxLuaEngine.h"
 
@@ -34,6 +35,7 @@ void CKelApp::StartCycle()
 {
     RegisterEngineImageFilters();
     CxGameApp::StartCycle();
+    RegisterEngineFontFilters();
     AddIdleFunction(PumpEvents);
     LoadGlobals();
     LoadCursors();

@@ -157,7 +157,8 @@ TEST_F(FreeTypeFonts, OneLibraryServesAllFontsAndUsesTheEngineAllocator)
 
 TEST_F(FreeTypeFonts, BrokenAndMissingFilesAreReported)
 {
-    WriteFileBytes(dir.File("junk.ttf"), std::string("\0\1\0\0 this is no font at all", 30));
+    static const char kJunk[] = "\0\1\0\0 this is no font at all";
+    WriteFileBytes(dir.File("junk.ttf"), std::string(kJunk, sizeof kJunk - 1));
     WriteFileBytes(dir.File("cut.otf"), ReadFileBytes(kDejaVuSans).substr(0, 2000));
     int32_t handle = 0;
     EXPECT_EQ(LoadFont("junk.ttf", &handle), ERR_OPEN_FILE);
