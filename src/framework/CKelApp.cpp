@@ -13,10 +13,6 @@
 #include "graphics/QorImageFilters.h"
 #include "script/CxLuaEngine.h"
 
-namespace {
-void PumpEvents() { CxEvent::Pump(); }
-}  // namespace
-
 CKelApp::CKelApp(const CxAppInfo& info) : CxGameApp(info) {}
 
 CKelApp::~CKelApp() { DestroyGlobals(); }
@@ -36,7 +32,8 @@ void CKelApp::StartCycle()
     RegisterEngineImageFilters();
     CxGameApp::StartCycle();
     RegisterEngineFontFilters();
-    AddIdleFunction(PumpEvents);
+    // The same routine the first event listener installs: it runs once a frame.
+    AddIdleFunction(CxEvent::Pump);
     LoadGlobals();
     LoadCursors();
     if (!ReadInt("Startup", "SkipIntroMovies", 0)) PlayIntroMovies();
@@ -89,7 +86,6 @@ void CKelApp::StopCycle()
     DestroyGlobals();
     if (!ReadInt("Startup", "SkipCredits", 0) && GetLastErrorCode() == 0) ShowCredits();
     DestroySystemChannel();
-    RemoveIdleFunction(PumpEvents);
     CxGameApp::StopCycle();
     kel_.Close();
 }

@@ -5,6 +5,7 @@
 #include "../core/ErrorCapture.h"
 #include "TestSupport.h"
 #include "core/CxGameConsole.h"
+#include "events/CxEventScriptFunctions.h"
 #include "framework/CBaseRoom.h"
 #include "framework/CKelShared.h"
 #include "framework/CxRoomManager.h"
@@ -224,6 +225,27 @@ TEST_F(GameStart, TheCurrentRoomAsksBeforeTheGameQuits)
     EXPECT_EQ(game.Global("answer"), 0);
     gAnswer = 1;
     game.Quit();
+    EXPECT_EQ(game.GetQuitFlag(), 1);
+    game.Stop();
+}
+
+TEST_F(GameStart, SystemCommandEventsReachTheHost)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom), beta("Beta", NewRoom);
+    Write("startup.lua", "GotoRoom('Alpha')\n");
+    TestGame game;
+    game.Start();
+    game.Frames(2);
+    SetRoomQuestions(nullptr, Answer);   // nobody could click the game's own question here
+    gAnswer = 1;
+    ASSERT_NE(GetSystemChannelId(), 0u);
+    EXPECT_EQ(game.GetScriptEngine()->RunString("DoEvent('system.GotoRoom(Beta)') DoEvent('system.SetVarRandom(pick, 4, 4)')"), 0);
+    game.Frames(4);
+    ASSERT_NE(game.GetCurrentRoom(), nullptr);
+    EXPECT_STREQ(game.GetCurrentRoom()->GetName(), "Beta");
+    EXPECT_STREQ(game.GetScriptEngine()->EvalString("Interpolate('${pick}')", "").Text(), "4");
+    EXPECT_EQ(game.GetScriptEngine()->RunString("DoEvent('system.NoSuchCommand(1)') DoEvent('system.Quit()')"), 0);
+    game.Frames(4);
     EXPECT_EQ(game.GetQuitFlag(), 1);
     game.Stop();
 }
