@@ -109,6 +109,8 @@ int CxWindowApp::Step()
     return 0;
 }
 
+void CxWindowApp::RepostQuitMessage() { PlatPostQuit(); }
+
 // ------------------------------------------------------------- the window
 int CxWindowApp::QueryScreenMetrics()
 {

@@ -75,6 +75,9 @@ public:
     virtual CxOSPalette* GetPalette() const { return palette_; }
     virtual void Present() {}
     virtual void FlushPaintMessages();
+    // Puts the system's quit request back in the queue, for a loop inside
+    // the main loop that took it but must leave it to the main loop.
+    void RepostQuitMessage();
     virtual void InvalidateArea(const CxRect* rect);
     virtual void EnableMouseInput(bool on);
     virtual bool IsMouseInputEnabled() const { return (stateFlags_ & WINSTATE_MOUSE_INPUT) != 0; }

@@ -60,10 +60,16 @@ int CxDialogBox::DoModal()
     return errorCode_;
 }
 
+// A quit request from the system ends the loop; it goes back into the queue
+// so that the main loop ends too, instead of the game running on after the
+// dialog answered for nobody.
 bool CxDialogBox::RunModalFrame()
 {
     CxApp* app = CxApp::GetApp();
-    return app && app->Step() == 0;
+    if (!app) return false;
+    if (app->Step() == 0) return true;
+    if (auto* windowApp = dynamic_cast<CxWindowApp*>(app)) windowApp->RepostQuitMessage();
+    return false;
 }
 
 bool CxDialogBox::ModalLoopDone(bool quitOnEntry) const

@@ -15,7 +15,9 @@
 
 CKelApp::CKelApp(const CxAppInfo& info) : CxGameApp(info) {}
 
-CKelApp::~CKelApp() { DestroyGlobals(); }
+// The shared pieces went with the last cycle's StopCycle; the static lists
+// that held them may already be gone when the application object is.
+CKelApp::~CKelApp() = default;
 
 CKelApp* CKelApp::Get() { return dynamic_cast<CKelApp*>(CxApp::GetApp()); }
 

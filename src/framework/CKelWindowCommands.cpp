@@ -6,7 +6,16 @@
 #include "framework/CKelCommandArgs.h"
 #include "framework/CKelWindow.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace {
+// Scores and levels stop at the ends of their range instead of wrapping.
+int32_t Sum(int64_t a, int64_t b)
+{
+    int64_t sum = a + b;
+    return int32_t(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
+}
 using Command = void (*)(CKelWindow& room, CKelArgs& args);
 
 struct CommandEntry {
@@ -39,14 +48,14 @@ const CommandEntry kCommands[] = {
     {"StopIdleTimer", [](CKelWindow& r, CKelArgs&) { r.StopIdleTimer(); }},
     {"ResetIdleCount", [](CKelWindow& r, CKelArgs&) { r.SetIdleCount(0); }},
     {"SetLevel", [](CKelWindow& r, CKelArgs& a) { r.SetLevel(CommandInt(a, 0)); }},
-    {"NextLevel", [](CKelWindow& r, CKelArgs&) { r.SetLevel(r.GetLevel() + 1); }},
-    {"PrevLevel", [](CKelWindow& r, CKelArgs&) { r.SetLevel(r.GetLevel() - 1); }},
+    {"NextLevel", [](CKelWindow& r, CKelArgs&) { r.SetLevel(Sum(r.GetLevel(), 1)); }},
+    {"PrevLevel", [](CKelWindow& r, CKelArgs&) { r.SetLevel(Sum(r.GetLevel(), -1)); }},
     {"SetDifficulty", [](CKelWindow& r, CKelArgs& a) { r.SetDifficulty(CommandInt(a, 0)); }},
-    {"IncreaseDifficulty", [](CKelWindow& r, CKelArgs&) { r.SetDifficulty(r.GetDifficulty() + 1); }},
-    {"DecreaseDifficulty", [](CKelWindow& r, CKelArgs&) { r.SetDifficulty(r.GetDifficulty() - 1); }},
+    {"IncreaseDifficulty", [](CKelWindow& r, CKelArgs&) { r.SetDifficulty(Sum(r.GetDifficulty(), 1)); }},
+    {"DecreaseDifficulty", [](CKelWindow& r, CKelArgs&) { r.SetDifficulty(Sum(r.GetDifficulty(), -1)); }},
     {"SetScore", [](CKelWindow& r, CKelArgs& a) { r.SetScore(CommandInt(a, 0)); }},
-    {"AddScore", [](CKelWindow& r, CKelArgs& a) { r.SetScore(r.GetScore() + CommandInt(a, 0)); }},
-    {"SubScore", [](CKelWindow& r, CKelArgs& a) { r.SetScore(r.GetScore() - CommandInt(a, 0)); }},
+    {"AddScore", [](CKelWindow& r, CKelArgs& a) { r.SetScore(Sum(r.GetScore(), CommandInt(a, 0))); }},
+    {"SubScore", [](CKelWindow& r, CKelArgs& a) { r.SetScore(Sum(r.GetScore(), -int64_t(CommandInt(a, 0)))); }},
     {"BulgeScore", [](CKelWindow& r, CKelArgs& a) { r.BulgeScore(CommandInt(a, 0)); }},
     {"ResetMilestones", [](CKelWindow& r, CKelArgs&) { r.ResetMilestones(); }},
     {"KillMilestones", [](CKelWindow& r, CKelArgs&) { r.KillMilestones(); }},

@@ -20,10 +20,12 @@ struct FontRegistry {
     int32_t nextHandle = 1;
 };
 
+// Never destroyed: fonts still listed at exit stay reachable, and a font
+// deleted during another static object's destruction still finds the list.
 FontRegistry& Registry()
 {
-    static FontRegistry registry;
-    return registry;
+    static FontRegistry* registry = new FontRegistry;
+    return *registry;
 }
 
 const char* ExtensionOf(const char* path)

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace {
@@ -25,10 +26,12 @@ class TestGame : public CBaseApp {
 public:
     TestGame() : CBaseApp(kInfo) {}
     int frames = 0;
+    std::function<void(int)> onFrame;
     void UpdateFrame() override
     {
         CBaseApp::UpdateFrame();
         ++frames;
+        if (onFrame) onFrame(frames);
     }
     void Start()
     {
@@ -247,5 +250,25 @@ TEST_F(GameStart, SystemCommandEventsReachTheHost)
     EXPECT_EQ(game.GetScriptEngine()->RunString("DoEvent('system.NoSuchCommand(1)') DoEvent('system.Quit()')"), 0);
     game.Frames(4);
     EXPECT_EQ(game.GetQuitFlag(), 1);
+    game.Stop();
+}
+
+TEST_F(GameStart, ASystemQuitDuringTheQuitQuestionStillEndsTheMainLoop)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    Write("startup.lua", "GotoRoom('Alpha')\n");
+    TestGame game;
+    game.Start();
+    game.Frames(2);
+    int asked = game.frames;
+    game.onFrame = [&](int frame) {   // arrives while the game's own question is up
+        if (frame == asked + 3) PlatPostQuit();
+        if (frame > asked + 50) SetErrorCount(3);   // a broken loop ends the test instead of hanging it
+    };
+    game.Quit();
+    game.onFrame = nullptr;
+    EXPECT_LT(game.frames, asked + 50);
+    EXPECT_EQ(game.GetQuitFlag(), 0);   // nobody said yes
+    EXPECT_EQ(game.Step(), 1);          // but the main loop sees the system's request
     game.Stop();
 }
