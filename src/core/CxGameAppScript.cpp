@@ -5,16 +5,11 @@
 #include "framework/CxRoomScript.h"
 #include "script/CxLuaEngine.h"
 #include "script/CxScriptApi.h"
+#include "script/CxScriptBinding.h"
 
 #include <lua.hpp>
 
 namespace {
-const char* RequiredString(lua_State* L, int index)
-{
-    if (lua_type(L, index) != LUA_TSTRING) luaL_argerror(L, index, "bad argument");
-    return lua_tostring(L, index);
-}
-
 CxGameApp* Host(lua_State* L)
 {
     CxGameApp* app = CxGameApp::Get();
@@ -24,18 +19,18 @@ CxGameApp* Host(lua_State* L)
 
 int BuildGamePathFn(lua_State* L)
 {
-    lua_pushstring(L, BuildGamePath(RequiredString(L, 1)).Text());
+    lua_pushstring(L, BuildGamePath(ScriptCheckString(L, 1)).Text());
     return 1;
 }
 
 int BindKeyFn(lua_State* L)
 {
-    const char* key = RequiredString(L, 1);
-    Host(L)->BindKey(key, RequiredString(L, 2));
+    const char* key = ScriptCheckString(L, 1);
+    Host(L)->BindKey(key, ScriptCheckString(L, 2));
     return 0;
 }
 
-int UnBindKeyFn(lua_State* L) { Host(L)->UnBindKey(RequiredString(L, 1)); return 0; }
+int UnBindKeyFn(lua_State* L) { Host(L)->UnBindKey(ScriptCheckString(L, 1)); return 0; }
 int UnBindAllKeysFn(lua_State* L) { Host(L)->UnBindAllKeys(); return 0; }
 // Kept so that scripts written for a debug build still run.
 int NothingFn(lua_State*) { return 0; }

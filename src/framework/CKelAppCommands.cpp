@@ -1,5 +1,5 @@
-// The framework's command events ("system.Quit()", "system.GotoRoom(House)")
-// (the script functions of the framework come with the headless API).
+// The framework's command events: "system.Quit()", "system.GotoRoom(House)".
+// Its script functions come with the headless script API.
 #include "framework/CKelApp.h"
 
 #include "core/CxWindowApp.h"
@@ -7,34 +7,28 @@
 #include "display/CxDialogRegistry.h"
 #include "events/CxInterpolator.h"
 #include "foundation/Qorstr.h"
+#include "framework/CKelCommandArgs.h"
 #include "framework/CxGamePath.h"
 #include "script/CxLuaEngine.h"
 
 #include <cstdlib>
 
 namespace {
-const char* Argument(CxLinkedList<CxString>& arguments, int index)
-{
-    auto* node = arguments.GetHead();
-    for (int i = 0; node && i < index; ++i) node = node->next;
-    return node ? node->value.Text() : nullptr;
-}
-
 bool Is(const char* command, const char* name) { return TextEquals(command, name, true); }
 
 void SetVarRandom(CxLinkedList<CxString>& arguments)
 {
     if (arguments.GetCount() < 3) return;
-    int low = atoi(Argument(arguments, 1)), high = atoi(Argument(arguments, 2));
-    int span = high - low + 1;
-    GetGlobalInterpolator().SetVariableNumber(Argument(arguments, 0), span > 0 ? low + rand() % span : low);
+    int64_t low = CommandInt(arguments, 1), high = CommandInt(arguments, 2);
+    int64_t span = high - low + 1;
+    int64_t pick = span > 0 ? low + int64_t(rand()) % span : low;
+    GetGlobalInterpolator().SetVariableNumber(CommandArg(arguments, 0), int(pick));
 }
-
 }  // namespace
 
 int CKelApp::OnCommand(const char* command, CxLinkedList<CxString>& arguments)
 {
-    const char* first = Argument(arguments, 0);
+    const char* first = CommandArg(arguments, 0);
     CxLuaEngine* engine = GetScriptEngine();
     if (Is(command, "EndModalDialog") && first) EndModalDialog(first);
     else if (Is(command, "Quit")) Quit();
