@@ -9,6 +9,10 @@ PACKAGES=(
   libtinygltf-dev nlohmann-json3-dev libstb-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   zip python3 xvfb xauth libgl1-mesa-dri imagemagick fonts-dejavu-core
+  libepoxy-dev libgl1-mesa-dev libegl1 libegl-mesa0
+  libmpg123-dev fluidsynth timgm6mb-soundfont lame sox
+  ffmpeg libavformat-dev libavcodec-dev libswscale-dev libswresample-dev
+  blender python3-numpy
 )
 
 missing=()
