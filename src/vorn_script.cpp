@@ -16,7 +16,7 @@
 // just ends the run.  Script output goes to
 // standard output; reported errors to standard error.  The exit status is
 // non-zero when the script raised an error or an error was reported.
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "core/CxError.h"
 #include "core/CxTime.h"
 #include "events/CSystemEventCreator.h"

@@ -1,5 +1,5 @@
 #include "core/CxMainLoopHook.h"
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "foundation/CxLinkedList.h"
 
 namespace {

@@ -1,5 +1,5 @@
 #include "display/CxAnimation.h"
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "core/CxTime.h"
 #include "display/CxSprite.h"
 

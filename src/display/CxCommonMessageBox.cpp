@@ -1,5 +1,5 @@
 #include "display/CxCommonMessageBox.h"
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "display/CxButton.h"
 #include "display/CxCommonDrawText.h"
 #include "display/CxCommonFace.h"

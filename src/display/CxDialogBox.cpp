@@ -1,7 +1,7 @@
 #include "display/CxDialogBox.h"
 #include "display/CxCursor.h"
-#include "core/CxApp.h"
-#include "core/CxWindowApp.h"
+#include "app/CxApp.h"
+#include "app/CxWindowApp.h"
 #include "display/CxDialogRegistry.h"
 #include "display/CxDisplayTree.h"
 

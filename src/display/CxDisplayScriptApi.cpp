@@ -1,6 +1,6 @@
 // Registration of the display script classes and functions, object
 // arguments, and the headless tree of hosts without a screen.
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "display/CxDisplayScript.h"
 #include "display/CxDisplayTree.h"
 #include "graphics/CxSurf.h"

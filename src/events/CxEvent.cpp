@@ -1,5 +1,5 @@
 #include "events/CxEvent.h"
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "events/CxInterpolator.h"
 #include "foundation/Qorstr.h"
 

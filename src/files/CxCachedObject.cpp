@@ -1,5 +1,5 @@
 #include "files/CxCachedObject.h"
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "core/CxTime.h"
 #include "files/CxFile.h"
 #include "foundation/CxLinkedList.h"

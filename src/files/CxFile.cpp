@@ -1,5 +1,5 @@
 #include "files/CxFile.h"
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "foundation/Qorstr.h"
 #include "platform/window/PlatformWindow.h"
 

@@ -3,7 +3,7 @@
 // (QorPath.h), resolves the file system and calls its operation; each handle
 // function calls the file system that opened the handle.
 #include "files/QorFile.h"
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "files/CxFileSystem.h"
 #include "files/QorPath.h"
 #include "foundation/CxMemory.h"

@@ -1,5 +1,5 @@
 #include "framework/CBaseRoom.h"
-#include "core/CxWindowApp.h"
+#include "app/CxWindowApp.h"
 #include "display/CxCursor.h"
 #include "framework/CLanguageString.h"
 #include "framework/CxRoomManager.h"

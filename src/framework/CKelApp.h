@@ -4,7 +4,7 @@
 // also owns the "system" event channel, answers command events and runs
 // "startup.lua", which enters the first room.
 #pragma once
-#include "core/CxGameApp.h"
+#include "app/CxGameApp.h"
 #include "events/CCommandHandler.h"
 #include "events/CxEvent.h"
 

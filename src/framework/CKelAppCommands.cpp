@@ -2,7 +2,7 @@
 // Its script functions come with the headless script API.
 #include "framework/CKelApp.h"
 
-#include "core/CxWindowApp.h"
+#include "app/CxWindowApp.h"
 #include "display/CxCursor.h"
 #include "display/CxDialogRegistry.h"
 #include "events/CxInterpolator.h"

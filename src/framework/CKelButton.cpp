@@ -1,6 +1,6 @@
 #include "framework/CKelButton.h"
 #include "display/CxCursor.h"
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "framework/CKelDescribe.h"
 #include "graphics/CxBltEffects.h"
 #include "script/CxLuaEngine.h"

@@ -1,6 +1,6 @@
 #include "framework/CKelDialog.h"
 #include "graphics/CxBltEffects.h"
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "events/CxEventKinds.h"
 #include "foundation/Qorstr.h"
 #include "framework/CKelButton.h"

@@ -1,5 +1,5 @@
 #include "framework/CKelWindow.h"
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "events/CxEventKinds.h"
 #include "events/CxEventScriptFunctions.h"
 #include "events/CxInterpolator.h"

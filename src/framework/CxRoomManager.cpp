@@ -1,6 +1,6 @@
 #include "framework/CxRoomManager.h"
 #include "display/CxDisplayTree.h"
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "core/CxError.h"
 #include "foundation/Qorstr.h"
 #include "framework/CxGameWindow.h"

@@ -1,5 +1,5 @@
 #include "script/CxLuaEngine.h"
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "foundation/CxMemory.h"
 #include "script/CxLuaHost.h"
 #include "script/CxLuaLoad.h"

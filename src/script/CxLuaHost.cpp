@@ -1,5 +1,5 @@
 #include "script/CxLuaHost.h"
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "core/CxError.h"
 #include "files/QorFile.h"
 #include "foundation/CxLinkedList.h"

@@ -2,7 +2,7 @@
 // systems like every engine access; nothing here reaches the host directly.
 // NewFileSystem and RemoveFileSystem act on the file-system list of the
 // host that registered them (the application's list in the game).
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "files/CxFileSystem.h"
 #include "files/CxFileSystemList.h"
 #include "files/QorFile.h"

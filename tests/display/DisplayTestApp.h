@@ -2,7 +2,7 @@
 // of dialogs: each pass calls `onStep` with the pass number (from 1).
 #pragma once
 #include "TestSupport.h"
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 
 #include <functional>
 

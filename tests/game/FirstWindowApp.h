@@ -3,7 +3,7 @@
 // arrow keys) in a window that closes cleanly.  The window, screen and
 // input layers are checked with it apart from the game's rooms and data.
 #pragma once
-#include "core/CxDisplayApp.h"
+#include "app/CxDisplayApp.h"
 #include "display/CxSprite.h"
 
 class CxDrawText;

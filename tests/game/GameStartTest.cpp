@@ -4,7 +4,7 @@
 // quit question.
 #include "../core/ErrorCapture.h"
 #include "TestSupport.h"
-#include "core/CxGameConsole.h"
+#include "app/CxGameConsole.h"
 #include "events/CxEventScriptFunctions.h"
 #include "framework/CBaseRoom.h"
 #include "framework/CKelShared.h"

@@ -1,5 +1,5 @@
 #include "ScriptTestSupport.h"
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "foundation/CxMemory.h"
 #include "script/CxScriptApi.h"
 

@@ -3,7 +3,7 @@
 // is handled per frame and the loop never waits for one; while the window
 // is minimised or hidden (state bit 0x20) only messages are handled.
 #pragma once
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "core/KeyCode.h"
 #include "foundation/CxGeometry.h"
 

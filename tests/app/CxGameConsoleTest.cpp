@@ -1,6 +1,6 @@
-#include "ErrorCapture.h"
+#include "../core/ErrorCapture.h"
 #include "../display/DisplayTestApp.h"
-#include "core/CxGameConsole.h"
+#include "app/CxGameConsole.h"
 #include "display/CxDisplayTree.h"
 #include "graphics/CxFont.h"
 #include "script/CxLuaEngine.h"

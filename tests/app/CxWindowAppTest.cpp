@@ -1,6 +1,6 @@
-#include "ErrorCapture.h"
+#include "../core/ErrorCapture.h"
 #include "TestSupport.h"
-#include "core/CxWindowApp.h"
+#include "app/CxWindowApp.h"
 #include "platform/window/PlatformWindow.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "ErrorCapture.h"
+#include "../core/ErrorCapture.h"
 #include "TestSupport.h"
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "core/CxDebugSettings.h"
 #include "core/CxMainLoopHook.h"
 

@@ -1,5 +1,5 @@
-#include "core/CxGameConsole.h"
-#include "core/CxApp.h"
+#include "app/CxGameConsole.h"
+#include "app/CxApp.h"
 #include "core/CxOptions.h"
 #include "display/CxDisplayTree.h"
 #include "script/CxLuaEngine.h"

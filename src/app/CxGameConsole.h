@@ -15,7 +15,7 @@
 //
 // While it exists the console is the engine's one print listener.
 #pragma once
-#include "core/CxConsoleState.h"
+#include "app/CxConsoleState.h"
 #include "display/CxCommonDialog.h"
 #include "display/CxCommonEdit.h"
 #include "display/CxCommonTextListBox.h"

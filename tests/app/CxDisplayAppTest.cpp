@@ -1,9 +1,9 @@
 // The display layer over SDL's dummy driver: keys and the quit and version
 // keys, mouse scaling to the internal size, frames through the screen, the
 // error callback with its "Continue"/"Quit" choice and the disc prompt.
-#include "ErrorCapture.h"
+#include "../core/ErrorCapture.h"
 #include "TestSupport.h"
-#include "core/CxDisplayApp.h"
+#include "app/CxDisplayApp.h"
 #include "display/CxCursor.h"
 #include "display/CxDisplayTree.h"
 #include "display/CxSprite.h"

@@ -20,7 +20,7 @@
 // platform scales the screen to the window.
 #pragma once
 #include "core/CxError.h"
-#include "core/CxWindowApp.h"
+#include "app/CxWindowApp.h"
 
 class CxDrawSurface;
 

@@ -1,4 +1,4 @@
-#include "core/CxConsoleState.h"
+#include "app/CxConsoleState.h"
 #include "core/CxOptions.h"
 #include "foundation/Qorstr.h"
 

@@ -6,8 +6,8 @@
 // start-up scripts choose the first room.  Until a room is current each frame
 // only presents the display.
 #pragma once
-#include "core/CxDisplayApp.h"
-#include "core/CxKeyBindings.h"
+#include "app/CxDisplayApp.h"
+#include "app/CxKeyBindings.h"
 #include "core/CxPauseResume.h"
 #include "core/CxThread.h"
 #include "files/CxFileSystemList.h"

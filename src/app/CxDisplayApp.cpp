@@ -1,4 +1,4 @@
-#include "core/CxDisplayApp.h"
+#include "app/CxDisplayApp.h"
 #include "display/CxCursor.h"
 #include "display/CxDisplayTree.h"
 #include "display/CxTextLayout.h"

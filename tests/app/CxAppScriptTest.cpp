@@ -1,5 +1,5 @@
-#include "ScriptTestSupport.h"
-#include "core/CxApp.h"
+#include "../script/ScriptTestSupport.h"
+#include "app/CxApp.h"
 #include "script/CxScriptBinding.h"
 
 #include <filesystem>

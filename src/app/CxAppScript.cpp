@@ -1,7 +1,7 @@
 // The cycle's script engine: created and set up in OpenCycle, destroyed in
 // CloseCycle, so every cycle starts from an empty script state and closing it
 // finalises every script object of the cycle before the next one begins.
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "events/CxEvent.h"
 #include "events/CxScriptEvents.h"
 #include "script/CxLuaEngine.h"

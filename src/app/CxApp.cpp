@@ -1,4 +1,4 @@
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "core/CxDebugSettings.h"
 #include "core/CxPaths.h"
 #include "foundation/CxMemory.h"

@@ -1,4 +1,4 @@
-#include "core/CxKeyBindings.h"
+#include "app/CxKeyBindings.h"
 
 #include <gtest/gtest.h>
 

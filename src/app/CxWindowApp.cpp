@@ -1,4 +1,4 @@
-#include "core/CxWindowApp.h"
+#include "app/CxWindowApp.h"
 #include "core/CxPaths.h"
 #include "display/CxCursor.h"
 #include "graphics/CxPal.h"

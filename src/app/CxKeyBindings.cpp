@@ -1,4 +1,4 @@
-#include "core/CxKeyBindings.h"
+#include "app/CxKeyBindings.h"
 #include "foundation/Qorstr.h"
 
 #include <cstdio>

@@ -1,7 +1,7 @@
-#include "core/CxGameApp.h"
+#include "app/CxGameApp.h"
 
 #include "core/CxError.h"
-#include "core/CxGameConsole.h"
+#include "app/CxGameConsole.h"
 #include "core/CxPaths.h"
 #include "display/CxDisplayTree.h"
 #include "files/CxFile.h"

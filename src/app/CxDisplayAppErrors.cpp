@@ -1,5 +1,5 @@
 // The display layer's error callback, its boxes and the disc prompt.
-#include "core/CxDisplayApp.h"
+#include "app/CxDisplayApp.h"
 #include "display/CxDisplayTree.h"
 #include "graphics/CxScreenSurface.h"
 #include "graphics/CxSurf.h"

@@ -1,7 +1,7 @@
 // The application's default file system, "<DEFAULT>" over the current folder.
 // It is made before any other, so it stays last in the search order, and it
 // goes when the application does.
-#include "core/CxApp.h"
+#include "app/CxApp.h"
 #include "files/CxDirectoryFileSystem.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The game host's script functions: paths, key bindings, the room stack and
 // the engine's headless API over the host's own file-system list.
-#include "core/CxGameApp.h"
+#include "app/CxGameApp.h"
 
 #include "framework/CxRoomScript.h"
 #include "script/CxLuaEngine.h"
