@@ -26,7 +26,9 @@
 #include "foundation/Qorstr.h"
 #include "game/CVornApp.h"
 #include "script/CxLuaEngine.h"
+#include "app/CxScriptApi.h"
 #include "script/CxScriptApi.h"
+#include "framework/CxRoomScript.h"
 #include "platform/os/PlatformSystem.h"
 
 #include <lua.hpp>
@@ -90,6 +92,7 @@ public:
             return;
         }
         if (RegisterHeadlessScriptApi(*engine, &fileSystems_) != 0) failed_ = true;
+        if (RegisterRoomScriptFunctions(*engine) != 0) failed_ = true;
         if (lua_cpcall(engine->GetState(), SetArguments, &args_) != 0) failed_ = true;
     }
 

@@ -1,4 +1,5 @@
 #include "app/CxApp.h"
+#include "app/CxAppWiring.h"
 #include "core/CxDebugSettings.h"
 #include "core/CxPaths.h"
 #include "foundation/CxMemory.h"
@@ -25,6 +26,8 @@ bool IsMainThread()
 CxApp::CxApp(const CxAppInfo& info) : info_(info)
 {
     gApp = this;
+    Install(this);
+    WireEngine();
     IsMainThread();
     GetModuleDirectory(exePath_, sizeof exePath_);
     GetStartDirectory(startDir_, sizeof startDir_);
@@ -54,6 +57,8 @@ CxApp::~CxApp()
     idleFunctions_.RemoveAll();
     CloseFileSystems();
     QorMemStop();
+    UnwireEngine();
+    Uninstall(this);
     if (gApp == this) gApp = nullptr;
 }
 

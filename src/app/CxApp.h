@@ -14,6 +14,7 @@
 // A restart builds a whole new cycle on the same object with the options
 // already in memory.
 #pragma once
+#include "core/CxAppServices.h"
 #include "core/CxOptions.h"
 #include "foundation/CxDynamicArray.h"
 
@@ -33,9 +34,7 @@ struct CxAppInfo {
     uint32_t configFlags;
 };
 
-using CxIdleFunction = void (*)();
-
-class CxApp : public CxOptions {
+class CxApp : public CxOptions, public CxAppServices {
 public:
     explicit CxApp(const CxAppInfo& info);
     ~CxApp() override;
@@ -56,18 +55,21 @@ public:
     virtual void CloseCycle();
     virtual void ShowBanner();
 
-    void AddIdleFunction(CxIdleFunction function);
-    void RemoveIdleFunction(CxIdleFunction function);
+    // The services the lower layers reach through CxAppServices.
+    CxOptions& GetAppOptions() override { return *this; }
+    void AddIdleFunction(CxIdleFunction function) override;
+    void RemoveIdleFunction(CxIdleFunction function) override;
+    int  RunModalFrame() override { return Step(); }
     int  IdleFunctionCount() const { return idleFunctions_.GetCount(); }
     void RunIdleStep();
 
-    void Quit();
-    void Restart();
+    void Quit() override;
+    void Restart() override;
 
-    const char* GetName() const { return name_; }
-    const char* GetBuildDate() const { return buildDate_; }
-    const char* GetExePath() const { return exePath_; }
-    const char* GetStartDir() const { return startDir_; }
+    const char* GetName() const override { return name_; }
+    const char* GetBuildDate() const override { return buildDate_; }
+    const char* GetExePath() const override { return exePath_; }
+    const char* GetStartDir() const override { return startDir_; }
     const CxAppInfo& GetInfo() const { return info_; }
     uint8_t  GetVersionMajor() const { return versionMajor_; }
     uint8_t  GetVersionMinor() const { return versionMinor_; }
@@ -75,7 +77,7 @@ public:
     void* GetInstanceHandle() const { return instance_; }
     void  SetInstanceHandle(void* instance) { instance_ = instance; }
     void  SetExePath(const char* path);
-    int  GetQuitFlag() const { return quitFlag_; }
+    int  GetQuitFlag() const override { return quitFlag_; }
     int  GetRestartFlag() const { return restartFlag_; }
     void SetQuitFlag(int flag) { quitFlag_ = flag; }
     CxLuaEngine* GetScriptEngine() const { return scriptEngine_; }

@@ -1,4 +1,5 @@
 #include "app/CxDisplayApp.h"
+#include "app/CxAppWiring.h"
 #include "display/CxCursor.h"
 #include "display/CxDisplayTree.h"
 #include "display/CxTextLayout.h"
@@ -44,7 +45,7 @@ void CxDisplayApp::StartCycle()
     if (!GetScreen() && HasWindow()) CreateScreen(GetDisplaySize().width, GetDisplaySize().height, GetDepth());
     CxWindowApp::StartCycle();
     CreateDefaultFont();
-    SetDefaultCursorHook(SelectDefaultCursor);
+    WireDisplay();
     if (GetScreen()) AttachRoot();
     previousCallback_ = GetErrorCallback();
     SetErrorCallback(ErrorCallback);
@@ -56,7 +57,7 @@ void CxDisplayApp::StopCycle()
 {
     RestoreErrorCallback();
     ShutdownDisplayTree();
-    SetDefaultCursorHook(nullptr);
+    UnwireDisplay();
     DeleteDefaultFont();
     CxWindowApp::StopCycle();
 }

@@ -6,8 +6,8 @@
 #include "display/CxDisplayTree.h"
 #include "files/CxFile.h"
 #include "files/QorFile.h"
-#include "framework/CxGameWindow.h"
-#include "framework/CxRoomScript.h"
+#include "app/CxGameWindow.h"
+#include "app/CxRoomManager.h"
 #include "platform/registry/PlatformRegistry.h"
 #include "script/CxLuaEngine.h"
 

@@ -11,8 +11,8 @@
 #include "core/CxPauseResume.h"
 #include "core/CxThread.h"
 #include "files/CxFileSystemList.h"
-#include "framework/CxGamePath.h"
-#include "framework/CxRoomManager.h"
+#include "app/CxGamePath.h"
+#include "app/CxRoomManager.h"
 
 class CxGameWindow;
 class CxGameConsole;

@@ -2,8 +2,9 @@
 // the engine's headless API over the host's own file-system list.
 #include "app/CxGameApp.h"
 
-#include "framework/CxRoomScript.h"
+#include "app/CxRoomManager.h"
 #include "script/CxLuaEngine.h"
+#include "app/CxScriptApi.h"
 #include "script/CxScriptApi.h"
 #include "script/CxScriptBinding.h"
 

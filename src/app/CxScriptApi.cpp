@@ -1,10 +1,10 @@
+#include "app/CxScriptApi.h"
 #include "script/CxScriptApi.h"
 #include "display/CxCursor.h"
 #include "display/CxDialogRegistry.h"
 #include "display/CxDisplayScript.h"
 #include "display/CxTextScript.h"
 #include "events/CxEventScriptFunctions.h"
-#include "framework/CxRoomScript.h"
 #include "script/CxLuaEngine.h"
 
 int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems)
@@ -16,6 +16,5 @@ int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems
     if (code == 0) code = RegisterDialogScriptFunctions(engine);
     if (code == 0 && engine.GetState()) RegisterEventScriptFunctions(engine.GetState());
     if (code == 0 && engine.GetState()) RegisterCursorScriptFunctions(engine.GetState());
-    if (code == 0) code = RegisterRoomScriptFunctions(engine);
     return code;
 }

@@ -111,6 +111,16 @@ int CxWindowApp::Step()
 
 void CxWindowApp::RepostQuitMessage() { PlatPostQuit(); }
 
+// A quit request from the system ends a modal loop; it goes back into the
+// queue so that the main loop ends too, instead of the game running on after
+// the dialog answered for nobody.
+int CxWindowApp::RunModalFrame()
+{
+    int code = CxApp::RunModalFrame();
+    if (code) RepostQuitMessage();
+    return code;
+}
+
 // ------------------------------------------------------------- the window
 int CxWindowApp::QueryScreenMetrics()
 {

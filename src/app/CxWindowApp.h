@@ -45,6 +45,8 @@ public:
     ~CxWindowApp() override;
 
     int  Step() override;
+    int  RunModalFrame() override;
+    void FlushPaintRequests() override { FlushPaintMessages(); }
     void OpenCycle() override;
     void StartCycle() override;
     void RunCycle() override;

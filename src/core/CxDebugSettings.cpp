@@ -1,6 +1,6 @@
 #include "core/CxDebugSettings.h"
 #include "core/CxOptions.h"
-#include "files/QorFile.h"
+#include "core/CxCoreFiles.h"
 #include "foundation/Qorstr.h"
 
 #include <cstdio>
@@ -35,7 +35,7 @@ void OpenDebugLog(CxOptions& options, const char* startDir)
         size_t n = strlen(dir);
         snprintf(s.logFileName, sizeof s.logFileName, "%s%sDEBUG.LOG", dir, (n && dir[n - 1] == '/') ? "" : "/");
     }
-    if (s.clearLogFile && QorFileExists(s.logFileName)) QorFileDelete(s.logFileName);
+    if (s.clearLogFile && GetCoreFileAccess().exists(s.logFileName)) GetCoreFileAccess().remove(s.logFileName);
     gSettings = s;
 }
 

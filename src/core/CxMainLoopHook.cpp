@@ -1,5 +1,5 @@
 #include "core/CxMainLoopHook.h"
-#include "app/CxApp.h"
+#include "core/CxAppServices.h"
 #include "foundation/CxLinkedList.h"
 
 namespace {
@@ -15,7 +15,7 @@ CxMainLoopHook::CxMainLoopHook()
 {
     if (!gHooks) {
         gHooks = new CxLinkedList<CxMainLoopHook*>;
-        if (CxApp* app = CxApp::GetApp()) app->AddIdleFunction(RunHooks);
+        if (CxAppServices* app = CxAppServices::Get()) app->AddIdleFunction(RunHooks);
     }
     if (!gHooks->Find(this)) gHooks->AddTail(this);
 }
@@ -29,7 +29,7 @@ CxMainLoopHook::~CxMainLoopHook()
         gHooks->RemoveAt(node);
     }
     if (gHooks->IsEmpty()) {
-        if (CxApp* app = CxApp::GetApp()) app->RemoveIdleFunction(RunHooks);
+        if (CxAppServices* app = CxAppServices::Get()) app->RemoveIdleFunction(RunHooks);
         delete gHooks;
         gHooks = nullptr;
         for (int i = 0; i < gWalkDepth; ++i) gWalkNext[i] = nullptr;

@@ -1,5 +1,5 @@
 #include "core/CxOptions.h"
-#include "files/QorFile.h"
+#include "core/CxCoreFiles.h"
 #include "foundation/CxMemory.h"
 #include "foundation/Qorstr.h"
 
@@ -87,7 +87,7 @@ int CxOptions::Open(const char* path)
 int CxOptions::Create(const char* path)
 {
     Close();
-    if (path && *path && QorFileExists(path)) QorFileDelete(path);
+    if (path && *path && GetCoreFileAccess().exists(path)) GetCoreFileAccess().remove(path);
     SetPath(path);
     return errorCode_;
 }
@@ -103,11 +103,11 @@ int CxOptions::Load()
 {
     Close();
     export_ = false;
-    if (!path_[0] || (!openUnchecked_ && !QorFileExists(path_))) return ERR_FILE_NOT_FOUND;
+    if (!path_[0] || (!openUnchecked_ && !GetCoreFileAccess().exists(path_))) return ERR_FILE_NOT_FOUND;
 
     char* text = nullptr;
     uint32_t read = 0;
-    int code = QorFileReadAll(path_, &text, &read);
+    int code = GetCoreFileAccess().readAll(path_, &text, &read);
     if (code == ERR_OPEN_FILE) Error(code, "Could not open %s", path_);
     else if (code == ERR_OUT_OF_MEMORY) Error(code, "Out of memory reading %s", path_);
     else if (code) Error(code, "Unable to read %s", path_);
@@ -410,21 +410,8 @@ int CxOptions::Save()
         }
     }
 
-    char temp[300];
-    snprintf(temp, sizeof temp, "%s.tmp", path_);
-    QorFileHandle* file = QorFileOpen(temp, CBF_CREATE | CBF_BINARY);
-    if (!file) {
-        Error(ERR_CREATE_FILE, "Unable to create %s", temp);
-        return ERR_CREATE_FILE;
-    }
-    int code = QorFileWrite(file, text.data(), uint32_t(text.size()));
-    if (!code) code = QorFileFlush(file);
-    QorFileClose(file);
-    if (!code) code = QorFileRename(temp, path_);
-    if (code) {
-        QorFileDelete(temp);
-        Error(ERR_WRITE_FILE, "Unable to write %s", path_);
-        return ERR_WRITE_FILE;
-    }
-    return 0;
+    int code = GetCoreFileAccess().replace(path_, text.data(), uint32_t(text.size()));
+    if (code == ERR_CREATE_FILE) Error(code, "Unable to create %s.tmp", path_);
+    else if (code) Error(ERR_WRITE_FILE, "Unable to write %s", path_);
+    return code ? (code == ERR_CREATE_FILE ? code : ERR_WRITE_FILE) : 0;
 }

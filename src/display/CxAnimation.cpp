@@ -1,5 +1,5 @@
 #include "display/CxAnimation.h"
-#include "app/CxApp.h"
+#include "core/CxAppServices.h"
 #include "core/CxTime.h"
 #include "display/CxSprite.h"
 
@@ -12,7 +12,7 @@ struct AnimationLists {
     CxLinkedList<CxAnimation*> all;       // every animation, to forget dying objects
     CxLinkedList<CxAnimation*> playing;
     CxListNode<CxAnimation*>* walkNext = nullptr;
-    CxApp* registeredWith = nullptr;
+    CxAppServices* registeredWith = nullptr;
     uint32_t rateLimit = 0;
     uint32_t lastRun = 0;
     bool ranOnce = false;
@@ -29,7 +29,7 @@ void StartPlaying(CxAnimation* animation)
     AnimationLists& l = Lists();
     if (l.playing.Find(animation)) return;
     l.playing.AddTail(animation);
-    if (l.playing.GetCount() == 1 && (l.registeredWith = CxApp::GetApp()))
+    if (l.playing.GetCount() == 1 && (l.registeredWith = CxAppServices::Get()))
         l.registeredWith->AddIdleFunction(UpdatePlayingAnimations);
 }
 

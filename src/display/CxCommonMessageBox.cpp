@@ -1,5 +1,5 @@
 #include "display/CxCommonMessageBox.h"
-#include "app/CxApp.h"
+#include "core/CxAppServices.h"
 #include "display/CxButton.h"
 #include "display/CxCommonDrawText.h"
 #include "display/CxCommonFace.h"
@@ -33,7 +33,7 @@ int32_t DefaultFontWidth(const char* text)
 // without a display tree, or on the memory-only tree of a headless host.
 bool CanShowBoxes()
 {
-    return CxApp::GetApp() && GetRootObject() && !GetHeadlessDisplaySurface();
+    return CxAppServices::Get() && GetRootObject() && !GetHeadlessDisplaySurface();
 }
 
 void AddText(CxCommonMessageBox& box, CxCommonDrawText& text, CxRect r, const char* value, uint32_t flags)

@@ -1,5 +1,6 @@
 // Cursor list, selection and the hide counter.
 #include "display/CxCursorState.h"
+#include "graphics/CxScreenCursor.h"
 #include "core/CxError.h"
 #include "graphics/CxSurf.h"
 #include "platform/window/PlatformCursor.h"
@@ -234,3 +235,21 @@ void ShowCursor()
 bool IsCursorHidden() { return Get().hideCount > 0; }
 void SetCursorPosition(CxPoint point) { Get().position = point; }
 CxPoint GetCursorPosition() { return Get().position; }
+
+// ------------------------------------------------------------- screen side
+namespace {
+class CxCursorPainter final : public CxScreenCursor {
+public:
+    bool IsCustom() const override { return CursorsAreCustom(); }
+    bool Moved() const override { return CursorMoved(); }
+    bool Draw(CxDrawSurface* target) override { return DrawCursor(target); }
+    void Restore(CxDrawSurface* target) override { RestoreUnderCursor(target); }
+    CxRect GetRect() const override { return GetCursorRect(); }
+};
+}  // namespace
+
+CxScreenCursor* GetCursorPainter()
+{
+    static CxCursorPainter painter;
+    return &painter;
+}

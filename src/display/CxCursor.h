@@ -81,6 +81,9 @@ void   RestoreUnderCursor(CxDrawSurface* target);
 bool   CursorMoved();
 CxRect GetCursorRect();
 CxSize GetSaveUnderSize();
+// The same four as the software screens see them (CxScreenCursor.h).
+class CxScreenCursor;
+CxScreenCursor* GetCursorPainter();
 
 // The built-in cursor `id` (0..3) as a new 8-bit surface, transparent index 10.
 CxDrawSurface* MakeBuiltInCursor(int32_t id, CxPoint* hotSpot);

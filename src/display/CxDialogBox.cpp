@@ -1,7 +1,6 @@
 #include "display/CxDialogBox.h"
 #include "display/CxCursor.h"
-#include "app/CxApp.h"
-#include "app/CxWindowApp.h"
+#include "core/CxAppServices.h"
 #include "display/CxDialogRegistry.h"
 #include "display/CxDisplayTree.h"
 
@@ -36,8 +35,8 @@ CxDialogBox::~CxDialogBox() { ForgetPendingModalDialog(this); }
 int CxDialogBox::DoModal()
 {
     if (errorCode_) return errorCode_;
-    CxApp* app = CxApp::GetApp();
-    if (auto* windowApp = dynamic_cast<CxWindowApp*>(app)) windowApp->FlushPaintMessages();
+    CxAppServices* app = CxAppServices::Get();
+    if (app) app->FlushPaintRequests();
 
     SetCapture();
     CxDisplayObject* previous = GetActiveObject();
@@ -60,21 +59,17 @@ int CxDialogBox::DoModal()
     return errorCode_;
 }
 
-// A quit request from the system ends the loop; it goes back into the queue
-// so that the main loop ends too, instead of the game running on after the
-// dialog answered for nobody.
+// A quit request from the system ends the loop (the application puts it
+// back for the main loop).
 bool CxDialogBox::RunModalFrame()
 {
-    CxApp* app = CxApp::GetApp();
-    if (!app) return false;
-    if (app->Step() == 0) return true;
-    if (auto* windowApp = dynamic_cast<CxWindowApp*>(app)) windowApp->RepostQuitMessage();
-    return false;
+    CxAppServices* app = CxAppServices::Get();
+    return app && app->RunModalFrame() == 0;
 }
 
 bool CxDialogBox::ModalLoopDone(bool quitOnEntry) const
 {
-    CxApp* app = CxApp::GetApp();
+    CxAppServices* app = CxAppServices::Get();
     if (app && !quitOnEntry && app->GetQuitFlag()) return true;
     return endModal_ != 0;
 }

@@ -173,8 +173,3 @@ using CxDefaultCursorHook = void (*)();
 void SetDefaultCursorHook(CxDefaultCursorHook hook);
 CxDefaultCursorHook GetDefaultCursorHook();
 
-// Rectangle helpers for inclusive rectangles.
-CxRect IntersectRects(const CxRect& a, const CxRect& b);
-CxRect UnionRects(const CxRect& a, const CxRect& b);
-bool   RectsIntersect(const CxRect& a, const CxRect& b);
-CxRect OffsetRect(const CxRect& r, int32_t dx, int32_t dy);

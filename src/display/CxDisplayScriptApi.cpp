@@ -1,6 +1,6 @@
 // Registration of the display script classes and functions, object
 // arguments, and the headless tree of hosts without a screen.
-#include "app/CxApp.h"
+#include "core/CxAppServices.h"
 #include "display/CxDisplayScript.h"
 #include "display/CxDisplayTree.h"
 #include "graphics/CxSurf.h"
@@ -57,13 +57,13 @@ CxDrawSurface& HeadlessSurface()
 void PaintHeadlessFrame()
 {
     if (!IsHeadlessDisplayTree()) {
-        if (CxApp* app = CxApp::GetApp()) app->RemoveIdleFunction(PaintHeadlessFrame);
+        if (CxAppServices* app = CxAppServices::Get()) app->RemoveIdleFunction(PaintHeadlessFrame);
         return;
     }
     PaintDirtyRects(&HeadlessSurface(), nullptr);
 }
 
-int SetUpHeadlessTree(CxApp* app)
+int SetUpHeadlessTree(CxAppServices* app)
 {
     if (!GetRootObject()) {
         CxDrawSurface& surface = HeadlessSurface();
@@ -83,7 +83,7 @@ CxDrawSurface* GetHeadlessDisplaySurface() { return IsHeadlessDisplayTree() ? &H
 
 int RegisterDisplayScriptApi(CxLuaEngine& engine)
 {
-    int code = SetUpHeadlessTree(engine.GetApp() ? engine.GetApp() : CxApp::GetApp());
+    int code = SetUpHeadlessTree(engine.GetApp() ? engine.GetApp() : CxAppServices::Get());
     for (const CxScriptClass* type : {&kCxDisplayObjectScriptClass, &kCxSpriteScriptClass, &kCxButtonScriptClass,
                                       &kCxRadioGroupScriptClass, &kCxRadioButtonScriptClass,
                                       &kCxCheckButtonScriptClass, &kCxAnimationScriptClass})

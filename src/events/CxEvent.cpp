@@ -1,5 +1,5 @@
 #include "events/CxEvent.h"
-#include "app/CxApp.h"
+#include "core/CxAppServices.h"
 #include "events/CxInterpolator.h"
 #include "foundation/Qorstr.h"
 
@@ -283,7 +283,7 @@ CxEventListener::CxEventListener(uint32_t priority) : priority_(priority)
 {
     if (!gListeners) {
         gListeners = new CxLinkedList<CxEventListener*>;
-        if (CxApp* app = CxApp::GetApp()) app->AddIdleFunction(CxEvent::Pump);
+        if (CxAppServices* app = CxAppServices::Get()) app->AddIdleFunction(CxEvent::Pump);
     }
     if (priority == 0) {
         gListeners->AddTail(this);
@@ -305,7 +305,7 @@ CxEventListener::~CxEventListener()
         gListeners->RemoveAt(node);
     }
     if (gListeners->IsEmpty()) {
-        if (CxApp* app = CxApp::GetApp()) app->RemoveIdleFunction(CxEvent::Pump);
+        if (CxAppServices* app = CxAppServices::Get()) app->RemoveIdleFunction(CxEvent::Pump);
         delete gListeners;
         gListeners = nullptr;
     }

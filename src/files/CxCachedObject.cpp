@@ -1,5 +1,5 @@
 #include "files/CxCachedObject.h"
-#include "app/CxApp.h"
+#include "core/CxAppServices.h"
 #include "core/CxTime.h"
 #include "files/CxFile.h"
 #include "foundation/CxLinkedList.h"
@@ -19,7 +19,7 @@ void LowMemory(size_t wanted) { CxCachedObject::FreeMemory(wanted); }
 CxString QorSwapFolder()
 {
     char folder[256] = {};
-    if (CxApp* app = CxApp::GetApp()) app->GetString("Engine", "CacheDir", folder, "", sizeof folder);
+    if (CxAppServices* app = CxAppServices::Get()) app->GetAppOptions().GetString("Engine", "CacheDir", folder, "", sizeof folder);
     ReplaceChar(folder, '\\', '/');
     if (!folder[0]) QorFileGetTempPath(folder, sizeof folder);
     size_t length = TextLength(folder);

@@ -1,19 +1,19 @@
 #include "files/CxFile.h"
-#include "app/CxApp.h"
+#include "core/CxAppServices.h"
 #include "foundation/Qorstr.h"
 #include "platform/window/PlatformWindow.h"
 
 namespace {
 bool BlueScreenErrors()
 {
-    CxApp* app = CxApp::GetApp();
-    return !app || app->ReadInt("Engine.Game", "UseBlueScreenError", 1) != 0;
+    CxAppServices* app = CxAppServices::Get();
+    return !app || app->GetAppOptions().ReadInt("Engine.Game", "UseBlueScreenError", 1) != 0;
 }
 
 // Whether someone may be looking at the disc prompt and able to end it.
 bool PromptCanBeAnswered()
 {
-    CxApp* app = CxApp::GetApp();
+    CxAppServices* app = CxAppServices::Get();
     if (app && app->GetQuitFlag()) return false;
     return GetErrorCallback() != DefaultErrorCallback && PlatWindowExists();
 }

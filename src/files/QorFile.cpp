@@ -3,7 +3,7 @@
 // (QorPath.h), resolves the file system and calls its operation; each handle
 // function calls the file system that opened the handle.
 #include "files/QorFile.h"
-#include "app/CxApp.h"
+#include "core/CxAppServices.h"
 #include "files/CxFileSystem.h"
 #include "files/QorPath.h"
 #include "foundation/CxMemory.h"
@@ -50,7 +50,7 @@ bool Locate(const char* path, Located* at, bool forName = false)
 int32_t CopyChunkSize()
 {
     int32_t chunk = kDefaultCopyChunk;
-    if (CxApp* app = CxApp::GetApp()) chunk = app->ReadInt("Engine", "FileCopyChunkSize", kDefaultCopyChunk);
+    if (CxAppServices* app = CxAppServices::Get()) chunk = app->GetAppOptions().ReadInt("Engine", "FileCopyChunkSize", kDefaultCopyChunk);
     if (chunk < kMinCopyChunk) chunk = kMinCopyChunk;
     if (chunk > kMaxCopyChunk) chunk = kMaxCopyChunk;
     return chunk;

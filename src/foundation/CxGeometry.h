@@ -22,3 +22,9 @@ struct CxRect {
     bool Contains(CxPoint p) const { return p.x >= left && p.x <= right && p.y >= top && p.y <= bottom; }
     bool operator==(const CxRect&) const = default;
 };
+
+// Helpers for inclusive rectangles; an empty one meets nothing.
+CxRect IntersectRects(const CxRect& a, const CxRect& b);
+CxRect UnionRects(const CxRect& a, const CxRect& b);
+bool   RectsIntersect(const CxRect& a, const CxRect& b);
+CxRect OffsetRect(const CxRect& r, int32_t dx, int32_t dy);

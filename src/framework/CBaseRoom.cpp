@@ -1,8 +1,8 @@
 #include "framework/CBaseRoom.h"
-#include "app/CxWindowApp.h"
+#include "core/CxAppServices.h"
 #include "display/CxCursor.h"
 #include "framework/CLanguageString.h"
-#include "framework/CxRoomManager.h"
+#include "app/CxRoomManager.h"
 #include "framework/CxRoomScript.h"
 #include "script/CxLuaEngine.h"
 #include "script/CxScriptBinding.h"
@@ -66,8 +66,8 @@ void CBaseRoom::RegisterQuestionFunctions()
 // asked for is never seen.
 void CBaseRoom::StartRoom()
 {
-    CxApp* app = CxApp::GetApp();
-    if (auto* windowApp = dynamic_cast<CxWindowApp*>(app)) windowApp->FlushPaintMessages();
+    CxAppServices* app = CxAppServices::Get();
+    if (app) app->FlushPaintRequests();
     RegisterQuestionFunctions();
     CLuaRoom::StartRoom();
     StartIdleTimer();

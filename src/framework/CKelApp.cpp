@@ -4,11 +4,12 @@
 #include "display/CxCursor.h"
 #include "display/CxDialogRegistry.h"
 #include "framework/CKelShared.h"
+#include "framework/CxRoomScript.h"
 #include "events/CSystemEventCreator.h"
 #include "events/CxEventScriptFunctions.h"
 #include "files/QorFile.h"
-#include "framework/CxGamePath.h"
-#include "framework/CxGameWindow.h"
+#include "app/CxGamePath.h"
+#include "app/CxGameWindow.h"
 #include "graphics/CxFont.h"
 #include "graphics/QorImageFilters.h"
 #include "script/CxLuaEngine.h"
@@ -81,6 +82,14 @@ void CKelApp::PlayIntroMovies()
         CxString path = BuildGamePath(entry->value.Text());
         if (QorFileExists(path.Text())) Print("Intro movie %s not played: no movie player\n", path.Text());
     }
+}
+
+// The room stack's script functions are the framework's: the engine's
+// application only hands the scripts its room manager.
+void CKelApp::RegisterScriptFunctions()
+{
+    CxGameApp::RegisterScriptFunctions();
+    if (CxLuaEngine* engine = GetScriptEngine()) RegisterRoomScriptFunctions(*engine);
 }
 
 void CKelApp::StopCycle()

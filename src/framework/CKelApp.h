@@ -24,6 +24,7 @@ public:
     void StartCycle() override;
     void ReadyCycle() override;
     void StopCycle() override;
+    void RegisterScriptFunctions() override;
     void UpdateFrame() override;
     void OnActivate() override;
     void OnDeactivate() override;

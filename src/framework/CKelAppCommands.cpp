@@ -8,7 +8,7 @@
 #include "events/CxInterpolator.h"
 #include "foundation/Qorstr.h"
 #include "framework/CKelCommandArgs.h"
-#include "framework/CxGamePath.h"
+#include "app/CxGamePath.h"
 #include "script/CxLuaEngine.h"
 
 #include <cstdlib>

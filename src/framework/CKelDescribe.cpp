@@ -3,7 +3,7 @@
 #include "display/CxSprite.h"
 #include "events/CxEvent.h"
 #include "foundation/Qorstr.h"
-#include "framework/CxGamePath.h"
+#include "app/CxGamePath.h"
 
 bool LoadDescribedImage(CxSprite& sprite, const char* path, int frames)
 {

@@ -5,9 +5,9 @@
 #include "foundation/Qorstr.h"
 #include "framework/CKelButton.h"
 #include "framework/CKelDescribe.h"
-#include "framework/CxGamePath.h"
-#include "framework/CxGameWindow.h"
-#include "framework/CxRoomManager.h"
+#include "app/CxGamePath.h"
+#include "app/CxGameWindow.h"
+#include "app/CxRoomManager.h"
 #include "framework/CxRoomScript.h"
 #include "script/CxLuaEngine.h"
 

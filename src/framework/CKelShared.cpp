@@ -4,7 +4,7 @@
 #include "foundation/Qorstr.h"
 #include "framework/CKelButton.h"
 #include "framework/CKelDialog.h"
-#include "framework/CxGamePath.h"
+#include "app/CxGamePath.h"
 #include "display/CxDialogRegistry.h"
 
 namespace {

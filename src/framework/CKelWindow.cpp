@@ -8,7 +8,7 @@
 #include "foundation/Qorstr.h"
 #include "framework/CKelDescribe.h"
 #include "framework/CKelScoreText.h"
-#include "framework/CxGamePath.h"
+#include "app/CxGamePath.h"
 #include "script/CxLuaEngine.h"
 
 CKelWindow::CKelWindow() = default;

@@ -17,7 +17,7 @@
 #include "events/CCommandHandler.h"
 #include "events/CxEvent.h"
 #include "framework/CKelIdle.h"
-#include "framework/CxGameWindow.h"
+#include "app/CxGameWindow.h"
 
 class CKelButton;
 class CKelScoreText;

@@ -5,7 +5,7 @@
 #include "framework/CKelWindow.h"
 #include "framework/CKelDescribe.h"
 #include "framework/CKelScoreText.h"
-#include "framework/CxGamePath.h"
+#include "app/CxGamePath.h"
 #include "graphics/CxFont.h"
 
 #include <cstdio>

@@ -1,51 +1,50 @@
 #include "framework/CxRoomScript.h"
 #include "framework/CKelShared.h"
 #include "framework/CKelWindow.h"
-#include "framework/CxRoomManager.h"
+#include "app/CxRoomManager.h"
 #include "script/CxLuaEngine.h"
 #include "script/CxScriptBinding.h"
 
 namespace {
-CxRoomManager* gManager = nullptr;
 
-CxGameWindow* CurrentRoom() { return gManager ? gManager->GetCurrentRoom() : nullptr; }
+CxGameWindow* CurrentRoom() { return GetScriptRoomManager() ? GetScriptRoomManager()->GetCurrentRoom() : nullptr; }
 
 int PushRoomFn(lua_State* L)
 {
     const char* name = ScriptCheckString(L, 1);
-    if (gManager) gManager->PushRoom(name);
+    if (GetScriptRoomManager()) GetScriptRoomManager()->PushRoom(name);
     return 0;
 }
 
 int PopRoomFn(lua_State*)
 {
-    if (gManager) gManager->PopRoom();
+    if (GetScriptRoomManager()) GetScriptRoomManager()->PopRoom();
     return 0;
 }
 
 int GotoRoomFn(lua_State* L)
 {
     const char* name = ScriptCheckString(L, 1);
-    if (gManager) gManager->GotoRoom(name);
+    if (GetScriptRoomManager()) GetScriptRoomManager()->GotoRoom(name);
     return 0;
 }
 
 int PeekRoomFn(lua_State* L)
 {
-    CxString top = gManager ? gManager->PeekRoom() : CxString();
+    CxString top = GetScriptRoomManager() ? GetScriptRoomManager()->PeekRoom() : CxString();
     lua_pushstring(L, top.Text());
     return 1;
 }
 
 int IsLeavingRoomFn(lua_State* L)
 {
-    lua_pushboolean(L, gManager && gManager->IsLeavingRoom());
+    lua_pushboolean(L, GetScriptRoomManager() && GetScriptRoomManager()->IsLeavingRoom());
     return 1;
 }
 
 int ReloadRoomFn(lua_State*)
 {
-    if (gManager) gManager->ReloadRoom();
+    if (GetScriptRoomManager()) GetScriptRoomManager()->ReloadRoom();
     return 0;
 }
 
@@ -67,13 +66,13 @@ int GetCurRoomPtrFn(lua_State* L)
 
 int PauseRoomFn(lua_State*)
 {
-    if (gManager) gManager->PauseRoom();
+    if (GetScriptRoomManager()) GetScriptRoomManager()->PauseRoom();
     return 0;
 }
 
 int ResumeRoomFn(lua_State*)
 {
-    if (gManager) gManager->ResumeRoom();
+    if (GetScriptRoomManager()) GetScriptRoomManager()->ResumeRoom();
     return 0;
 }
 
@@ -95,7 +94,7 @@ int RoomLoadSurfaceFn(lua_State* L)
 CxGameWindow& RoomArgument(lua_State* L)
 {
     auto* room = static_cast<CxGameWindow*>(lua_touserdata(L, 1));
-    if (lua_type(L, 1) != LUA_TLIGHTUSERDATA || !gManager || !gManager->HasRoom(room))
+    if (lua_type(L, 1) != LUA_TLIGHTUSERDATA || !GetScriptRoomManager() || !GetScriptRoomManager()->HasRoom(room))
         luaL_argerror(L, 1, "bad argument");
     return *room;
 }
@@ -155,8 +154,6 @@ const Function kFunctions[] = {
 };
 }  // namespace
 
-void SetScriptRoomManager(CxRoomManager* manager) { gManager = manager; }
-CxRoomManager* GetScriptRoomManager() { return gManager; }
 
 int RegisterRoomScriptFunctions(CxLuaEngine& engine)
 {

@@ -13,9 +13,8 @@
 // functions accept it only while it names one of the manager's rooms.
 #pragma once
 
-class CxLuaEngine;
-class CxRoomManager;
+#include "app/CxRoomManager.h"   // SetScriptRoomManager, GetScriptRoomManager
 
-void SetScriptRoomManager(CxRoomManager* manager);
-CxRoomManager* GetScriptRoomManager();
+class CxLuaEngine;
+
 int RegisterRoomScriptFunctions(CxLuaEngine& engine);

@@ -1,7 +1,7 @@
 // The game's rooms.  Until the 3D rooms and the menu screens exist every
 // room is a plain scripted room laid out by its description file.
 #include "framework/CBaseRoom.h"
-#include "framework/CxRoomManager.h"
+#include "app/CxRoomManager.h"
 
 namespace {
 CxGameWindow* NewScriptedRoom() { return new CBaseRoom(); }

@@ -1,6 +1,5 @@
 #include "graphics/CxScreenSoftware.h"
-#include "display/CxCursor.h"
-#include "display/CxDisplayObject.h"
+#include "graphics/CxScreenCursor.h"
 #include "graphics/CxPal.h"
 #include "platform/window/PlatformScreen.h"
 
@@ -127,16 +126,17 @@ int CxSoftwareScreen::Present(const CxLinkedList<CxRect>* rects)
     for (auto* node = rects ? rects->GetHead() : nullptr; node; node = node->next)
         if (surface_.ClipToSurface(&node->value, clipped)) AddMerged(areas, clipped);
 
-    bool custom = CursorsAreCustom();
-    if (areas.IsEmpty() && !(custom && CursorMoved())) return 0;
+    CxScreenCursor* cursor = GetScreenCursor();
+    bool custom = cursor && cursor->IsCustom();
+    if (areas.IsEmpty() && !(custom && cursor->Moved())) return 0;
     CxRect drawn;
-    if (custom && DrawCursor(&surface_)) {
-        CxRect cursor = GetCursorRect();
-        if (surface_.ClipToSurface(&cursor, drawn)) AddMerged(areas, drawn);
+    if (custom && cursor->Draw(&surface_)) {
+        CxRect shown = cursor->GetRect();
+        if (surface_.ClipToSurface(&shown, drawn)) AddMerged(areas, drawn);
     }
     if (!lastCursor_.IsEmpty()) AddMerged(areas, lastCursor_);   // uncovers where it was
     int code = ShowAreas(areas);
-    if (custom) RestoreUnderCursor(&surface_);
+    if (custom) cursor->Restore(&surface_);
     lastCursor_ = drawn;
     return code;
 }
@@ -178,7 +178,8 @@ int CxSoftwareScreen::ShowBatch(const CxRect* areas, int count)
 
 void CxSoftwareScreen::UpdateCursor()
 {
-    if (!CursorsAreCustom() || !CursorMoved()) return;
+    CxScreenCursor* cursor = GetScreenCursor();
+    if (!cursor || !cursor->IsCustom() || !cursor->Moved()) return;
     CxLinkedList<CxRect> none;
     Present(&none);
 }

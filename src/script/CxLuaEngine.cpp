@@ -1,5 +1,5 @@
 #include "script/CxLuaEngine.h"
-#include "app/CxApp.h"
+#include "core/CxAppServices.h"
 #include "foundation/CxMemory.h"
 #include "script/CxLuaHost.h"
 #include "script/CxLuaLoad.h"
@@ -31,7 +31,7 @@ CxLuaEngine* CxLuaEngine::FromState(lua_State* state)
 }
 
 // ------------------------------------------------------------- lifetime
-CxLuaEngine::CxLuaEngine(CxApp* app) : app_(app) {}
+CxLuaEngine::CxLuaEngine(CxAppServices* app) : app_(app) {}
 
 CxLuaEngine::~CxLuaEngine() { Shutdown(); }
 

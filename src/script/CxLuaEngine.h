@@ -15,13 +15,13 @@
 
 struct lua_State;
 using lua_CFunction = int (*)(lua_State*);
-class CxApp;
+class CxAppServices;
 
 class CxLuaEngine : public CxObject, public CxError {
 public:
     // `app` answers the application functions (Quit, GetAppName ...); null
     // makes them do nothing, for hosts without an application object.
-    explicit CxLuaEngine(CxApp* app = nullptr);
+    explicit CxLuaEngine(CxAppServices* app = nullptr);
     ~CxLuaEngine() override;
     CxLuaEngine(const CxLuaEngine&) = delete;
     CxLuaEngine& operator=(const CxLuaEngine&) = delete;
@@ -46,7 +46,7 @@ public:
     CxString GetGlobalString(const char* path, const char* def);
 
     lua_State* GetState() const { return state_; }
-    CxApp* GetApp() const { return app_; }
+    CxAppServices* GetApp() const { return app_; }
     // Script errors printed since Init.
     int GetScriptErrorCount() const { return scriptErrors_; }
 
@@ -59,6 +59,6 @@ private:
     int SetUpState();
 
     lua_State* state_ = nullptr;
-    CxApp* app_ = nullptr;
+    CxAppServices* app_ = nullptr;
     int scriptErrors_ = 0;
 };

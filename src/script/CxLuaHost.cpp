@@ -1,5 +1,5 @@
 #include "script/CxLuaHost.h"
-#include "app/CxApp.h"
+#include "core/CxAppServices.h"
 #include "core/CxError.h"
 #include "files/QorFile.h"
 #include "foundation/CxLinkedList.h"
@@ -122,7 +122,7 @@ int HostHelp(lua_State* L)
 
 // ------------------------------------------------------------- application
 namespace {
-CxApp* App(lua_State* L)
+CxAppServices* App(lua_State* L)
 {
     CxLuaEngine* engine = CxLuaEngine::FromState(L);
     return engine ? engine->GetApp() : nullptr;
@@ -140,8 +140,8 @@ constexpr uint32_t kAppOpMagic = 0x4170704F;   // "OppA"
 
 struct AppOperation {
     uint32_t magic;
-    CxApp* app;
-    int (*operation)(lua_State*, CxApp&);
+    CxAppServices* app;
+    int (*operation)(lua_State*, CxAppServices&);
 };
 
 int AppAdapter(lua_State* L)
@@ -155,17 +155,17 @@ int AppAdapter(lua_State* L)
     return op->operation(L, *op->app);
 }
 
-int AppQuit(lua_State*, CxApp& app) { app.Quit(); return 0; }
-int AppRestart(lua_State*, CxApp& app) { app.Restart(); return 0; }
-int AppIsQuiting(lua_State* L, CxApp& app) { lua_pushnumber(L, app.GetQuitFlag()); return 1; }
-int AppBuildDate(lua_State* L, CxApp& app) { return PushText(L, app.GetBuildDate()); }
-int AppName(lua_State* L, CxApp& app) { return PushText(L, app.GetName()); }
-int AppLocalPath(lua_State* L, CxApp& app) { return PushText(L, app.GetExePath()); }
-int AppStartupPath(lua_State* L, CxApp& app) { return PushText(L, app.GetStartDir()); }
+int AppQuit(lua_State*, CxAppServices& app) { app.Quit(); return 0; }
+int AppRestart(lua_State*, CxAppServices& app) { app.Restart(); return 0; }
+int AppIsQuiting(lua_State* L, CxAppServices& app) { lua_pushnumber(L, app.GetQuitFlag()); return 1; }
+int AppBuildDate(lua_State* L, CxAppServices& app) { return PushText(L, app.GetBuildDate()); }
+int AppName(lua_State* L, CxAppServices& app) { return PushText(L, app.GetName()); }
+int AppLocalPath(lua_State* L, CxAppServices& app) { return PushText(L, app.GetExePath()); }
+int AppStartupPath(lua_State* L, CxAppServices& app) { return PushText(L, app.GetStartDir()); }
 
 const struct {
     const char* name;
-    int (*operation)(lua_State*, CxApp&);
+    int (*operation)(lua_State*, CxAppServices&);
 } kAppMethods[] = {
     {"Quit", AppQuit},           {"Restart", AppRestart}, {"IsQuiting", AppIsQuiting},
     {"GetBuildDate", AppBuildDate}, {"GetAppName", AppName}, {"GetLocalPath", AppLocalPath},
@@ -175,7 +175,7 @@ const struct {
 
 int HostFillAppTable(lua_State* L)
 {
-    CxApp* app = App(L);
+    CxAppServices* app = App(L);
     for (const auto& method : kAppMethods) {
         auto* op = static_cast<AppOperation*>(lua_newuserdata(L, sizeof(AppOperation)));
         *op = {kAppOpMagic, app, method.operation};
@@ -187,44 +187,44 @@ int HostFillAppTable(lua_State* L)
 
 int HostQuit(lua_State* L)
 {
-    if (CxApp* app = App(L)) app->Quit();
+    if (CxAppServices* app = App(L)) app->Quit();
     return 0;
 }
 
 int HostRestart(lua_State* L)
 {
-    if (CxApp* app = App(L)) app->Restart();
+    if (CxAppServices* app = App(L)) app->Restart();
     return 0;
 }
 
 int HostIsQuiting(lua_State* L)
 {
-    CxApp* app = App(L);
+    CxAppServices* app = App(L);
     lua_pushboolean(L, app && app->GetQuitFlag());
     return 1;
 }
 
 int HostGetBuildDate(lua_State* L)
 {
-    CxApp* app = App(L);
+    CxAppServices* app = App(L);
     return PushText(L, app ? app->GetBuildDate() : "");
 }
 
 int HostGetAppName(lua_State* L)
 {
-    CxApp* app = App(L);
+    CxAppServices* app = App(L);
     return PushText(L, app ? app->GetName() : "");
 }
 
 int HostGetLocalPath(lua_State* L)
 {
-    CxApp* app = App(L);
+    CxAppServices* app = App(L);
     return PushText(L, app ? app->GetExePath() : "");
 }
 
 int HostGetStartupPath(lua_State* L)
 {
-    CxApp* app = App(L);
+    CxAppServices* app = App(L);
     return PushText(L, app ? app->GetStartDir() : "");
 }
 

@@ -1,17 +1,11 @@
-// The script API that exists without a window: global functions and script
-// classes that a headless host (the script runner, tests) and the game both
-// install.  Each later unit that adds script functions or classes that need
-// no window adds its call to RegisterHeadlessScriptApi.
+// The script layer's own script functions and classes: the options class
+// and the file functions.  The application installs them with the rest of
+// the engine's (app/CxScriptApi.h).
 #pragma once
 
 class CxFileSystemList;
 class CxLuaEngine;
 struct CxScriptClass;
-
-// 0 or the first error code.  `fileSystems` is the list that the scripts'
-// NewFileSystem and RemoveFileSystem act on; it must outlive the state.
-// Without one those two functions are not installed.
-int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems);
 
 // The script class CxOptions (a root class).
 extern const CxScriptClass kCxOptionsScriptClass;

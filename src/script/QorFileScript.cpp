@@ -2,7 +2,7 @@
 // systems like every engine access; nothing here reaches the host directly.
 // NewFileSystem and RemoveFileSystem act on the file-system list of the
 // host that registered them (the application's list in the game).
-#include "app/CxApp.h"
+#include "core/CxAppServices.h"
 #include "files/CxFileSystem.h"
 #include "files/CxFileSystemList.h"
 #include "files/QorFile.h"
@@ -156,8 +156,8 @@ int NewFileSystem(lua_State* L)
 {
     const char* name = ScriptCheckString(L, 1);
     const char* path = ScriptCheckString(L, 2);
-    CxApp* app = CxApp::GetApp();
-    bool dynamic = app && app->ReadInt("Engine.Game", "DynamicFileSystem", 0) != 0;
+    CxAppServices* app = CxAppServices::Get();
+    bool dynamic = app && app->GetAppOptions().ReadInt("Engine.Game", "DynamicFileSystem", 0) != 0;
     FileSystems(L)->NewFileSystem(name, path, dynamic);
     return 0;
 }

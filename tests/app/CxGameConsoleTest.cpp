@@ -1,5 +1,5 @@
 #include "../core/ErrorCapture.h"
-#include "../display/DisplayTestApp.h"
+#include "AppTestApp.h"
 #include "app/CxGameConsole.h"
 #include "display/CxDisplayTree.h"
 #include "graphics/CxFont.h"

@@ -1,31 +1,45 @@
-// A bare application whose frame step the test scripts, for the modal loops
-// of dialogs: each pass calls `onStep` with the pass number (from 1).
+// A stand-in for the running application whose frame step the test scripts,
+// for the modal loops of dialogs: each pass calls `onStep` with the pass
+// number (from 1).
 #pragma once
 #include "TestSupport.h"
-#include "app/CxApp.h"
+#include "core/CxAppServices.h"
 
+#include <algorithm>
 #include <functional>
+#include <vector>
 
-class ScriptedStepApp : public CxApp {
+class ScriptedStepApp : public CxAppServices {
 public:
-    ScriptedStepApp() : CxApp(Info()) {}
+    ScriptedStepApp() { Install(this); }
+    ~ScriptedStepApp() override { Uninstall(this); }
 
-    int Step() override
+    int RunModalFrame() override
     {
         ++passes;
         if (passes > passLimit) return 1;   // a broken test ends instead of hanging
         return onStep ? onStep(passes) : 0;
     }
 
+    CxOptions& GetAppOptions() override { return options; }
+    void AddIdleFunction(CxIdleFunction function) override { idle.push_back(function); }
+    void RemoveIdleFunction(CxIdleFunction function) override
+    {
+        auto at = std::find(idle.begin(), idle.end(), function);
+        if (at != idle.end()) idle.erase(at);
+    }
+    void Quit() override { quitFlag = 1; }
+    void Restart() override { quitFlag = 1; }
+    int  GetQuitFlag() const override { return quitFlag; }
+    const char* GetName() const override { return "DialogTest"; }
+    const char* GetBuildDate() const override { return "Jan  1 2026 00:00:00"; }
+    const char* GetExePath() const override { return "."; }
+    const char* GetStartDir() const override { return "."; }
+
     std::function<int(int)> onStep;
     int passes = 0;
     int passLimit = 1000;
-
-private:
-    static const CxAppInfo& Info()
-    {
-        static const CxAppInfo info = {"DialogTest", "dialogtest.ini", "Jan  1 2026 00:00:00", 1, 0, 1,
-                                       0, 0, 640, 480, 32, 0};
-        return info;
-    }
+    int quitFlag = 0;
+    CxOptions options;
+    std::vector<CxIdleFunction> idle;
 };

@@ -4,7 +4,7 @@
 #include "events/CxInterpolator.h"
 #include "files/CxFileSystem.h"
 #include "framework/CKelScoreText.h"
-#include "framework/CxGamePath.h"
+#include "app/CxGamePath.h"
 #include "graphics/CxFont.h"
 #include "graphics/QorImageFilters.h"
 

@@ -1,7 +1,7 @@
 #include "../core/ErrorCapture.h"
 #include "core/CxTime.h"
-#include "framework/CxGameWindow.h"
-#include "framework/CxRoomManager.h"
+#include "app/CxGameWindow.h"
+#include "app/CxRoomManager.h"
 
 #include <gtest/gtest.h>
 #include <functional>

@@ -9,9 +9,11 @@
 #include "events/CxEvent.h"
 #include "files/CxDirectoryFileSystem.h"
 #include "framework/CLuaRoom.h"
-#include "framework/CxRoomManager.h"
+#include "app/CxRoomManager.h"
+#include "files/QorCoreFiles.h"
 #include "framework/CxRoomScript.h"
 #include "script/CxLuaEngine.h"
+#include "app/CxScriptApi.h"
 #include "script/CxScriptApi.h"
 
 #include <gtest/gtest.h>
@@ -33,8 +35,10 @@ protected:
         RoomTestNow() = 1000000;
         QorSetTickSource(RoomTestClock);
         fallback = std::make_unique<CxDirectoryFileSystem>();
+        SetCoreFileAccess(QorCoreFileAccess());   // description files through the chain, as the application wires it
         ASSERT_EQ(engine.Init(), 0);
         ASSERT_EQ(RegisterHeadlessScriptApi(engine, nullptr), 0);
+        ASSERT_EQ(RegisterRoomScriptFunctions(engine), 0);
         engine.RunString("log = {}");
         rooms.SetStackSize(10);
         SetScriptRoomManager(&rooms);
@@ -42,6 +46,7 @@ protected:
     void TearDown() override
     {
         rooms.Shutdown();
+        SetCoreFileAccess(nullptr);
         SetScriptRoomManager(nullptr);
         engine.Shutdown();
         ShutdownDisplayTree();   // the script API's headless tree goes with each test

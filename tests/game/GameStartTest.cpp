@@ -8,7 +8,7 @@
 #include "events/CxEventScriptFunctions.h"
 #include "framework/CBaseRoom.h"
 #include "framework/CKelShared.h"
-#include "framework/CxRoomManager.h"
+#include "app/CxRoomManager.h"
 #include "game/CBaseApp.h"
 #include "platform/window/PlatformWindow.h"
 #include "script/CxLuaEngine.h"

@@ -2,7 +2,7 @@
 // and the depths that go through a 32-bit copy.
 #include "../core/ErrorCapture.h"
 #include "core/CxOptions.h"
-#include "display/CxCursor.h"
+#include "graphics/CxScreenCursor.h"
 #include "graphics/CxPal.h"
 #include "graphics/CxScreenSelect.h"
 #include "graphics/CxScreenSoftware.h"
@@ -191,31 +191,66 @@ TEST_F(ScreenTest, DisplayModesAreWalkedUntilTheCallbackStops)
     EXPECT_EQ(seen, 1);
 }
 
+// A cursor as the display layer gives it to the screens: a black 3x3 square
+// at the pointer that saves and puts back what it covers.
+class SquareCursor final : public CxScreenCursor {
+public:
+    bool IsCustom() const override { return true; }
+    bool Moved() const override { return at != drawnAt || hidden != wasHidden; }
+    bool Draw(CxDrawSurface* target) override
+    {
+        wasHidden = hidden;
+        drawnAt = at;
+        if (hidden) {
+            rect = CxRect{};
+            return false;
+        }
+        rect = CxRect{at.x - 1, at.y - 1, at.x + 1, at.y + 1};
+        for (int i = 0; i < 9; ++i) {
+            saved[i] = target->GetPixel(rect.left + i % 3, rect.top + i / 3);
+            target->SetPixel(rect.left + i % 3, rect.top + i / 3, 0);
+        }
+        return true;
+    }
+    void Restore(CxDrawSurface* target) override
+    {
+        if (rect.IsEmpty()) return;
+        for (int i = 0; i < 9; ++i) target->SetPixel(rect.left + i % 3, rect.top + i / 3, saved[i]);
+    }
+    CxRect GetRect() const override { return rect; }
+
+    CxPoint at, drawnAt{-100, -100};
+    bool hidden = false, wasHidden = false;
+    CxRect rect;
+    CxPixel saved[9] = {};
+};
+
 // The software cursor is in what is shown, never in the painted surface, and
 // moving it alone uncovers where it was.
 TEST_F(ScreenTest, CustomCursorIsShownButNotPainted)
 {
     CxDirectDrawScreen screen;
     ASSERT_EQ(screen.Open(params), 0);
-    InitCursors(true, 32, 0);
+    SquareCursor cursor;
+    SetScreenCursor(&cursor);
     CxDrawSurface* surface = screen.GetSurface();
     CxPixel orange = screen.MakeColor(255, 128, 64);
     surface->FillRect(nullptr, orange);
-    SetCursorPosition(CxPoint{10, 10});
+    cursor.at = CxPoint{10, 10};
     ASSERT_EQ(screen.Present(nullptr), 0);
-    EXPECT_EQ(Shown(screen)[10 * kW + 10], 0u);        // the arrow's black tip
+    EXPECT_EQ(Shown(screen)[10 * kW + 10], 0u);
     EXPECT_EQ(surface->GetPixel(10, 10), orange);
 
-    SetCursorPosition(CxPoint{30, 20});
+    cursor.at = CxPoint{30, 20};
     screen.UpdateCursor();
     std::vector<uint32_t> shown = Shown(screen);
     EXPECT_EQ(shown[10 * kW + 10], 0xFF8040u);
     EXPECT_EQ(shown[20 * kW + 30], 0u);
     EXPECT_EQ(surface->CountPixels(orange), kW * kH);
 
-    HideCursor();
+    cursor.hidden = true;
     CxLinkedList<CxRect> nothing;
     ASSERT_EQ(screen.Present(&nothing), 0);
     EXPECT_EQ(Shown(screen)[20 * kW + 30], 0xFF8040u);
-    ShutdownCursors();
+    SetScreenCursor(nullptr);
 }

@@ -1,5 +1,4 @@
 #include "ScriptTestSupport.h"
-#include "app/CxApp.h"
 #include "foundation/CxMemory.h"
 #include "script/CxScriptApi.h"
 
@@ -232,58 +231,4 @@ TEST_F(ScriptTest, DateGivesTheLocalTimeWithOneBasedMonthAndWeekday)
     EXPECT_EQ(engine.GetGlobalInt("d.yday", 0), local.tm_yday + 1);
     EXPECT_TRUE(engine.EvalBool("type(d.isdst) == 'boolean' and type(d.sec) == 'number'", false));
     EXPECT_TRUE(engine.EvalBool("d.hour >= 0 and d.hour < 24 and d.min < 60", false));
-}
-
-// ------------------------------------------------------------- application
-namespace {
-const CxAppInfo kInfo = {"ScriptApp", "script.ini", "Feb  2 2026 10:00:00", 1, 0, 1, 0, 0, 640, 480, 32, 0};
-
-class ScriptApp : public CxApp {
-public:
-    ScriptApp() : CxApp(kInfo) {}
-    int quitRequests = 0;
-    bool veto = false;
-    void OnQuitRequest() override
-    {
-        ++quitRequests;
-        if (veto) SetQuitFlag(0);
-    }
-};
-}  // namespace
-
-TEST(LuaEngineApp, AppFunctionsAndQorAppClosuresReachTheApplication)
-{
-    InTempDir dir;
-    ErrorCapture capture;
-    ScriptApp app;
-    CxLuaEngine engine(&app);
-    ASSERT_EQ(engine.Init(), 0);
-    EXPECT_EQ(engine.EvalString("GetAppName() .. '|' .. qor.app.GetAppName()", ""), "ScriptApp|ScriptApp");
-    EXPECT_EQ(engine.EvalString("GetBuildDate()", ""), "Feb  2 2026 10:00:00");
-    EXPECT_EQ(engine.EvalString("qor.app.GetStartupPath()", ""), app.GetStartDir());
-    EXPECT_EQ(engine.EvalString("GetLocalPath()", ""), app.GetExePath());
-    EXPECT_FALSE(engine.EvalBool("IsQuiting()", true));
-    EXPECT_EQ(engine.EvalNumber("qor.app.IsQuiting()", -1), 0);
-
-    engine.RunString("Quit()");
-    EXPECT_EQ(app.GetQuitFlag(), 1);
-    EXPECT_TRUE(engine.EvalBool("IsQuiting()", false));
-    EXPECT_EQ(engine.EvalNumber("qor.app.IsQuiting()", -1), 1);
-
-    app.SetQuitFlag(0);
-    app.veto = true;
-    engine.RunString("exit() qor.app.Quit() qor.app.Restart()");
-    EXPECT_EQ(app.quitRequests, 4);
-    EXPECT_EQ(app.GetQuitFlag(), 0);
-    EXPECT_EQ(app.GetRestartFlag(), 0);
-    EXPECT_EQ(engine.GetScriptErrorCount(), 0);
-}
-
-TEST(LuaEngineApp, WithoutAnApplicationTheAppFunctionsDoNothing)
-{
-    ErrorCapture capture;
-    CxLuaEngine engine;
-    ASSERT_EQ(engine.Init(), 0);
-    EXPECT_EQ(engine.RunString("Quit() Restart() qor.app.Quit() assert(GetAppName() == '')"), 0);
-    EXPECT_EQ(engine.RunString("assert(qor.app.GetAppName() == nil) assert(IsQuiting() == false)"), 0);
 }

@@ -92,6 +92,6 @@ TEST(FileScriptFunctions, WithoutAListTheFileSystemFunctionsAreNotInstalled)
     ErrorCapture capture;
     CxLuaEngine engine;
     ASSERT_EQ(engine.Init(), 0);
-    ASSERT_EQ(RegisterHeadlessScriptApi(engine, nullptr), 0);
+    ASSERT_EQ(RegisterFileScriptFunctions(engine, nullptr), 0);
     EXPECT_TRUE(engine.EvalBool("NewFileSystem == nil and RemoveFileSystem == nil and QorFileCopy ~= nil", false));
 }

@@ -3,7 +3,7 @@
 #include "display/CxDrawText.h"
 #include "display/CxTextLayout.h"
 #include "framework/CKelButton.h"
-#include "framework/CxGameWindow.h"
+#include "app/CxGameWindow.h"
 #include "foundation/Qorstr.h"
 #include "game/CBaseApp.h"
 

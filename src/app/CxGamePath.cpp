@@ -1,4 +1,4 @@
-#include "framework/CxGamePath.h"
+#include "app/CxGamePath.h"
 #include "foundation/Qorstr.h"
 
 namespace {

@@ -71,3 +71,8 @@ private:
     bool switching_ = false;
     CxStack<CxString> stack_;
 };
+
+// The manager the room script functions (CxRoomScript.h) and the framework's
+// rooms and dialogs act on: the application's, or none in a headless host.
+void SetScriptRoomManager(CxRoomManager* manager);
+CxRoomManager* GetScriptRoomManager();

@@ -1,10 +1,9 @@
-#include "framework/CxRoomManager.h"
+#include "app/CxRoomManager.h"
 #include "display/CxDisplayTree.h"
 #include "app/CxApp.h"
+#include "app/CxGameWindow.h"
 #include "core/CxError.h"
 #include "foundation/Qorstr.h"
-#include "framework/CxGameWindow.h"
-#include "framework/CxRoomScript.h"
 
 // ------------------------------------------------------------- registrars
 namespace {
@@ -191,3 +190,10 @@ void CxRoomManager::ReloadRoom()
     current_->StopRoom();
     current_->StartRoom();
 }
+
+namespace {
+CxRoomManager* gScriptRooms = nullptr;
+}
+
+void SetScriptRoomManager(CxRoomManager* manager) { gScriptRooms = manager; }
+CxRoomManager* GetScriptRoomManager() { return gScriptRooms; }

@@ -1,4 +1,4 @@
-#include "framework/CxGameWindow.h"
+#include "app/CxGameWindow.h"
 
 CxGameWindow::~CxGameWindow()
 {
