@@ -260,7 +260,7 @@ int CxWindowApp::CreateScreen(int32_t width, int32_t height, int32_t depth)
     params.windowed = !(configFlags_ & WINCFG_FULL_SCREEN);
     CxScreenKind kind = SCREEN_NONE;
     screen_ = SelectScreen(settings, params, palette_, DefaultScreenMakers(), &kind);
-    if (!screen_) return Error(ERR_UNKNOWN, "Could not create a screen of %dx%d", int(width), int(height)), ERR_UNKNOWN;
+    if (!screen_) return Error(ERR_UNKNOWN, "Could not create a screen of %dx%d", int(width), int(height));
     bool exclusive = screen_->IsExclusive();
     SetStateBit(WINSTATE_WINDOWED_SCREEN, !exclusive);
     SetStateBit(WINSTATE_EXCLUSIVE_SCREEN, exclusive);

@@ -47,18 +47,18 @@ int CxError::Error(int code, const char* format, ...)
     errorCode_ = code;
     va_list args;
     va_start(args, format);
-    int answer = Report(code, format, args);
+    Report(code, format, args);
     va_end(args);
-    return answer;
+    return code;
 }
 
 int ReportError(int code, const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    int answer = Report(code, format, args);
+    Report(code, format, args);
     va_end(args);
-    return answer;
+    return code;
 }
 
 int CallErrorCallback(int code, const char* format, ...)

@@ -43,7 +43,9 @@ public:
     virtual ~CxError() = default;
 
     // Stores code (0 clears it).  A non-zero code is counted and handed to the
-    // callback unless another report is being handled; returns its answer.
+    // callback unless another report is being handled.  Returns the code, so
+    // a failing operation reads `return Error(ERR_..., "...")`; the callback's
+    // answer matters only to the disc prompt, which asks CallErrorCallback.
     int Error(int code, const char* format = nullptr, ...) __attribute__((format(printf, 3, 4)));
     int GetErrorCode() const { return errorCode_; }
 
@@ -51,6 +53,7 @@ protected:
     int32_t errorCode_ = 0;
 };
 
+// The same for code without an error object of its own; returns the code.
 int  ReportError(int code, const char* format = nullptr, ...) __attribute__((format(printf, 2, 3)));
 // Hands a code and message straight to the callback: recorded as the last
 // error but not counted (the file layer's retry prompt uses it).

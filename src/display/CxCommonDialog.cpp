@@ -8,7 +8,7 @@ int CxCommonDialog::Create(int32_t x, int32_t y, int32_t width, int32_t height, 
     CxDialogBox::Create(x, y, width, height, parent, controlId);
     if (errorCode_) return errorCode_;
     CxDrawSurface* face = CreateFaceSurface(width, height);
-    if (!face) return Error(ERR_OUT_OF_MEMORY, "Could not allocate a new CxDrawSurface"), errorCode_;
+    if (!face) return Error(ERR_OUT_OF_MEMORY, "Could not allocate a new CxDrawSurface");
     DrawBevel(face, CxRect{0, 0, width - 1, height - 1}, kRaisedBevel);
     SetSurface(face, 1);
     return errorCode_;

@@ -32,7 +32,7 @@ int CxCommonPushButton::BuildFace()
     int32_t w = GetWidth(), h = GetHeight();
     if (w <= 0 || h <= 0) return errorCode_;
     CxDrawSurface* face = CreateFaceSurface(w * kFaceFrames, h);
-    if (!face) return Error(ERR_OUT_OF_MEMORY, "Could not allocate a new CxDrawSurface"), errorCode_;
+    if (!face) return Error(ERR_OUT_OF_MEMORY, "Could not allocate a new CxDrawSurface");
     for (int k = 0; k < kFaceFrames; ++k) {
         bool sunken = k == 1 || k == 3;
         CxRect frame{k * w, 0, (k + 1) * w - 1, h - 1};

@@ -15,7 +15,7 @@ int CxCommonTextListBox::Create(int32_t x, int32_t y, int32_t width, int32_t hei
 {
     CxTextListBox::Create(x, y, width, height, parent, controlId);
     CxDrawSurface* face = CreateFaceSurface(width, height);
-    if (!face) return Error(ERR_OUT_OF_MEMORY, "Could not allocate a new CxDrawSurface"), errorCode_;
+    if (!face) return Error(ERR_OUT_OF_MEMORY, "Could not allocate a new CxDrawSurface");
     DrawBevel(face, CxRect{0, 0, width - 1, height - 1}, kEditBevel);
     SetSurface(face, 1);
     ComputeLayout();

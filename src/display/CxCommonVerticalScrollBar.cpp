@@ -44,7 +44,7 @@ int CxCommonVerticalScrollBar::Create(int32_t x, int32_t y, int32_t width, int32
 {
     CxVerticalScrollBar::Create(x, y, width, height, parent, controlId);
     CxDrawSurface* track = CreateFaceSurface(width, height);
-    if (!track) return Error(ERR_OUT_OF_MEMORY, "Could not allocate a new CxDrawSurface"), errorCode_;
+    if (!track) return Error(ERR_OUT_OF_MEMORY, "Could not allocate a new CxDrawSurface");
     DrawBevel(track, CxRect{0, 0, width - 1, height - 1}, kSunkenBevel);
     SetSurface(track, 1);
     LoadDecrementButton(BuildArrowButtonFace(width, true));

@@ -123,7 +123,7 @@ bool CursorsAreCustom() { return Get().custom; }
 int AddCursor(CxDrawSurface* image, int32_t id, int32_t hotX, int32_t hotY)
 {
     cursors::State& s = Get();
-    if (!image) return ReportError(ERR_INVALID_ARGUMENT, "AddCursor(%d): no image", int(id)), ERR_INVALID_ARGUMENT;
+    if (!image) return ReportError(ERR_INVALID_ARGUMENT, "AddCursor(%d): no image", int(id));
     if (s.custom) {
         if (int code = ConvertForScreen(image)) {
             delete image;
@@ -182,7 +182,7 @@ int LoadCursorResource(const char* path, int32_t id, int32_t hotX, int32_t hotY)
     CxDrawSurface* image = NewSurface();
     if (!image || !path || image->Load(path) != 0) {
         delete image;
-        return ReportError(ERR_UNKNOWN, "Unable to load cursor %s", path ? path : ""), ERR_UNKNOWN;
+        return ReportError(ERR_UNKNOWN, "Unable to load cursor %s", path ? path : "");
     }
     CxCursorImage cursor;
     cursor.image = image;

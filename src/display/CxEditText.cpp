@@ -113,11 +113,11 @@ int32_t CxEditText::EnsureVisibleCount()
 
 int CxEditText::CreateCaret(int32_t height, CxPixel colour)
 {
-    if (height <= 0) return Error(ERR_INVALID_ARGUMENT, "A caret needs a height above 0"), errorCode_;
+    if (height <= 0) return Error(ERR_INVALID_ARGUMENT, "A caret needs a height above 0");
     CxDrawSurface* surface = NewSurface();
     if (!surface || surface->Create(4, height, 8) != 0) {
         delete surface;
-        return Error(ERR_OUT_OF_MEMORY, "Could not allocate a new CxDrawSurface for cursor caret"), errorCode_;
+        return Error(ERR_OUT_OF_MEMORY, "Could not allocate a new CxDrawSurface for cursor caret");
     }
     // The colour is 0xRRGGBB, given to palette entry 1 so it shows at any depth.
     uint8_t palette[CX_PALETTE_BYTES] = {};
@@ -131,7 +131,7 @@ int CxEditText::CreateCaret(int32_t height, CxPixel colour)
         sprite = new CxSprite;
     } catch (const std::bad_alloc&) {
         delete surface;
-        return Error(ERR_OUT_OF_MEMORY, "Could not allocate a new CxSprite for cursor caret"), errorCode_;
+        return Error(ERR_OUT_OF_MEMORY, "Could not allocate a new CxSprite for cursor caret");
     }
     sprite->SetSurface(surface, 2);
     sprite->SetMaskColor(EDIT_CARET_KEY);

@@ -19,7 +19,7 @@ CxScrollBar::~CxScrollBar()
 // ------------------------------------------------------------- parts
 int CxScrollBar::AttachButton(CxButton*& slot, CxDrawSurface* surface, const char* what)
 {
-    if (!surface) return Error(ERR_UNKNOWN, "Invalid DisplaySurface passed to CxScrollBar::Load%sButton()", what), errorCode_;
+    if (!surface) return Error(ERR_UNKNOWN, "Invalid DisplaySurface passed to CxScrollBar::Load%sButton()", what);
     delete slot;
     slot = new CxButton;
     slot->Create(0, 0, 0, 0, this, 0);
@@ -63,7 +63,7 @@ int CxScrollBar::LoadThumb(const char* path)
 int CxScrollBar::LoadThumb(CxDrawSurface* surface)
 {
     if (!surface)
-        return Error(ERR_INVALID_ARGUMENT, "Invalid CxDrawSurface passed to CxScrollBar::LoadThumb()"), errorCode_;
+        return Error(ERR_INVALID_ARGUMENT, "Invalid CxDrawSurface passed to CxScrollBar::LoadThumb()");
     delete thumb_;
     thumb_ = new CxSprite;
     thumb_->Create(0, 0, 0, 0, this, 0);

@@ -14,7 +14,7 @@ int CxBuffer::Allocate(uint32_t size)
     if (size == 0) return 0;
     void* block = size <= kSizeMask ? QorAlloc(size, "CxBuffer", __LINE__, false) : nullptr;
     if (!block)
-        return Error(ERR_OUT_OF_MEMORY, "Could not allocate %ld bytes for a CxBuffer object", long(size)), errorCode_;
+        return Error(ERR_OUT_OF_MEMORY, "Could not allocate %ld bytes for a CxBuffer object", long(size));
     Bytes = static_cast<uint8_t*>(block);
     Size = size;   // memory of our own: no borrowed mark
     return 0;

@@ -116,7 +116,7 @@ void* CxDirectoryFileSystem::Create(const char* path, uint32_t flags) { return O
 
 int CxDirectoryFileSystem::Close(void* handle)
 {
-    if (!handle) return Error(ERR_INVALID_ARGUMENT), ERR_INVALID_ARGUMENT;
+    if (!handle) return Error(ERR_INVALID_ARGUMENT);
     PlatFileClose(AsFile(handle));
     return 0;
 }
@@ -124,7 +124,7 @@ int CxDirectoryFileSystem::Close(void* handle)
 int CxDirectoryFileSystem::Read(void* handle, void* buffer, uint32_t count, uint32_t* read)
 {
     if (read) *read = 0;
-    if (!handle || !buffer) return Error(ERR_INVALID_ARGUMENT), ERR_INVALID_ARGUMENT;
+    if (!handle || !buffer) return Error(ERR_INVALID_ARGUMENT);
     long got = PlatFileRead(AsFile(handle), buffer, count);
     if (got < 0) return ERR_READ_FILE;   // the host failed, which is more than a short read
     if (read) *read = uint32_t(got);
@@ -133,23 +133,26 @@ int CxDirectoryFileSystem::Read(void* handle, void* buffer, uint32_t count, uint
 
 int CxDirectoryFileSystem::Write(void* handle, const void* buffer, uint32_t count)
 {
-    if (!handle || !buffer) return Error(ERR_INVALID_ARGUMENT), ERR_INVALID_ARGUMENT;
+    if (!handle || !buffer) return Error(ERR_INVALID_ARGUMENT);
     if (count == 0) return 0;
-    if (PlatFileWrite(AsFile(handle), buffer, count) != long(count)) return Error(ERR_WRITE_FILE), ERR_WRITE_FILE;
+    if (PlatFileWrite(AsFile(handle), buffer, count) != long(count)) return Error(ERR_WRITE_FILE);
     return 0;
 }
 
 int CxDirectoryFileSystem::Seek(void* handle, int32_t offset, int origin)
 {
-    if (!handle || origin < 0 || origin > 2) return Error(ERR_INVALID_ARGUMENT), ERR_INVALID_ARGUMENT;
-    if (!PlatFileSeek(AsFile(handle), offset, origin)) return Error(ERR_SEEK_FILE), ERR_SEEK_FILE;
+    if (!handle || origin < 0 || origin > 2) return Error(ERR_INVALID_ARGUMENT);
+    if (!PlatFileSeek(AsFile(handle), offset, origin)) return Error(ERR_SEEK_FILE);
     return 0;
 }
 
 int32_t CxDirectoryFileSystem::Tell(void* handle)
 {
     int64_t at = handle ? PlatFileTell(AsFile(handle)) : -1;
-    if (at < 0) return Error(ERR_SEEK_FILE), 0;
+    if (at < 0) {
+        Error(ERR_SEEK_FILE);
+        return 0;
+    }
     return int32_t(at);
 }
 
@@ -161,7 +164,7 @@ int32_t CxDirectoryFileSystem::GetHandleLength(void* handle)
 
 int CxDirectoryFileSystem::SetHandleLength(void* handle, int32_t length)
 {
-    if (!handle) return Error(ERR_INVALID_ARGUMENT), ERR_INVALID_ARGUMENT;
+    if (!handle) return Error(ERR_INVALID_ARGUMENT);
     return PlatFileSetHandleLength(AsFile(handle), length) ? 0 : ERR_WRITE_FILE;
 }
 

@@ -30,7 +30,7 @@ int CxFile::Open(const char* path, uint32_t flags)
     if (Handle) return 0;
     if (BlueScreenErrors() && !QorFileExists(Path) && GetErrorCallback() != DefaultErrorCallback && RetryMissing())
         return 0;
-    return Error(ERR_OPEN_FILE, "Could not open %s", Path), errorCode_;
+    return Error(ERR_OPEN_FILE, "Could not open %s", Path);
 }
 
 // The callback answers 0 to try again (the display layer's prompt throws
@@ -57,7 +57,7 @@ int CxFile::Create(const char* path, uint32_t flags)
     Mode = flags | CBF_CREATE;
     if (path != Path) CopyText(Path, path ? path : "", sizeof Path);   // Open hands us our own copy
     Handle = QorFileOpen(Path, Mode);
-    if (!Handle) return Error(ERR_OPEN_FILE, "Unable to create %s", Path), errorCode_;
+    if (!Handle) return Error(ERR_OPEN_FILE, "Unable to create %s", Path);
     return 0;
 }
 
@@ -73,7 +73,7 @@ int CxFile::Read(void* buffer, uint32_t count, uint32_t* read)
     if (read) *read = 0;
     if (errorCode_ || !Handle || count == 0) return errorCode_;
     if (QorFileRead(Handle, buffer, count, &got) != 0)
-        return Error(ERR_READ_FILE, "Unable to read %d bytes from %s", int(count), Path), errorCode_;
+        return Error(ERR_READ_FILE, "Unable to read %d bytes from %s", int(count), Path);
     if (read) *read = got;
     return 0;
 }
@@ -83,7 +83,7 @@ int CxFile::Write(const void* buffer, uint32_t count)
     if (Mode & CBF_READONLY) return 0;
     if (errorCode_) return errorCode_;
     if (!Handle || QorFileWrite(Handle, buffer, count) != 0)
-        return Error(ERR_WRITE_FILE, "Unable to write %d bytes to %s", int(count), Path), errorCode_;
+        return Error(ERR_WRITE_FILE, "Unable to write %d bytes to %s", int(count), Path);
     return 0;
 }
 

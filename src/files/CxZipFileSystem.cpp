@@ -133,22 +133,30 @@ bool CxZipFileSystem::ReadDirectory(const char* path)
     int32_t length = Archive.GetLength();
     archiveLength_ = length > 0 ? uint32_t(length) : 0;
     uint8_t record[kEndRecordSize];
-    if (!FindEndRecord(archiveLength_) || !ReadAt(EndRecordOffset, record, sizeof record))
-        return Error(ERR_INVALID_FILE_TYPE, "%s is not a Zip file", path), false;
+    if (!FindEndRecord(archiveLength_) || !ReadAt(EndRecordOffset, record, sizeof record)) {
+        Error(ERR_INVALID_FILE_TYPE, "%s is not a Zip file", path);
+        return false;
+    }
     EntriesOnDisk = Get16(record + 8);
     CentralDirSize = Get32(record + 12);
     CentralDirOffset = Get32(record + 16);
     CommentLength = Get16(record + 20);
-    if (uint64_t(CentralDirSize) + CentralDirOffset > EndRecordOffset)
-        return Error(ERR_INVALID_FILE_TYPE, "%s: the central directory lies outside the Zip file", path), false;
+    if (uint64_t(CentralDirSize) + CentralDirOffset > EndRecordOffset) {
+        Error(ERR_INVALID_FILE_TYPE, "%s: the central directory lies outside the Zip file", path);
+        return false;
+    }
     ArchiveStart = EndRecordOffset - CentralDirSize - CentralDirOffset;
     if (CentralDirSize == 0) return true;
     CentralDir = static_cast<uint8_t*>(QorAlloc(CentralDirSize, "CxZipFileSystem", __LINE__, false));
-    if (!CentralDir) return Error(ERR_OUT_OF_MEMORY), false;
+    if (!CentralDir) {
+        Error(ERR_OUT_OF_MEMORY);
+        return false;
+    }
     if (!ReadAt(uint64_t(ArchiveStart) + CentralDirOffset, CentralDir, CentralDirSize)) {
         QorFree(CentralDir);
         CentralDir = nullptr;
-        return Error(ERR_INVALID_FILE_TYPE, "%s: the central directory cannot be read", path), false;
+        Error(ERR_INVALID_FILE_TYPE, "%s: the central directory cannot be read", path);
+        return false;
     }
     ParseEntries();
     return true;
@@ -311,36 +319,51 @@ int CxZipFileSystem::BuildFileList(CxLinkedList<CxFileInfo*>* list, const char* 
 // ------------------------------------------------------------- members
 void* CxZipFileSystem::Open(const char* path, uint32_t flags)
 {
-    if (flags != (CBF_BINARY | CBF_READONLY))
-        return Error(ERR_INVALID_ARGUMENT, "Can only open Zip file with (CBF_BINARY | CBF_READONLY)"), nullptr;
+    if (flags != (CBF_BINARY | CBF_READONLY)) {
+        Error(ERR_INVALID_ARGUMENT, "Can only open Zip file with (CBF_BINARY | CBF_READONLY)");
+        return nullptr;
+    }
     const Entry* e = Lookup(path);
-    if (!e) return Error(ERR_FILE_NOT_FOUND, "%s not found in this Zip file", path), nullptr;
-    if (e->method != 0 && e->method != 8)
-        return Error(ERR_UNKNOWN, "Incompatible Zip compression format. We only support methods 0 (store), and 8 (deflate)"),
-               nullptr;
-    if (e->flags & 1) return Error(ERR_UNKNOWN, "%s is encrypted in %s", path, archivePath_.Text()), nullptr;
+    if (!e) {
+        Error(ERR_FILE_NOT_FOUND, "%s not found in this Zip file", path);
+        return nullptr;
+    }
+    if (e->method != 0 && e->method != 8) {
+        Error(ERR_UNKNOWN, "Incompatible Zip compression format. We only support methods 0 (store), and 8 (deflate)");
+        return nullptr;
+    }
+    if (e->flags & 1) {
+        Error(ERR_UNKNOWN, "%s is encrypted in %s", path, archivePath_.Text());
+        return nullptr;
+    }
 
     uint8_t local[kLocalHeaderSize];
     uint64_t header = uint64_t(ArchiveStart) + e->localOffset;
-    if (!ReadAt(header, local, sizeof local) || Get32(local) != kLocalSignature)
-        return Error(ERR_READ_FILE, "%s has no valid local header in %s", path, archivePath_.Text()), nullptr;
+    if (!ReadAt(header, local, sizeof local) || Get32(local) != kLocalSignature) {
+        Error(ERR_READ_FILE, "%s has no valid local header in %s", path, archivePath_.Text());
+        return nullptr;
+    }
     uint64_t data = header + kLocalHeaderSize + Get16(local + 26) + Get16(local + 28);
     uint64_t limit = DataLimit(*e);
-    if (limit == 0 || data + e->compressedSize > limit)
-        return Error(ERR_READ_FILE, "%s overlaps other data in %s", path, archivePath_.Text()), nullptr;
+    if (limit == 0 || data + e->compressedSize > limit) {
+        Error(ERR_READ_FILE, "%s overlaps other data in %s", path, archivePath_.Text());
+        return nullptr;
+    }
     bool possible = e->uncompressedSize <= 0x7FFFFFFFu &&
                     (e->method == 0 ? e->compressedSize == e->uncompressedSize
                                     : e->uncompressedSize <= e->compressedSize * kMaxDeflateRatio + kTinyStreamSlack);
-    if (!possible)
-        return Error(ERR_READ_FILE, "%s declares %u bytes from %u stored in %s", path, e->uncompressedSize,
-                     e->compressedSize, archivePath_.Text()),
-               nullptr;
+    if (!possible) {
+        Error(ERR_READ_FILE, "%s declares %u bytes from %u stored in %s", path, e->uncompressedSize,
+                     e->compressedSize, archivePath_.Text());
+        return nullptr;
+    }
 
     auto* member = static_cast<CxZipMember*>(QorAlloc(sizeof(CxZipMember), "CxZipFileSystem", __LINE__, true));
     uint8_t* input = member ? static_cast<uint8_t*>(QorAlloc(kInputSize, "CxZipFileSystem", __LINE__, false)) : nullptr;
     if (!input) {
         QorFree(member);
-        return Error(ERR_OUT_OF_MEMORY), nullptr;
+        Error(ERR_OUT_OF_MEMORY);
+        return nullptr;
     }
     member->Length = member->UncompressedLeft = e->uncompressedSize;
     member->ExpectedCrc = e->crc;
@@ -355,7 +378,8 @@ void* CxZipFileSystem::Open(const char* path, uint32_t flags)
         if (inflateInit2(&member->Stream, -MAX_WBITS) != Z_OK) {
             QorFree(input);
             QorFree(member);
-            return Error(ERR_OUT_OF_MEMORY), nullptr;
+            Error(ERR_OUT_OF_MEMORY);
+            return nullptr;
         }
         member->InflateReady = true;
     }

@@ -85,13 +85,13 @@ int QorFileClose(QorFileHandle* handle)
 int QorFileRead(QorFileHandle* handle, void* buffer, uint32_t count, uint32_t* read)
 {
     if (read) *read = 0;
-    if (!handle || !buffer) return ReportError(ERR_INVALID_ARGUMENT), ERR_INVALID_ARGUMENT;
+    if (!handle || !buffer) return ReportError(ERR_INVALID_ARGUMENT);
     return handle->fileSystem->Read(handle->handle, buffer, count, read);
 }
 
 int QorFileWrite(QorFileHandle* handle, const void* buffer, uint32_t count)
 {
-    if (!handle || !buffer) return ReportError(ERR_INVALID_ARGUMENT), ERR_INVALID_ARGUMENT;
+    if (!handle || !buffer) return ReportError(ERR_INVALID_ARGUMENT);
     return handle->fileSystem->Write(handle->handle, buffer, count);
 }
 
@@ -224,14 +224,14 @@ int QorFileRemoveDirectoryTree(const char* path)
 int QorFileDelete(const char* path)
 {
     Located at;
-    if (!path || !Locate(path, &at)) return ReportError(ERR_FILE_NOT_FOUND), ERR_FILE_NOT_FOUND;
+    if (!path || !Locate(path, &at)) return ReportError(ERR_FILE_NOT_FOUND);
     return at.fs->Delete(at.path);
 }
 
 int QorFileRename(const char* oldPath, const char* newPath)
 {
     Located at;
-    if (!oldPath || !newPath || !Locate(oldPath, &at)) return ReportError(ERR_FILE_NOT_FOUND), ERR_FILE_NOT_FOUND;
+    if (!oldPath || !newPath || !Locate(oldPath, &at)) return ReportError(ERR_FILE_NOT_FOUND);
     char target[QOR_PATH_MAX + 1];
     QorPathResult result = QorNormalisePath(QorSplitPrefix(newPath, nullptr, 0), target, sizeof target);
     if (result != QOR_PATH_OK) {
@@ -245,7 +245,7 @@ int QorFileRename(const char* oldPath, const char* newPath)
 // costs the target its contents, and a copy onto itself changes nothing.
 int QorFileCopy(const char* source, const char* target, int append, int deleteSource)
 {
-    if (!source || !target) return ReportError(ERR_OPEN_FILE), ERR_OPEN_FILE;
+    if (!source || !target) return ReportError(ERR_OPEN_FILE);
     char from[QOR_PATH_MAX + 1], to[QOR_PATH_MAX + 1];
     QorFileGetFullPath(from, source, sizeof from);
     QorFileGetFullPath(to, target, sizeof to);
@@ -253,7 +253,7 @@ int QorFileCopy(const char* source, const char* target, int append, int deleteSo
 
     int32_t chunk = CopyChunkSize();
     auto* buffer = static_cast<char*>(QorAlloc(size_t(chunk), "QorFileCopy", __LINE__, false));
-    if (!buffer) return ReportError(ERR_OUT_OF_MEMORY), ERR_OUT_OF_MEMORY;
+    if (!buffer) return ReportError(ERR_OUT_OF_MEMORY);
     QorFileHandle* in = QorFileOpen(source, CBF_BINARY | CBF_READONLY);
     QorFileHandle* out = in ? QorFileOpen(target, append ? (CBF_APPEND | CBF_BINARY) : (CBF_WRITE | CBF_BINARY))
                             : nullptr;

@@ -16,14 +16,14 @@ int CxBitmapFont::Build(CxDrawSurface* image)
     Unload();
     image_ = image;
     if (!image || !image->GetBits() || image->GetWidth() < 2 || image->GetHeight() < 1)
-        return Error(ERR_INVALID_FILE_TYPE, "A bitmap font needs an image at least 2 pixels wide"), errorCode_;
+        return Error(ERR_INVALID_FILE_TYPE, "A bitmap font needs an image at least 2 pixels wide");
     int32_t width = image->GetWidth();
     CxPixel marker = image->GetPixel(0, 0);
     int32_t count = 0;
     for (int32_t x = 0; x < width; ++x) count += image->GetPixel(x, 0) == marker;
     glyphs_ = static_cast<CxBitmapGlyph*>(QOR_ALLOC(sizeof(CxBitmapGlyph) * size_t(count), __FILE__));
     if (!glyphs_)
-        return Error(ERR_OUT_OF_MEMORY, "Could not allocate a font char array with %d entries", count), errorCode_;
+        return Error(ERR_OUT_OF_MEMORY, "Could not allocate a font char array with %d entries", count);
     int32_t height = image->GetHeight(), n = -1;
     CxPixel firstOther = CX_NO_COLOR;
     for (int32_t x = 0; x < width; ++x) {
@@ -47,10 +47,10 @@ int CxBitmapFont::Build(CxDrawSurface* image)
 int CxBitmapFont::Load(const char* path)
 {
     auto* image = NewSurface();
-    if (!image) return Error(ERR_OUT_OF_MEMORY, "Could not allocate a new CxDrawSurface for a font"), errorCode_;
+    if (!image) return Error(ERR_OUT_OF_MEMORY, "Could not allocate a new CxDrawSurface for a font");
     if (int code = image->Load(path)) {
         delete image;
-        return Error(code, "Unable to load font: %s", path ? path : ""), errorCode_;
+        return Error(code, "Unable to load font: %s", path ? path : "");
     }
     return Build(image);
 }
@@ -67,7 +67,10 @@ void CxBitmapFont::Unload()
 CxFont* CxBitmapFont::LoadFile(const char* path, uint32_t)
 {
     auto* font = NewFontObject<CxBitmapFont>();
-    if (!font) return ReportError(ERR_OUT_OF_MEMORY, "Could not allocate a new CxBitmapFont"), nullptr;
+    if (!font) {
+        ReportError(ERR_OUT_OF_MEMORY, "Could not allocate a new CxBitmapFont");
+        return nullptr;
+    }
     font->Load(path);
     return font;
 }
@@ -75,7 +78,7 @@ CxFont* CxBitmapFont::LoadFile(const char* path, uint32_t)
 int MakeBitmapFont(CxDrawSurface* surface, int32_t* handle)
 {
     auto* font = NewFontObject<CxBitmapFont>();
-    if (!font) return ReportError(ERR_OUT_OF_MEMORY, "Could not allocate a new CxBitmapFont"), ERR_OUT_OF_MEMORY;
+    if (!font) return ReportError(ERR_OUT_OF_MEMORY, "Could not allocate a new CxBitmapFont");
     CxDrawSurface* copy = surface ? surface->CreateCopy(nullptr) : nullptr;
     if (copy && surface) copy->SetTransparentColor(surface->GetTransparentColor());
     if (int code = font->Build(copy)) {
@@ -120,8 +123,14 @@ int32_t CxBitmapFont::GlyphWidth(uint32_t character, int pointSize)
 int32_t CxBitmapFont::DrawGlyph(CxDrawSurface* surface, int32_t x, int32_t y, uint32_t character, CxPixel colour,
                                 int pointSize, CxPixel background, uint32_t)
 {
-    if (!surface) return Error(ERR_INVALID_ARGUMENT, "Can't render to a null surface"), 0;
-    if (!image_) return Error(ERR_UNKNOWN, "No bitmap for font"), 0;
+    if (!surface) {
+        Error(ERR_INVALID_ARGUMENT, "Can't render to a null surface");
+        return 0;
+    }
+    if (!image_) {
+        Error(ERR_UNKNOWN, "No bitmap for font");
+        return 0;
+    }
     const CxBitmapGlyph* glyph = GlyphToDraw(character);
     if (!glyph) return 0;
     CxRect source{glyph->left, glyph->top, glyph->right, glyph->bottom};

@@ -149,7 +149,7 @@ int CreateDefaultFont()
 {
     if (FindFont(CX_DEFAULT_FONT)) return 0;
     auto* font = NewFontObject<CxBitmapFont>();
-    if (!font) return ReportError(ERR_OUT_OF_MEMORY, "Could not allocate a new CxBitmapFont"), ERR_OUT_OF_MEMORY;
+    if (!font) return ReportError(ERR_OUT_OF_MEMORY, "Could not allocate a new CxBitmapFont");
     CxDrawSurface* image = MakeBuiltinImage();
     if (!image) ReportError(ERR_OUT_OF_MEMORY, "Could not allocate the built-in font's image");
     if (int code = font->Build(image)) {

@@ -121,8 +121,7 @@ int EncodeUtf8(uint32_t code, char* out, int capacity)
 int RegisterFontFilter(const char* extension, CxFontLoadRoutine load)
 {
     if (!extension || extension[0] != '.')
-        return ReportError(ERR_INVALID_ARGUMENT, "Extension MUST include the period as in '.ttf'"),
-               ERR_INVALID_ARGUMENT;
+        return ReportError(ERR_INVALID_ARGUMENT, "Extension MUST include the period as in '.ttf'");
     for (FontFilter& f : Registry().filters)
         if (!f.extension[0]) {
             CopyText(f.extension, extension, sizeof f.extension);

@@ -69,7 +69,10 @@ CxFreeTypeFont::~CxFreeTypeFont()
 CxFont* CxFreeTypeFont::LoadFile(const char* path, uint32_t)
 {
     auto* font = NewFontObject<CxFreeTypeFont>();
-    if (!font) return ReportError(ERR_OUT_OF_MEMORY, "Could not allocate a new CxFreeTypeFont"), nullptr;
+    if (!font) {
+        ReportError(ERR_OUT_OF_MEMORY, "Could not allocate a new CxFreeTypeFont");
+        return nullptr;
+    }
     font->Load(path);
     return font;
 }
@@ -85,7 +88,7 @@ int CxFreeTypeFont::Load(const char* path)
     uint32_t size = 0;
     if (QorFileReadAll(path, &fileBytes_, &size) != 0) {
         fileBytes_ = nullptr;
-        return Error(ERR_OPEN_FILE, "Unable to load font: %s", path_.Text()), errorCode_;
+        return Error(ERR_OPEN_FILE, "Unable to load font: %s", path_.Text());
     }
     int code = LoadFromMemory(reinterpret_cast<const uint8_t*>(fileBytes_), size, path_.Text());
     if (code) Unload();
@@ -97,7 +100,7 @@ int CxFreeTypeFont::LoadFromMemory(const uint8_t* data, uint32_t size, const cha
     SharedLibrary& s = Shared();
     FT_Face face = nullptr;
     if (!libraryHeld_ || !data || FT_New_Memory_Face(s.library, data, FT_Long(size), 0, &face) != 0)
-        return Error(ERR_OPEN_FILE, "Unable to create font from buffer: %s", name ? name : ""), errorCode_;
+        return Error(ERR_OPEN_FILE, "Unable to create font from buffer: %s", name ? name : "");
     face_ = face;
     currentSize_ = 0;
     return 0;
@@ -191,7 +194,10 @@ int32_t CxFreeTypeFont::LineHeight(int pointSize)
 int32_t CxFreeTypeFont::DrawGlyph(CxDrawSurface* surface, int32_t x, int32_t y, uint32_t character, CxPixel colour,
                                   int pointSize, CxPixel background, uint32_t)
 {
-    if (!surface) return Error(ERR_INVALID_ARGUMENT, "Can't render to a null surface"), 0;
+    if (!surface) {
+        Error(ERR_INVALID_ARGUMENT, "Can't render to a null surface");
+        return 0;
+    }
     if (colour == CX_NO_COLOR) colour = 0;
     const CxGlyphRecord* record = Lookup(character, pointSize);
     if (!record) {

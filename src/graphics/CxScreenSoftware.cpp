@@ -103,7 +103,7 @@ int CxSoftwareScreen::EnumDisplayModes(CxDisplayModeCallback callback, void* use
 {
     int32_t widths[kMaxModes], heights[kMaxModes], depths[kMaxModes];
     int count = PlatDisplayModes(widths, heights, depths, kMaxModes);
-    if (count <= 0) return Error(ERR_UNKNOWN, "EnumDisplayModes() failed"), errorCode_;
+    if (count <= 0) return Error(ERR_UNKNOWN, "EnumDisplayModes() failed");
     for (int i = 0; i < count && callback; ++i)
         if (callback(widths[i], heights[i], depths[i], user) != 0) break;
     return 0;

@@ -36,17 +36,6 @@ int64_t DefaultPitch(int64_t width, int depth)
     return pitch > kMaxSurfaceBytes ? -1 : pitch;
 }
 
-int CxDrawSurface::Fail(int code, const char* format, ...)
-{
-    char message[512];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(message, sizeof message, format, args);
-    va_end(args);
-    Error(code, "%s", message);
-    return code;
-}
-
 // ======================================================================
 // Creation and destruction
 // ======================================================================
@@ -77,20 +66,20 @@ int CxDrawSurface::Create(int32_t width, int32_t height, int depth, int32_t pitc
     Destroy();
     if (InError()) return errorCode_;
     if (width < 0 || height < 0)
-        return Fail(ERR_INVALID_ARGUMENT, "Invalid surface size %ld x %ld", long(width), long(height));
-    if (!IsValidDepth(depth)) return Fail(ERR_INVALID_ARGUMENT, "Invalid surface depth %d", depth);
+        return Error(ERR_INVALID_ARGUMENT, "Invalid surface size %ld x %ld", long(width), long(height));
+    if (!IsValidDepth(depth)) return Error(ERR_INVALID_ARGUMENT, "Invalid surface depth %d", depth);
     int64_t rowBytes = DefaultPitch(width, depth);
     if (rowBytes < 0 || rowBytes * height > kMaxSurfaceBytes)
-        return Fail(ERR_INVALID_ARGUMENT, "Surface of %ld x %ld at %d bits is too large", long(width), long(height),
+        return Error(ERR_INVALID_ARGUMENT, "Surface of %ld x %ld at %d bits is too large", long(width), long(height),
                      depth);
     if (pitch != -1) {
         if (pitch < (int64_t(width) * depth + 7) / 8 || int64_t(pitch) * height > kMaxSurfaceBytes)
-            return Fail(ERR_INVALID_ARGUMENT, "Invalid pitch %ld for a surface %ld pixels wide at %d bits",
+            return Error(ERR_INVALID_ARGUMENT, "Invalid pitch %ld for a surface %ld pixels wide at %d bits",
                          long(pitch), long(width), depth);
         rowBytes = pitch;
     }
     if (!IsPixelFormatValidForDepth(format, depth))
-        return Fail(ERR_INVALID_ARGUMENT, "Pixel format %d does not fit a %d-bit surface", format, depth);
+        return Error(ERR_INVALID_ARGUMENT, "Pixel format %d does not fit a %d-bit surface", format, depth);
     width_ = width;
     height_ = height;
     depth_ = depth;
@@ -103,7 +92,7 @@ int CxDrawSurface::Create(int32_t width, int32_t height, int depth, int32_t pitc
         flags_ |= SURF_EXTERNAL;
     } else if (size > 0) {
         ownedBlock_ = static_cast<uint8_t*>(QOR_ALLOC(size, "CxSurf"));
-        if (!ownedBlock_) return Fail(ERR_OUT_OF_MEMORY, "Unable to allocate %ld bytes for m_pBits", long(size));
+        if (!ownedBlock_) return Error(ERR_OUT_OF_MEMORY, "Unable to allocate %ld bytes for m_pBits", long(size));
         ownedSize_ = size;
         bits_ = ownedBlock_;
     }
@@ -154,7 +143,7 @@ int CxDrawSurface::CopyFromSurface(CxDrawSurface* source)
     if (InError()) return errorCode_;
     if (!source->Lock()) {
         source->Unlock();
-        return Fail(ERR_UNKNOWN, "CopyFrom: source has no pixels");
+        return Error(ERR_UNKNOWN, "CopyFrom: source has no pixels");
     }
     int result = Create(source->width_, source->height_, source->depth_, source->pitch_, nullptr, source->format_);
     if (result == 0) {
@@ -175,11 +164,11 @@ CxDrawSurface* CxDrawSurface::CreateCopy(const CxRect* rect)
     CxRect area = rect ? *rect : GetRect();
     CxDrawSurface* copy = NewSurface();
     if (!copy) {
-        Fail(ERR_OUT_OF_MEMORY, "Unable to allocate a new CxDrawSurface");
+        Error(ERR_OUT_OF_MEMORY, "Unable to allocate a new CxDrawSurface");
         return nullptr;
     }
     if (area.IsEmpty() || copy->Create(area.Width(), area.Height(), depth_) != 0) {
-        Fail(copy->GetErrorCode() ? copy->GetErrorCode() : ERR_INVALID_ARGUMENT, "CreateSurface() failed");
+        Error(copy->GetErrorCode() ? copy->GetErrorCode() : ERR_INVALID_ARGUMENT, "CreateSurface() failed");
         delete copy;
         return nullptr;
     }
@@ -197,7 +186,7 @@ int CxDrawSurface::SetIndexTable(const uint16_t* colors, uint8_t tableFormat)
     if (!indexTable_) {
         indexTable_ = static_cast<uint16_t*>(QOR_ALLOC(CX_INDEX12_ENTRIES * sizeof(uint16_t), "CxSurf"));
         if (!indexTable_)
-            return Fail(ERR_OUT_OF_MEMORY, "Unable to allocate %ld bytes for m_pBits",
+            return Error(ERR_OUT_OF_MEMORY, "Unable to allocate %ld bytes for m_pBits",
                          long(CX_INDEX12_ENTRIES * sizeof(uint16_t)));
     }
     std::memcpy(indexTable_, colors, CX_INDEX12_ENTRIES * sizeof(uint16_t));

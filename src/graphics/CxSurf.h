@@ -215,9 +215,6 @@ public:
     uint8_t GetIndexTableFormat() const { return indexTableFormat_; }
     int  SetIndexTable(const uint16_t* colors, uint8_t tableFormat);
     bool InError() const { return errorCode_ != 0; }
-    // Reports like Error but returns the code itself (Error returns the
-    // callback's answer), so failures read `return Fail(...)`.
-    int  Fail(int code, const char* format, ...) __attribute__((format(printf, 3, 4)));
     void ClearError() { errorCode_ = 0; }
     // Clips a rectangle (or null = whole) to the surface; false when empty.
     bool ClipToSurface(const CxRect* rect, CxRect& out) const;

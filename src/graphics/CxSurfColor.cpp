@@ -249,10 +249,10 @@ int CxDrawSurface::Set16BitFormat(uint8_t format)
 int CxDrawSurface::ConvertTo(int depth, uint8_t format)
 {
     if (InError()) return errorCode_;
-    if (!IsValidDepth(depth)) return Fail(ERR_INVALID_ARGUMENT, "Invalid surface depth %d", depth);
+    if (!IsValidDepth(depth)) return Error(ERR_INVALID_ARGUMENT, "Invalid surface depth %d", depth);
     if (format == PIXFMT_DEFAULT) format = DefaultPixelFormat(depth);
     if (!IsPixelFormatValidForDepth(format, depth))
-        return Fail(ERR_INVALID_ARGUMENT, "Pixel format %d does not fit a %d-bit surface", format, depth);
+        return Error(ERR_INVALID_ARGUMENT, "Pixel format %d does not fit a %d-bit surface", format, depth);
     if (depth == depth_ && format == format_) return 0;
     CxDrawSurface temp;
     if (temp.CopyFromSurface(this) != 0) return errorCode_;

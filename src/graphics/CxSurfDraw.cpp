@@ -177,7 +177,7 @@ void CxDrawSurface::FloodFill(int32_t x, int32_t y, CxPixel color)
     size_t capacity = size_t(width_) * size_t(height_);
     auto* queue = static_cast<CxPoint*>(QOR_ALLOC(capacity * sizeof(CxPoint), "CxSurf"));
     if (!queue) {
-        Fail(ERR_OUT_OF_MEMORY, "FloodFill: could not allocate %ld bytes", long(capacity * sizeof(CxPoint)));
+        Error(ERR_OUT_OF_MEMORY, "FloodFill: could not allocate %ld bytes", long(capacity * sizeof(CxPoint)));
         return;
     }
     ScopedBlock guard{queue};
@@ -230,7 +230,7 @@ void CxDrawSurface::FlipVertical(const CxRect* rect)
     size_t bytes = size_t(r.Width()) * size_t(depth_ / 8);
     auto* row = static_cast<uint8_t*>(QOR_ALLOC(bytes, "CxSurf"));
     if (!row) {
-        Fail(ERR_OUT_OF_MEMORY, "Error: FlipVertical - Could not allocate %ld bytes for row", long(bytes));
+        Error(ERR_OUT_OF_MEMORY, "Error: FlipVertical - Could not allocate %ld bytes for row", long(bytes));
         return;
     }
     for (int32_t a = r.top, b = r.bottom; a < b; ++a, --b) {

@@ -29,40 +29,40 @@ uint8_t FormatForMasks(int depth, uint32_t red, uint32_t green, uint32_t blue)
 int QorDecodeBMP(CxDrawSurface* surface, const uint8_t* data, size_t size, const char* name)
 {
     if (!name) name = "";
-    if (size == 0) return surface->Fail(ERR_UNKNOWN, "Invalid buffer.");
+    if (size == 0) return surface->Error(ERR_UNKNOWN, "Invalid buffer.");
     if (size < 2 || data[0] != 'B' || data[1] != 'M')
-        return surface->Fail(ERR_INVALID_FILE_TYPE, "Invalid BMP file. (%04x)", size < 2 ? data[0] : U16(data));
-    if (size < 54) return surface->Fail(ERR_INVALID_FILE_TYPE, "BMP header is truncated: %s", name);
+        return surface->Error(ERR_INVALID_FILE_TYPE, "Invalid BMP file. (%04x)", size < 2 ? data[0] : U16(data));
+    if (size < 54) return surface->Error(ERR_INVALID_FILE_TYPE, "BMP header is truncated: %s", name);
     uint32_t pixelOffset = U32(data + 10), infoSize = U32(data + 14), compression = U32(data + 30);
     int64_t width = int32_t(U32(data + 18)), storedHeight = int32_t(U32(data + 22));
     int depth = U16(data + 28);
     uint32_t used = U32(data + 46);
     int64_t height = storedHeight < 0 ? -storedHeight : storedHeight;
     if (infoSize < 40 || infoSize > size - 14)
-        return surface->Fail(ERR_INVALID_FILE_TYPE, "Unsupported BMP header size %u: %s", infoSize, name);
+        return surface->Error(ERR_INVALID_FILE_TYPE, "Unsupported BMP header size %u: %s", infoSize, name);
     if (int r = CheckImageSize(surface, "BMP", width, height, depth)) return r;
-    if (depth == 2) return surface->Fail(ERR_INVALID_FILE_TYPE, "Unsupported BMP pixel depth %d: %s", depth, name);
+    if (depth == 2) return surface->Error(ERR_INVALID_FILE_TYPE, "Unsupported BMP pixel depth %d: %s", depth, name);
     uint8_t format = depth == 16 ? PIXFMT_555 : PIXFMT_DEFAULT;
     size_t paletteAt = 14 + size_t(infoSize);
     bool hasAlphaMask = false;
     if (compression == kBitFields && (depth == 16 || depth == 32)) {
-        if (size < 66) return surface->Fail(ERR_INVALID_FILE_TYPE, "BMP header is truncated: %s", name);
+        if (size < 66) return surface->Error(ERR_INVALID_FILE_TYPE, "BMP header is truncated: %s", name);
         format = FormatForMasks(depth, U32(data + 54), U32(data + 58), U32(data + 62));
-        if (!format) return surface->Fail(ERR_INVALID_FILE_TYPE, "Unsupported BMP channel masks: %s", name);
+        if (!format) return surface->Error(ERR_INVALID_FILE_TYPE, "Unsupported BMP channel masks: %s", name);
         hasAlphaMask = infoSize >= 56 && U32(data + 66) == 0xFF000000u;
         if (infoSize == 40) paletteAt += 12;
     } else if (compression != kRgb) {
-        return surface->Fail(ERR_INVALID_FILE_TYPE, "Unsupported BMP compression %u: %s", compression, name);
+        return surface->Error(ERR_INVALID_FILE_TYPE, "Unsupported BMP compression %u: %s", compression, name);
     }
     uint32_t entries = depth <= 8 ? (used ? used : 1u << depth) : 0;
     if (entries > (1u << (depth <= 8 ? depth : 8)))
-        return surface->Fail(ERR_INVALID_FILE_TYPE, "BMP palette out of range (%u entries): %s", used, name);
-    if (paletteAt + 4 * size_t(entries) > size) return surface->Fail(ERR_INVALID_FILE_TYPE, "BMP palette is truncated: %s", name);
+        return surface->Error(ERR_INVALID_FILE_TYPE, "BMP palette out of range (%u entries): %s", used, name);
+    if (paletteAt + 4 * size_t(entries) > size) return surface->Error(ERR_INVALID_FILE_TYPE, "BMP palette is truncated: %s", name);
     int64_t pitch = ((width * depth + 31) / 32) * 4;   // rows padded to four bytes
     size_t total = size_t(pitch) * size_t(height);
     if (pixelOffset == 0) pixelOffset = uint32_t(paletteAt + 4 * size_t(entries));
     if (pixelOffset > size || size - pixelOffset < total)
-        return surface->Fail(ERR_INVALID_FILE_TYPE, "BMP pixel data is truncated: %s", name);
+        return surface->Error(ERR_INVALID_FILE_TYPE, "BMP pixel data is truncated: %s", name);
     if (surface->Create(int32_t(width), int32_t(height), depth, int32_t(pitch), nullptr, format) != 0)
         return surface->GetErrorCode();
     if (depth <= 8) {
@@ -75,7 +75,7 @@ int QorDecodeBMP(CxDrawSurface* surface, const uint8_t* data, size_t size, const
     }
     if (!surface->Lock()) {
         surface->Unlock();
-        return surface->Fail(ERR_OUT_OF_MEMORY, "pBits is NULL");
+        return surface->Error(ERR_OUT_OF_MEMORY, "pBits is NULL");
     }
     uint8_t* bits = surface->GetBits();
     std::memcpy(bits, data + pixelOffset, total);

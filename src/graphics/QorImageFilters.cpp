@@ -81,8 +81,8 @@ int CxDrawSurface::Load(const char* path, uint32_t option)
     // A load starts the surface afresh, so an earlier failure does not block it.
     errorCode_ = 0;
     const ImageFilter* filter = FindFilter(path);
-    if (!filter) return Fail(ERR_UNKNOWN, "No image filter registered for '%s'", path ? path : "");
-    if (!filter->load) return Fail(ERR_INVALID_ARGUMENT, "No Load function registered for '%s'", filter->extension);
+    if (!filter) return Error(ERR_UNKNOWN, "No image filter registered for '%s'", path ? path : "");
+    if (!filter->load) return Error(ERR_INVALID_ARGUMENT, "No Load function registered for '%s'", filter->extension);
     int result = filter->load(this, path);
     errorCode_ = result;
     if (result != 0) return result;
@@ -96,8 +96,8 @@ int CxDrawSurface::Save(const char* path, uint32_t option)
 {
     if (InError()) return errorCode_;
     const ImageFilter* filter = FindFilter(path);
-    if (!filter) return Fail(ERR_UNKNOWN, "No image filter registered for '%s'", path ? path : "");
-    if (!filter->save) return Fail(ERR_INVALID_ARGUMENT, "No Save function registered for '%s'", filter->extension);
+    if (!filter) return Error(ERR_UNKNOWN, "No image filter registered for '%s'", path ? path : "");
+    if (!filter->save) return Error(ERR_INVALID_ARGUMENT, "No Save function registered for '%s'", filter->extension);
     int result = filter->save(this, path, option);
     errorCode_ = result;
     return result;
@@ -145,10 +145,10 @@ FileBlock::~FileBlock() { QorFree(data); }
 int CheckImageSize(CxDrawSurface* surface, const char* kind, int64_t width, int64_t height, int depth)
 {
     if (width <= 0 || height <= 0 || width > CX_IMAGE_MAX_SIDE || height > CX_IMAGE_MAX_SIDE)
-        return surface->Fail(ERR_INVALID_FILE_TYPE, "Invalid %s image size %lld x %lld", kind, (long long)width,
+        return surface->Error(ERR_INVALID_FILE_TYPE, "Invalid %s image size %lld x %lld", kind, (long long)width,
                               (long long)height);
     if (!IsValidDepth(depth))
-        return surface->Fail(ERR_INVALID_FILE_TYPE, "Unsupported %s pixel depth %d", kind, depth);
+        return surface->Error(ERR_INVALID_FILE_TYPE, "Unsupported %s pixel depth %d", kind, depth);
     return 0;
 }
 
@@ -156,15 +156,15 @@ int ReadWholeFile(CxDrawSurface* surface, const char* path, uint8_t*& data, size
 {
     data = nullptr, size = 0;
     QorFileHandle* file = QorFileOpen(path, CBF_BINARY | CBF_READONLY);
-    if (!file) return surface->Fail(ERR_OPEN_FILE, "Could not open file: %s", path);
+    if (!file) return surface->Error(ERR_OPEN_FILE, "Could not open file: %s", path);
     int32_t length = QorFileGetHandleLength(file);
     int result = 0;
     if (length > 0) {
         data = static_cast<uint8_t*>(QOR_ALLOC(size_t(length), "QorImageFilters"));
         uint32_t got = 0;
-        if (!data) result = surface->Fail(ERR_OUT_OF_MEMORY, "Could not allocate %ld bytes for %s", long(length), path);
+        if (!data) result = surface->Error(ERR_OUT_OF_MEMORY, "Could not allocate %ld bytes for %s", long(length), path);
         else if (QorFileRead(file, data, uint32_t(length), &got) != 0 || got != uint32_t(length))
-            result = surface->Fail(ERR_READ_FILE, "Could not read file: %s", path);
+            result = surface->Error(ERR_READ_FILE, "Could not read file: %s", path);
         if (result != 0) {
             QorFree(data);
             data = nullptr;
@@ -179,10 +179,10 @@ int ReadWholeFile(CxDrawSurface* surface, const char* path, uint8_t*& data, size
 int WriteWholeFile(CxDrawSurface* surface, const char* path, const CxImageBytes& bytes)
 {
     QorFileHandle* file = QorFileOpen(path, CBF_CREATE | CBF_BINARY);
-    if (!file) return surface->Fail(ERR_OPEN_FILE, "Could not create file: %s", path);
+    if (!file) return surface->Error(ERR_OPEN_FILE, "Could not create file: %s", path);
     int result = 0;
     if (bytes.Size() && QorFileWrite(file, bytes.Data(), uint32_t(bytes.Size())) != 0)
-        result = surface->Fail(ERR_WRITE_FILE, "Could not write bitmap data to %s", path);
+        result = surface->Error(ERR_WRITE_FILE, "Could not write bitmap data to %s", path);
     QorFileClose(file);
     return result;
 }

@@ -25,16 +25,16 @@ int Unpack(CxDrawSurface* surface, const uint8_t* in, size_t size, uint8_t* out,
 {
     size_t at = 0, produced = 0;
     while (produced < total) {
-        if (at >= size) return surface->Fail(ERR_INVALID_FILE_TYPE, "PCX run-length data is truncated: %s", name);
+        if (at >= size) return surface->Error(ERR_INVALID_FILE_TYPE, "PCX run-length data is truncated: %s", name);
         uint8_t b = in[at++];
         size_t count = 1;
         if (b >= 192) {
             count = b & 0x3F;
-            if (at >= size) return surface->Fail(ERR_INVALID_FILE_TYPE, "PCX run-length data is truncated: %s", name);
+            if (at >= size) return surface->Error(ERR_INVALID_FILE_TYPE, "PCX run-length data is truncated: %s", name);
             b = in[at++];
         }
         if (count > total - produced)
-            return surface->Fail(ERR_INVALID_FILE_TYPE, "PCX run-length data overruns the image: %s", name);
+            return surface->Error(ERR_INVALID_FILE_TYPE, "PCX run-length data overruns the image: %s", name);
         std::memset(out + produced, b, count);
         produced += count;
     }
@@ -45,22 +45,22 @@ int Unpack(CxDrawSurface* surface, const uint8_t* in, size_t size, uint8_t* out,
 int QorDecodePCX(CxDrawSurface* surface, const uint8_t* data, size_t size, const char* name)
 {
     if (!name) name = "";
-    if (size < kHeader) return surface->Fail(ERR_UNKNOWN, "Could not read ST_PCX_HEADER");
-    if (data[0] != 10) return surface->Fail(ERR_INVALID_FILE_TYPE, "Invalid PCX file: %s", name);
+    if (size < kHeader) return surface->Error(ERR_UNKNOWN, "Could not read ST_PCX_HEADER");
+    if (data[0] != 10) return surface->Error(ERR_INVALID_FILE_TYPE, "Invalid PCX file: %s", name);
     int bits = data[3], planes = data[65], bytesPerLine = U16(data + 66);
     int64_t width = int64_t(U16(data + 8)) - U16(data + 4) + 1, height = int64_t(U16(data + 10)) - U16(data + 6) + 1;
     int depth = bits * planes;
     bool single = planes == 1 && (bits == 1 || bits == 2 || bits == 4 || bits == 8);
     bool planar16 = planes == 4 && bits == 1, bytePlanes = bits == 8 && (planes == 3 || planes == 4);
     if (!single && !planar16 && !bytePlanes)
-        return surface->Fail(ERR_INVALID_FILE_TYPE, "Unsupported PCX layout: %d bits x %d planes: %s", bits, planes, name);
+        return surface->Error(ERR_INVALID_FILE_TYPE, "Unsupported PCX layout: %d bits x %d planes: %s", bits, planes, name);
     if (int r = CheckImageSize(surface, "PCX", width, height, depth)) return r;
     if (bytesPerLine < (width * bits + 7) / 8)
-        return surface->Fail(ERR_INVALID_FILE_TYPE, "Invalid PCX bytes per line %d: %s", bytesPerLine, name);
+        return surface->Error(ERR_INVALID_FILE_TYPE, "Invalid PCX bytes per line %d: %s", bytesPerLine, name);
     uint8_t palette[CX_PALETTE_BYTES] = {};
     size_t dataEnd = size;   // the run-length data stops where a trailing palette begins
     if (depth == 8) {
-        if (size < kHeader + 769) return surface->Fail(ERR_INVALID_FILE_TYPE, "PCX palette is missing: %s", name);
+        if (size < kHeader + 769) return surface->Error(ERR_INVALID_FILE_TYPE, "PCX palette is missing: %s", name);
         std::memcpy(palette, data + size - 768, 768);
         dataEnd = size - 769;
     } else if (depth < 8) {
@@ -71,13 +71,13 @@ int QorDecodePCX(CxDrawSurface* surface, const uint8_t* data, size_t size, const
     size_t rowBytes = size_t(planes) * size_t(bytesPerLine), total = rowBytes * size_t(height);
     // A run of two bytes brings at most 63, so shorter data cannot fill the image.
     if ((dataEnd - kHeader) * 63 / 2 + 63 < total)
-        return surface->Fail(ERR_INVALID_FILE_TYPE, "PCX run-length data is truncated: %s", name);
+        return surface->Error(ERR_INVALID_FILE_TYPE, "PCX run-length data is truncated: %s", name);
     int32_t pitch = single ? int32_t(rowBytes) : -1;
     if (surface->Create(int32_t(width), int32_t(height), depth, pitch) != 0) return surface->GetErrorCode();
     if (depth <= 8) surface->SetPalette(palette);
     if (!surface->Lock()) {
         surface->Unlock();
-        return surface->Fail(ERR_OUT_OF_MEMORY, "pBits is NULL!");
+        return surface->Error(ERR_OUT_OF_MEMORY, "pBits is NULL!");
     }
     int result = 0;
     if (single) {
@@ -85,7 +85,7 @@ int QorDecodePCX(CxDrawSurface* surface, const uint8_t* data, size_t size, const
     } else {
         auto* raw = static_cast<uint8_t*>(QOR_ALLOC(total, "QorImagePCX"));
         ScopedBlock guard{raw};
-        if (!raw) result = surface->Fail(ERR_OUT_OF_MEMORY, "Could not allocate %ld bytes for PCX rows", long(total));
+        if (!raw) result = surface->Error(ERR_OUT_OF_MEMORY, "Could not allocate %ld bytes for PCX rows", long(total));
         else result = Unpack(surface, data + kHeader, dataEnd - kHeader, raw, total, name);
         for (int32_t y = 0; result == 0 && y < int32_t(height); ++y) {
             const uint8_t* row = raw + size_t(y) * rowBytes;

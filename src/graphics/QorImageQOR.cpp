@@ -153,54 +153,54 @@ int QorDecodeQOR(CxDrawSurface* surface, const uint8_t* data, size_t size, const
     if (!name) name = "";
     // An empty file is refused: reporting success without an image would
     // leave callers drawing nothing with no trace of why.
-    if (size < QOR_HEADER_SIZE || U32(data) != QOR_MAGIC) return surface->Fail(ERR_INVALID_FILE_TYPE, "Invalid QOR file");
+    if (size < QOR_HEADER_SIZE || U32(data) != QOR_MAGIC) return surface->Error(ERR_INVALID_FILE_TYPE, "Invalid QOR file");
     uint32_t headerSize = U32(data + 4);
     if (headerSize != QOR_HEADER_SIZE && headerSize != QOR_HEADER_SIZE_PALETTE)
-        return surface->Fail(ERR_INVALID_FILE_TYPE, "Invalid Header size for QOR bitmap");
+        return surface->Error(ERR_INVALID_FILE_TYPE, "Invalid Header size for QOR bitmap");
     uint32_t plainSize = U32(data + 8), storedSize = U32(data + 12), checksum = U32(data + 16);
     int64_t width = int32_t(U32(data + 20)), height = int32_t(U32(data + 24)), pitch = int32_t(U32(data + 28));
     int compression = data[32], depth = data[33];
     uint8_t format = data[34];
     if (int r = CheckImageSize(surface, "QOR", width, height, depth)) return r;
     if (pitch < (width * depth + 7) / 8 || pitch > 4 * int64_t(CX_IMAGE_MAX_SIDE) + 4)
-        return surface->Fail(ERR_INVALID_FILE_TYPE, "Invalid pitch %lld for QOR bitmap", (long long)pitch);
+        return surface->Error(ERR_INVALID_FILE_TYPE, "Invalid pitch %lld for QOR bitmap", (long long)pitch);
     if (pitch * height != int64_t(plainSize))
-        return surface->Fail(ERR_INVALID_FILE_TYPE, "Invalid uncompressed size for QOR bitmap");
+        return surface->Error(ERR_INVALID_FILE_TYPE, "Invalid uncompressed size for QOR bitmap");
     // Format 9 needs a colour table that the file cannot carry.
     if (!IsPixelFormatValidForDepth(format, depth) || format == PIXFMT_ALPHA_INDEX12)
-        return surface->Fail(ERR_INVALID_FILE_TYPE, "Invalid pixel format %d for a %d-bit QOR bitmap", format, depth);
+        return surface->Error(ERR_INVALID_FILE_TYPE, "Invalid pixel format %d for a %d-bit QOR bitmap", format, depth);
     // Sizes are checked against the file before any pixel memory is taken.
     size_t paletteBytes = headerSize == QOR_HEADER_SIZE_PALETTE ? 768 : (depth <= 8 ? 3u << depth : 0);
     if (size < QOR_HEADER_SIZE + paletteBytes || size - paletteBytes != uint64_t(storedSize) + QOR_HEADER_SIZE)
-        return surface->Fail(ERR_INVALID_FILE_TYPE, "Invalid compressed size for QOR bitmap: %s", name);
+        return surface->Error(ERR_INVALID_FILE_TYPE, "Invalid compressed size for QOR bitmap: %s", name);
     // zlib expands at most about 1032 times, so a shorter stream cannot fill the image.
     if (compression == 1 && uint64_t(storedSize) * 1032 + 64 < plainSize)
-        return surface->Fail(ERR_UNKNOWN, "Could not decompress QOR image data from %s", name);
+        return surface->Error(ERR_UNKNOWN, "Could not decompress QOR image data from %s", name);
     if (surface->Create(int32_t(width), int32_t(height), depth, int32_t(pitch)) != 0) return surface->GetErrorCode();
     surface->SetPixelFormat(format);
     if (depth <= 8) surface->SetPalette(data + QOR_HEADER_SIZE, int(paletteBytes));
     const uint8_t* stored = data + QOR_HEADER_SIZE + paletteBytes;
     if (!surface->Lock()) {
         surface->Unlock();
-        return surface->Fail(ERR_OUT_OF_MEMORY, "pBits is NULL");
+        return surface->Error(ERR_OUT_OF_MEMORY, "pBits is NULL");
     }
     uint8_t* bits = surface->GetBits();
     int result = 0;
     if (compression == 0) {
-        if (storedSize != plainSize) result = surface->Fail(ERR_INVALID_FILE_TYPE, "Invalid compressed size for QOR bitmap: %s", name);
+        if (storedSize != plainSize) result = surface->Error(ERR_INVALID_FILE_TYPE, "Invalid compressed size for QOR bitmap: %s", name);
         else std::memcpy(bits, stored, plainSize);
     } else if (compression == 1) {
         uLongf produced = plainSize;
         if (uncompress(bits, &produced, stored, storedSize) != Z_OK || produced != plainSize)
-            result = surface->Fail(ERR_UNKNOWN, "Could not decompress QOR image data from %s", name);
+            result = surface->Error(ERR_UNKNOWN, "Could not decompress QOR image data from %s", name);
     } else if (compression == 2) {
         if (!QorDecompressLZ(stored, storedSize, bits, plainSize))
-            result = surface->Fail(ERR_UNKNOWN, "Could not decompress QOR image data from %s", name);
+            result = surface->Error(ERR_UNKNOWN, "Could not decompress QOR image data from %s", name);
     } else {
-        result = surface->Fail(ERR_INVALID_FILE_TYPE, "Unsupported QOR compression %d in %s", compression, name);
+        result = surface->Error(ERR_INVALID_FILE_TYPE, "Unsupported QOR compression %d in %s", compression, name);
     }
     if (result == 0 && QorChecksum(bits, plainSize) != checksum)
-        result = surface->Fail(ERR_CRC, "QOR Bitmap failed crc check");
+        result = surface->Error(ERR_CRC, "QOR Bitmap failed crc check");
     surface->Unlock();
     return result;
 }
@@ -213,12 +213,12 @@ int QorEncodeQOR(CxDrawSurface* surface, uint32_t flags, CxImageBytes& out)
 {
     out.Clear();
     if (surface->GetWidth() == 0 || surface->GetHeight() == 0)
-        return surface->Fail(ERR_INVALID_ARGUMENT, "Cannot save empty surface");
+        return surface->Error(ERR_INVALID_ARGUMENT, "Cannot save empty surface");
     if (surface->GetPixelFormat() == PIXFMT_ALPHA_INDEX12)
-        return surface->Fail(ERR_INVALID_ARGUMENT, "Cannot save a surface of pixel format 9 as QOR");
+        return surface->Error(ERR_INVALID_ARGUMENT, "Cannot save a surface of pixel format 9 as QOR");
     if (!surface->Lock()) {
         surface->Unlock();
-        return surface->Fail(ERR_OUT_OF_MEMORY, "pBits is NULL");
+        return surface->Error(ERR_OUT_OF_MEMORY, "pBits is NULL");
     }
     const uint8_t* bits = surface->GetBits();
     size_t size = size_t(surface->GetPitch()) * size_t(surface->GetHeight());
@@ -230,7 +230,7 @@ int QorEncodeQOR(CxDrawSurface* surface, uint32_t flags, CxImageBytes& out)
     if (compression == 1) {
         packed = static_cast<uint8_t*>(QOR_ALLOC(size, "QorImageQOR"));
         uLongf packedSize = size;
-        if (!packed) surface->Fail(ERR_OUT_OF_MEMORY, "Could not allocate %ld bytes in QorSaveQOR()", long(size));
+        if (!packed) surface->Error(ERR_OUT_OF_MEMORY, "Could not allocate %ld bytes in QorSaveQOR()", long(size));
         else if (compress2(packed, &packedSize, bits, size, 9) == Z_OK && packedSize < size)
             stored = packed, storedSize = packedSize;
     } else if (compression == 2 && QorCompressLZ(bits, size, lz) && lz.Size() < size) {
@@ -254,5 +254,5 @@ int QorEncodeQOR(CxDrawSurface* surface, uint32_t flags, CxImageBytes& out)
     if (ok) ok = out.Append(stored, storedSize);
     QorFree(packed);
     surface->Unlock();
-    return ok ? 0 : surface->Fail(ERR_OUT_OF_MEMORY, "Could not allocate %ld bytes in QorSaveQOR()", long(size));
+    return ok ? 0 : surface->Error(ERR_OUT_OF_MEMORY, "Could not allocate %ld bytes in QorSaveQOR()", long(size));
 }

@@ -29,18 +29,18 @@ int Unpack(CxDrawSurface* surface, const uint8_t* in, size_t size, uint8_t* out,
 {
     size_t at = 0, produced = 0;
     while (produced < total) {
-        if (at >= size) return surface->Fail(ERR_INVALID_FILE_TYPE, "Targa run-length data is truncated: %s", name);
+        if (at >= size) return surface->Error(ERR_INVALID_FILE_TYPE, "Targa run-length data is truncated: %s", name);
         uint8_t h = in[at++];
         size_t count = size_t(h & 0x7F) + 1, bytes = count * size_t(pixelBytes);
         if (bytes > total - produced)
-            return surface->Fail(ERR_INVALID_FILE_TYPE, "Targa run-length packet overruns the image: %s", name);
+            return surface->Error(ERR_INVALID_FILE_TYPE, "Targa run-length packet overruns the image: %s", name);
         if (h & 0x80) {
             if (size - at < size_t(pixelBytes))
-                return surface->Fail(ERR_INVALID_FILE_TYPE, "Targa run-length data is truncated: %s", name);
+                return surface->Error(ERR_INVALID_FILE_TYPE, "Targa run-length data is truncated: %s", name);
             for (size_t k = 0; k < count; ++k) std::memcpy(out + produced + k * pixelBytes, in + at, size_t(pixelBytes));
             at += size_t(pixelBytes);
         } else {
-            if (size - at < bytes) return surface->Fail(ERR_INVALID_FILE_TYPE, "Targa run-length data is truncated: %s", name);
+            if (size - at < bytes) return surface->Error(ERR_INVALID_FILE_TYPE, "Targa run-length data is truncated: %s", name);
             std::memcpy(out + produced, in + at, bytes);
             at += bytes;
         }
@@ -64,36 +64,36 @@ void GreyPalette(CxDrawSurface* surface)
 int QorDecodeTGA(CxDrawSurface* surface, const uint8_t* data, size_t size, const char* name)
 {
     if (!name) name = "";
-    if (size < kHeader) return surface->Fail(ERR_UNKNOWN, "Could not read TARGA header from buffer.");
+    if (size < kHeader) return surface->Error(ERR_UNKNOWN, "Could not read TARGA header from buffer.");
     int idLength = data[0], mapType = data[1], type = data[2], mapFirst = U16(data + 3), mapLength = U16(data + 5);
     int mapEntry = data[7], width = U16(data + 12), height = U16(data + 14), bpp = data[16], descriptor = data[17];
-    if (type == 0) return surface->Fail(ERR_INVALID_FILE_TYPE, "Targa file does not contain image data!");
+    if (type == 0) return surface->Error(ERR_INVALID_FILE_TYPE, "Targa file does not contain image data!");
     if (type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11)
-        return surface->Fail(ERR_INVALID_FILE_TYPE, "Unsupported Targa file type!");
+        return surface->Error(ERR_INVALID_FILE_TYPE, "Unsupported Targa file type!");
     int depth = bpp == 15 ? 16 : bpp;
     bool mapped = type == 1 || type == 9, grey = type == 3 || type == 11;
     bool depthOk = (mapped || grey) ? depth == 8 : (depth == 16 || depth == 24 || depth == 32);
-    if (!depthOk) return surface->Fail(ERR_INVALID_FILE_TYPE, "Unsupported Targa pixel depth %d: %s", bpp, name);
+    if (!depthOk) return surface->Error(ERR_INVALID_FILE_TYPE, "Unsupported Targa pixel depth %d: %s", bpp, name);
     if (int r = CheckImageSize(surface, "Targa", width, height, depth)) return r;
     if (mapType > 1 || (mapped && mapType != 1))
-        return surface->Fail(ERR_INVALID_FILE_TYPE, "Invalid Targa colour map type %d: %s", mapType, name);
+        return surface->Error(ERR_INVALID_FILE_TYPE, "Invalid Targa colour map type %d: %s", mapType, name);
     size_t mapBytes = 0;
     if (mapType == 1) {
         if (mapEntry != 15 && mapEntry != 16 && mapEntry != 24 && mapEntry != 32)
-            return surface->Fail(ERR_INVALID_FILE_TYPE, "Unsupported Targa colour map entry size %d: %s", mapEntry, name);
+            return surface->Error(ERR_INVALID_FILE_TYPE, "Unsupported Targa colour map entry size %d: %s", mapEntry, name);
         if (mapped && mapFirst + mapLength > 256)
-            return surface->Fail(ERR_INVALID_FILE_TYPE, "Targa colour map out of range (%d + %d entries): %s", mapFirst,
+            return surface->Error(ERR_INVALID_FILE_TYPE, "Targa colour map out of range (%d + %d entries): %s", mapFirst,
                                   mapLength, name);
         mapBytes = size_t(mapLength) * size_t((mapEntry + 7) / 8);
     }
     size_t pixelsAt = kHeader + size_t(idLength) + mapBytes;
-    if (pixelsAt > size) return surface->Fail(ERR_INVALID_FILE_TYPE, "Targa file is truncated: %s", name);
+    if (pixelsAt > size) return surface->Error(ERR_INVALID_FILE_TYPE, "Targa file is truncated: %s", name);
     // A packet brings at most 128 pixels, so a file too short to fill the
     // image is refused before its pixel memory is taken.
     uint64_t pixels = uint64_t(width) * uint64_t(height), pixelBytes = uint64_t(depth / 8);
     uint64_t needed = type <= 3 ? pixels * pixelBytes : (pixels + 127) / 128 * (1 + pixelBytes);
     if (size - pixelsAt < needed)
-        return surface->Fail(ERR_INVALID_FILE_TYPE, type <= 3 ? "Targa pixel data is truncated: %s"
+        return surface->Error(ERR_INVALID_FILE_TYPE, type <= 3 ? "Targa pixel data is truncated: %s"
                                                               : "Targa run-length data is truncated: %s", name);
     if (surface->Create(width, height, depth, -1, nullptr, depth == 16 ? PIXFMT_555 : PIXFMT_DEFAULT) != 0)
         return surface->GetErrorCode();
@@ -106,12 +106,12 @@ int QorDecodeTGA(CxDrawSurface* surface, const uint8_t* data, size_t size, const
     if (grey) GreyPalette(surface);
     if (!surface->Lock()) {
         surface->Unlock();
-        return surface->Fail(ERR_OUT_OF_MEMORY, "pBits is NULL!");
+        return surface->Error(ERR_OUT_OF_MEMORY, "pBits is NULL!");
     }
     size_t total = size_t(surface->GetPitch()) * size_t(height);
     int result = 0;
     if (type <= 3) {
-        if (size - pixelsAt < total) result = surface->Fail(ERR_INVALID_FILE_TYPE, "Targa pixel data is truncated: %s", name);
+        if (size - pixelsAt < total) result = surface->Error(ERR_INVALID_FILE_TYPE, "Targa pixel data is truncated: %s", name);
         else std::memcpy(surface->GetBits(), data + pixelsAt, total);
     } else {
         result = Unpack(surface, data + pixelsAt, size - pixelsAt, surface->GetBits(), total, depth / 8, name);
@@ -163,22 +163,22 @@ int QorEncodeTGA(CxDrawSurface* surface, uint32_t flags, CxImageBytes& out)
     out.Clear();
     int32_t width = surface->GetWidth(), height = surface->GetHeight();
     int depth = surface->GetDepth();
-    if (width == 0 || height == 0) return surface->Fail(ERR_INVALID_ARGUMENT, "Surface is empty");
-    if (depth < 8) return surface->Fail(ERR_INVALID_ARGUMENT, "Cannot save a %d-bit surface as Targa", depth);
+    if (width == 0 || height == 0) return surface->Error(ERR_INVALID_ARGUMENT, "Surface is empty");
+    if (depth < 8) return surface->Error(ERR_INVALID_ARGUMENT, "Cannot save a %d-bit surface as Targa", depth);
     // A copy takes packed rows and the 5-5-5 words the format holds, so the
     // caller's surface is never changed (and loses no green bit) by a save.
     CxDrawSurface packed;
     CxDrawSurface* image = surface;
     bool needs555 = depth == 16 && surface->GetPixelFormat() != PIXFMT_555;
     if (surface->GetPitch() != width * (depth / 8) || needs555) {
-        if (packed.CopyFromSurface(surface) != 0) return surface->Fail(packed.GetErrorCode(), "Could not copy the surface for saving");
+        if (packed.CopyFromSurface(surface) != 0) return surface->Error(packed.GetErrorCode(), "Could not copy the surface for saving");
         packed.PackRows();
         if (needs555) packed.ConvertTo(16, PIXFMT_555);
         image = &packed;
     }
     if (!image->Lock()) {
         image->Unlock();
-        return surface->Fail(ERR_OUT_OF_MEMORY, "pBits is NULL!");
+        return surface->Error(ERR_OUT_OF_MEMORY, "pBits is NULL!");
     }
     uint8_t header[kHeader] = {};
     header[2] = 2;
@@ -208,5 +208,5 @@ int QorEncodeTGA(CxDrawSurface* surface, uint32_t flags, CxImageBytes& out)
     std::memcpy(footer + 8, kSignature, sizeof kSignature);
     if (ok) ok = out.Append(footer, sizeof footer);
     image->Unlock();
-    return ok ? 0 : surface->Fail(ERR_OUT_OF_MEMORY, "Could not allocate memory to save %ld x %ld Targa", long(width), long(height));
+    return ok ? 0 : surface->Error(ERR_OUT_OF_MEMORY, "Could not allocate memory to save %ld x %ld Targa", long(width), long(height));
 }

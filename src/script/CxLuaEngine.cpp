@@ -40,7 +40,7 @@ int CxLuaEngine::Init()
     Shutdown();
     scriptErrors_ = 0;
     state_ = lua_newstate(EngineAlloc, this);
-    if (!state_) return Error(ERR_UNKNOWN, "Could not create Lua Engine"), errorCode_;
+    if (!state_) return Error(ERR_UNKNOWN, "Could not create Lua Engine");
     int code = SetUpState();
     if (code) Shutdown();
     return code;
@@ -108,7 +108,7 @@ int CxLuaEngine::SetUpState()
         lua_pushstring(L, library.name);
         if (lua_pcall(L, 1, 0, 0) != 0) {
             ReportScriptError(lua_tostring(L, -1));
-            return Error(ERR_SCRIPTING, "Could not open the script library %s", library.name), errorCode_;
+            return Error(ERR_SCRIPTING, "Could not open the script library %s", library.name);
         }
     }
     lua_settop(L, 0);
@@ -142,7 +142,7 @@ void CxLuaEngine::ReportScriptError(const char* message)
 
 int CxLuaEngine::RunFile(const char* name)
 {
-    if (!state_ || !name || !*name) return Error(ERR_INVALID_ARGUMENT, "Lua VM not yet created"), errorCode_;
+    if (!state_ || !name || !*name) return Error(ERR_INVALID_ARGUMENT, "Lua VM not yet created");
     CxString text;
     text.Format("dofile(%s)", ScriptQuote(name).Text());
     return RunString(text);
@@ -150,8 +150,8 @@ int CxLuaEngine::RunFile(const char* name)
 
 int CxLuaEngine::RunString(const char* text)
 {
-    if (!state_) return Error(ERR_INVALID_ARGUMENT, "Lua VM not yet created"), errorCode_;
-    if (!text || !*text) return Error(ERR_INVALID_ARGUMENT, "Invalid command string"), errorCode_;
+    if (!state_) return Error(ERR_INVALID_ARGUMENT, "Lua VM not yet created");
+    if (!text || !*text) return Error(ERR_INVALID_ARGUMENT, "Invalid command string");
     lua_State* L = state_;
     int base = lua_gettop(L);
     int status = ScriptLoadBuffer(L, text, strlen(text), text);
@@ -177,8 +177,8 @@ int SetGlobalFunction(lua_State* L)
 
 int CxLuaEngine::RegisterFunction(const char* name, lua_CFunction function)
 {
-    if (!name || !function) return Error(ERR_INVALID_ARGUMENT), errorCode_;
-    if (!state_) return Error(ERR_INVALID_ARGUMENT, "Lua VM not yet created"), errorCode_;
+    if (!name || !function) return Error(ERR_INVALID_ARGUMENT);
+    if (!state_) return Error(ERR_INVALID_ARGUMENT, "Lua VM not yet created");
     Registration reg{name, function};
     if (lua_cpcall(state_, SetGlobalFunction, &reg) == 0) return 0;
     ReportScriptError(lua_tostring(state_, -1));

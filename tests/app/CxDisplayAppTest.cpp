@@ -227,7 +227,7 @@ TEST_F(DisplayApp, ContinueGoesOnAndQuitEndsTheCycle)
     TestDisplayApp app;
     Start(app);
     EXPECT_NE(GetErrorCallback(), before);
-    EXPECT_EQ(ReportError(ERR_READ_FILE, "Could not read %s", "a.dat"), 0);
+    EXPECT_EQ(ReportError(ERR_READ_FILE, "Could not read %s", "a.dat"), ERR_READ_FILE);   // Continue
     ASSERT_EQ(app.boxes.size(), 1u);
     EXPECT_EQ(app.boxes[0].title, "Error reading file");
     EXPECT_EQ(app.boxes[0].text, "Could not read a.dat");

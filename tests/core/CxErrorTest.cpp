@@ -24,9 +24,9 @@ int ReportFromInside(int code, const char* message)
 TEST(CxError, ReportsAreStoredCountedAndHandedToTheCallback)
 {
     ErrorCapture capture;
-    ErrorCapture::Answer() = 5;
+    ErrorCapture::Answer() = 5;   // the callback's answer never stands for the code
     Reporter object;
-    EXPECT_EQ(object.Error(ERR_OPEN_FILE, "Could not open %s", "a.ini"), 5);
+    EXPECT_EQ(object.Error(ERR_OPEN_FILE, "Could not open %s", "a.ini"), ERR_OPEN_FILE);
     EXPECT_EQ(object.GetErrorCode(), ERR_OPEN_FILE);
     EXPECT_EQ(GetErrorCount(), 1);
     EXPECT_EQ(GetLastErrorCode(), ERR_OPEN_FILE);
@@ -38,7 +38,7 @@ TEST(CxError, ReportsAreStoredCountedAndHandedToTheCallback)
     EXPECT_EQ(GetErrorCount(), 1);
     EXPECT_EQ(capture.Reports().size(), 1u);
 
-    ReportError(ERR_CRC, nullptr);   // a null format gives an empty message
+    EXPECT_EQ(ReportError(ERR_CRC, nullptr), ERR_CRC);   // a null format gives an empty message
     EXPECT_EQ(capture.Reports().back().message, "");
     ReportError(0, "ignored");
     EXPECT_EQ(GetErrorCount(), 2);
@@ -50,7 +50,7 @@ TEST(CxError, AReportDuringAReportOnlyStoresItsCode)
     ErrorCapture capture;
     SetErrorCallback(ReportFromInside);
     Reporter outer;
-    EXPECT_EQ(outer.Error(ERR_SCRIPTING, "outer"), 7);
+    EXPECT_EQ(outer.Error(ERR_SCRIPTING, "outer"), ERR_SCRIPTING);
     EXPECT_EQ(GetErrorCount(), 1);
     EXPECT_EQ(capture.Reports().size(), 1u);
     EXPECT_FALSE(IsReportingError());

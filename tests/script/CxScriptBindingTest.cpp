@@ -227,3 +227,17 @@ TEST_F(BindingTest, AnObjectThatCannotBeCreatedGivesANullReferenceNotACrash)
     EXPECT_EQ(Run("collectgarbage('restart') print(pcall(Counted.GetValue, a))"),
               "false    the Counted object does not exist (deleted, or it could not be created)\n");
 }
+
+// Binding or exposing before the state exists must fail, even though the
+// error callback answers 0 (Continue), which once came back as success.
+TEST(ScriptBindingWithoutState, BindAndExposeReportAndReturnTheError)
+{
+    ErrorCapture capture;
+    ErrorCapture::Answer() = 0;
+    CxLuaEngine engine;
+    Counted object;
+    EXPECT_EQ(ScriptBindClass(engine, kCounted), ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(ScriptExpose(engine, &object, kCounted, "thing"), ERR_INVALID_ARGUMENT);
+    ASSERT_EQ(capture.Reports().size(), 2u);
+    EXPECT_EQ(capture.Reports()[1].message, "Lua VM not yet created");
+}
