@@ -155,7 +155,8 @@ void GenericBlit(const BlitJob& j)
             }
             if (code == BLT_EFFECT_STENCIL_COLOR) {
                 if (int32_t(j.fx.param2) != -1) v = CxPixel(int32_t(j.fx.param2));
-                if (v == dst->GetTransparentColor()) continue;
+                CxPixel dstKey = dst->GetTransparentColor();
+                if (dstKey != CX_NO_COLOR && v == dstKey) continue;   // opaque white is drawn when there is no key
             }
             if (indexedCopy && code == BLT_EFFECT_NONE) {
                 dst->SetPixel(dx, dy, v & ((1u << dst->GetDepth()) - 1));
