@@ -59,7 +59,8 @@ void DefineSystemImage(const CxCursorImage& cursor)
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x) {
             CxPixel value = image->GetPixel(x, y);
-            if (value == image->GetTransparentColor()) continue;
+            CxPixel key = image->GetTransparentColor();
+            if (key != CX_NO_COLOR && value == key) continue;   // a 32-bit opaque white pixel is no key
             int a, r, g, b;
             image->DecodePixel(value, a, r, g, b);
             if (image->GetDepth() < 32) a = 255;

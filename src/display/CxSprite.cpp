@@ -183,9 +183,11 @@ bool CxSprite::IsOpaqueAt(int32_t x, int32_t y) const
 {
     if (!surface_) return false;
     if (frameCount_ > 1 && currentFrame_ > 0) x += (surface_->GetWidth() / frameCount_) * currentFrame_;
-    if (!source_.Contains(CxPoint{x, y})) return false;
+    if (!source_.Contains(CxPoint{x, y}) || !surface_->GetRect().Contains(CxPoint{x, y})) return false;
     CxPixel pixel = surface_->GetPixel(x, y);
-    if (surface_->GetDepth() == 32) return pixel > 0xFFFFFF && pixel != CX_NO_COLOR;
+    // Every 32-bit value is a colour (0xFFFFFFFF is opaque white, not "no
+    // colour"), so only alpha decides; the bounds were checked above.
+    if (surface_->GetDepth() == 32) return pixel > 0xFFFFFF;
     return pixel != transparent_;
 }
 

@@ -26,20 +26,22 @@ int CxBitmapFont::Build(CxDrawSurface* image)
         return Error(ERR_OUT_OF_MEMORY, "Could not allocate a font char array with %d entries", count);
     int32_t height = image->GetHeight(), n = -1;
     CxPixel firstOther = CX_NO_COLOR;
+    bool otherFound = false;   // a 32-bit opaque white pixel reads as CX_NO_COLOR
     for (int32_t x = 0; x < width; ++x) {
         CxPixel pixel = image->GetPixel(x, 0);
         if (pixel == marker) {
             if (n >= 0) glyphs_[n].right = x - 1;
             ++n;
             glyphs_[n] = CxBitmapGlyph{x + 1, 0, width - 1, height - 1, {0, 0}, uint32_t(n)};
-        } else if (firstOther == CX_NO_COLOR) {
+        } else if (!otherFound) {
             firstOther = pixel;
+            otherFound = true;
         }
     }
     glyphCount_ = count;
     nativeHeight_ = height;
     if (image->GetTransparentColor() != CX_NO_COLOR) transparent_ = image->GetTransparentColor();
-    else if (firstOther != CX_NO_COLOR) transparent_ = firstOther;
+    else if (otherFound) transparent_ = firstOther;
     image->SetTransparentColor(transparent_);
     return 0;
 }

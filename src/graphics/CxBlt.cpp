@@ -14,6 +14,7 @@
 //  - 32 -> 16 alpha works on the destination's 5/6-bit channels with >> 8;
 //  - 16-bit halving works on packed words;
 //  - the generic routine truncates exact quotients of 8-bit channels.
+#include "graphics/CxBltRows.h"
 #include "graphics/CxSurf.h"
 
 #include <algorithm>
@@ -154,7 +155,8 @@ void GenericBlit(const BlitJob& j)
             }
             if (code == BLT_EFFECT_STENCIL_COLOR) {
                 if (int32_t(j.fx.param2) != -1) v = CxPixel(int32_t(j.fx.param2));
-                if (v == dst->GetTransparentColor()) continue;
+                CxPixel dstKey = dst->GetTransparentColor();
+                if (dstKey != CX_NO_COLOR && v == dstKey) continue;   // opaque white is drawn when there is no key
             }
             if (indexedCopy && code == BLT_EFFECT_NONE) {
                 dst->SetPixel(dx, dy, v & ((1u << dst->GetDepth()) - 1));
@@ -225,6 +227,7 @@ bool BlockCopy(const BlitJob& j)
 bool Blit8To8(const BlitJob& j)
 {
     int code = j.fx.code;
+    // Codes 1, 13 and 15 have no effect of their own and draw as plain copies here.
     if (code != BLT_EFFECT_NONE && code != 1 && code != 13 && code != 15 && code != BLT_EFFECT_FILL_MASK &&
         code != BLT_EFFECT_SILHOUETTE)
         return false;
@@ -271,7 +274,7 @@ bool Blit16Family(const BlitJob& j, WordOf word, bool sameLayout)
     return true;
 }
 
-// Effect 3 between 16-bit formats (no key): a 4-bit alpha source blends in
+// Alpha blend between 16-bit formats (no key): a 4-bit alpha source blends in
 // sixteenths, any other source by its alpha widened to 8 bits.
 bool Blit16Alpha(const BlitJob& j)
 {
@@ -344,11 +347,22 @@ bool Blit24To16(const BlitJob& j)
     return true;
 }
 
-// Effects 3 (no key) and 9 from 32-bit pixels onto 16-bit channels.
+// Plain copies (the backdrop of a 16-bit screen is usually a 32-bit picture),
+// and the alpha blend (no key) and tinted alpha blend from 32-bit pixels onto
+// 16-bit channels.
 bool Blit32To16(const BlitJob& j)
 {
     int code = j.fx.code;
-    if (!IsRgb16(j.dst) || !((code == BLT_EFFECT_ALPHA && !j.HasKey()) || code == BLT_EFFECT_ALPHA_TINT)) return false;
+    if (!IsRgb16(j.dst)) return false;
+    if (code == BLT_EFFECT_NONE) {
+        static const CxPackRow16 pack = CxBestPackRow16();
+        CxRowKey key{j.HasKey(), j.key};
+        for (int32_t y = 0; y < j.s.Height(); ++y)
+            pack(j.src->GetPixelAddress(j.s.left, j.s.top + y), j.dst->GetPixelAddress(j.d.left, j.d.top + y),
+                 j.s.Width(), key, j.dst->GetLayout());
+        return true;
+    }
+    if (!((code == BLT_EFFECT_ALPHA && !j.HasKey()) || code == BLT_EFFECT_ALPHA_TINT)) return false;
     const CxChannelLayout& dl = j.dst->GetLayout();
     const int ds[3] = {dl.rShift, dl.gShift, dl.bShift}, db[3] = {dl.rBits, dl.gBits, dl.bBits};
     const int tint[3] = {code == BLT_EFFECT_ALPHA_TINT ? j.P(1) / 8 : 0, code == BLT_EFFECT_ALPHA_TINT ? j.P(2) / 8 : 0,
@@ -391,6 +405,13 @@ bool Blit32To32(const BlitJob& j)
         code != BLT_EFFECT_MIX_ALPHA && code != BLT_EFFECT_ALPHA_OVER)
         return false;
     bool key = j.HasKey();
+    if (code == BLT_EFFECT_ALPHA) {   // the hot path of sprite drawing
+        static const CxAlphaRow32 blend = CxBestAlphaRow32();
+        for (int32_t y = 0; y < j.s.Height(); ++y)
+            blend(j.src->GetPixelAddress(j.s.left, j.s.top + y), j.dst->GetPixelAddress(j.d.left, j.d.top + y),
+                  j.s.Width(), CxRowKey{key, j.key});
+        return true;
+    }
     for (int32_t y = 0; y < j.s.Height(); ++y) {
         const uint8_t* sp = j.src->GetPixelAddress(j.s.left, j.s.top + y);
         uint8_t* dp = j.dst->GetPixelAddress(j.d.left, j.d.top + y);
@@ -402,20 +423,6 @@ bool Blit32To32(const BlitJob& j)
             switch (code) {
             case BLT_EFFECT_NONE: Write32(dp, s); break;
             case BLT_EFFECT_HALF: Write32(dp, dAlpha | (((s >> 1) & 0x7F7F7F) + ((d >> 1) & 0x7F7F7F))); break;
-            case BLT_EFFECT_ALPHA:
-                if (sa == 0) break;
-                if (sa == 255 && !key) {
-                    Write32(dp, s);
-                    break;
-                }
-                {
-                    // The hot path of sprite drawing: red and blue share one multiply.
-                    uint32_t inv = uint32_t(255 - sa), a = uint32_t(sa);
-                    uint32_t rb = (((s & 0xFF00FF) * a + (d & 0xFF00FF) * inv) >> 8) & 0xFF00FF;
-                    uint32_t g = (((s & 0xFF00) * a + (d & 0xFF00) * inv) >> 8) & 0xFF00;
-                    Write32(dp, rb | g);
-                }
-                break;
             case BLT_EFFECT_DEST_ALPHA:
                 Write32(dp, dAlpha | PerChannel(s, d, [](int sc, int dc, int, int b) { return (sc * (255 - b) + dc * b) / 255; }, sa, da));
                 break;
@@ -441,7 +448,8 @@ bool Blit32To32(const BlitJob& j)
     return true;
 }
 
-// Format 9 words blend their table colour by 4-bit alpha.
+// Alpha-index words (4-bit alpha over a 12-bit colour table index) blend
+// their table colour by that alpha.
 bool Blit9To16(const BlitJob& j)
 {
     if (j.fx.code != BLT_EFFECT_ALPHA || j.HasKey() || !IsRgb16(j.dst) || !j.src->GetIndexTable()) return false;

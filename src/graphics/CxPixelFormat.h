@@ -7,7 +7,12 @@
 // A raw pixel value as stored: palette index, 16-bit word, 32-bit word, or for
 // 24-bit pixels byte0 << 16 | byte1 << 8 | byte2 (blue, first in memory, high).
 using CxPixel = uint32_t;
-constexpr CxPixel CX_NO_COLOR = 0xFFFFFFFFu;   // "no colour" (-1)
+// "No colour" (-1 to scripts and files) as a transparent colour, a text or
+// background colour, or what GetPixel reads outside a surface.  Below 32 bits
+// no pixel can hold it; in a 32-bit surface it is also opaque white, so code
+// that compares pixels with a colour that may be "none" checks for none
+// first, and code that reads pixels checks bounds rather than this value.
+constexpr CxPixel CX_NO_COLOR = 0xFFFFFFFFu;
 
 enum CxPixelFormatCode : uint8_t {
     PIXFMT_DEFAULT = 0,

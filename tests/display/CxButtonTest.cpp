@@ -247,3 +247,24 @@ TEST_F(Buttons, PlainObjectsSelectTheDefaultCursorButtonsDoNot)
     EXPECT_EQ(gCursorSelections, 2);
     delete ok;
 }
+
+// A button whose face is opaque white with a clear right half: with pixel
+// hit testing the white half is the button, the clear half is not.
+TEST_F(Buttons, OpaqueWhiteFaceIsOverTheButton)
+{
+    CxButton* ok = Make<CxButton>("ok", 10, 10);
+    CxDrawSurface* face = ok->GetSurface();
+    face->FillRect(nullptr, 0xFFFFFFFF);
+    for (int k = 0; k < 5; ++k) {
+        CxRect clear{k * 10 + 5, 0, k * 10 + 9, 9};
+        face->FillRect(&clear, 0x00FFFFFF);
+    }
+    ok->SetPixelHitTest(true);
+    EXPECT_EQ(HitTestRoot(CxPoint{12, 12}), ok);
+    EXPECT_EQ(HitTestRoot(CxPoint{17, 12}), panel);
+    DispatchMouseMove(0, CxPoint{12, 12});
+    EXPECT_EQ(ok->GetState(), BUTTON_HOVER);
+    DispatchMouseMove(0, CxPoint{17, 12});
+    EXPECT_EQ(ok->GetState(), BUTTON_NORMAL);
+    delete ok;
+}

@@ -163,3 +163,34 @@ TEST_F(Sprites, LoadingThroughTheImageFiles)
     EXPECT_NE(missing.GetSurface()->GetErrorCode(), 0);
     UnregisterImageFilters("*");
 }
+
+// Opaque white (0xFFFFFFFF) in a 32-bit picture is a colour like any other:
+// pixel hit tests find it, only alpha 0 lets a click through, and a point
+// outside the picture hits nothing.
+TEST_F(Sprites, OpaqueWhiteIsHitAndAlphaZeroIsNot)
+{
+    auto* back = new CxSprite;
+    back->Create(0, 0, 0, 0, GetRootObject(), 0);
+    back->SetSurface(Strip(1, 20, 10), 1);
+    back->Paint();
+    auto* front = new CxSprite;
+    front->Create(0, 0, 0, 0, GetRootObject(), 1);
+    CxDrawSurface* picture = Strip(1, 10, 10);
+    picture->FillRect(nullptr, 0xFFFFFFFF);
+    CxRect clear{5, 0, 9, 9};
+    picture->FillRect(&clear, 0x00FFFFFF);      // white at alpha 0
+    front->SetSurface(picture, 1);
+    front->SetPixelHitTest(true);
+    front->Paint();
+    EXPECT_EQ(HitTestRoot(CxPoint{2, 2}), front);
+    EXPECT_EQ(HitTestRoot(CxPoint{7, 2}), back);
+    EXPECT_TRUE(front->IsOpaqueAt(0, 9));
+    EXPECT_FALSE(front->IsOpaqueAt(10, 0));
+    EXPECT_FALSE(front->IsOpaqueAt(-1, 0));
+    front->SetEffects(BLT_EFFECT_ALPHA);
+    PaintDirtyRects(&target, nullptr);
+    EXPECT_EQ(At(2, 2), 0xFFFFFFFFu);           // drawn, not taken for "no colour"
+    EXPECT_EQ(At(7, 2), kRed);
+    delete front;
+    delete back;
+}

@@ -577,3 +577,19 @@ TEST(Blit, RenderTargetChecksTheSourceKind)
     EXPECT_EQ(src.BltToTarget(&dst, &into), 0);
     EXPECT_EQ(dst.CountPixels(0x1234), 8);
 }
+
+// Opaque white is a 32-bit colour, not "no colour": a light-mapped blit onto
+// a destination without a transparent colour draws it.
+TEST(Blit, OpaqueWhiteIsDrawnThroughTheStencilColourEffect)
+{
+    CxDrawSurface src, dst, stencil;
+    src.Create(4, 2, 32);
+    dst.Create(4, 2, 32);
+    stencil.Create(4, 2, 32);
+    src.FillRect(nullptr, 0xFFFFFFFF);
+    dst.FillRect(nullptr, 0xFF000000);
+    stencil.FillRect(nullptr, 0xFF808080);   // mid-grey: the light map leaves colours as they are
+    BltEffects fx{BLT_EFFECT_STENCIL_COLOR, reinterpret_cast<intptr_t>(&stencil), -1, 0};
+    src.BltAt(&dst, 0, 0, nullptr, CX_NO_COLOR, &fx);
+    EXPECT_EQ(dst.GetPixel(1, 1), 0xFFFFFFFFu);
+}

@@ -58,7 +58,8 @@ struct MdlSkinningJob {
     const MdlMatrix4* matrices = nullptr;
 
     bool Validate() const;
-    bool Run() const;   // Validate(), then skin; false when invalid
+    bool Run() const;            // Validate(), then skin; false when invalid
+    bool RunReference() const;   // the same in plain scalar code, which Run must follow
 };
 
 // The deformer form of the job, for callers that keep a deformer per mesh.

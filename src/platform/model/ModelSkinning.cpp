@@ -1,7 +1,17 @@
 // The skinning job: per vertex, blend up to four composite matrices by
 // weight and move the position (and normal) by the blend.  Only the 3x4
 // affine part is blended; the last column of a composite is (0, 0, 0, 1).
+//
+// Two forms: the scalar reference (RunReference) and the one Run uses, which
+// keeps each matrix row in four lanes (x, y, z, 0) so that a blend is a few
+// vector multiply-adds; it follows the reference within float rounding.
+#include <algorithm>
 #include <cmath>
+
+#if defined(__x86_64__) || defined(__i386__)
+#define MDL_SKIN_X86 1
+#include <immintrin.h>
+#endif
 
 #include "platform/model/ModelInternal.h"
 #include "platform/model/ModelMesh.h"
@@ -79,7 +89,7 @@ bool MdlSkinningJob::Validate() const
     return matrixCount == 0 || matrices;
 }
 
-bool MdlSkinningJob::Run() const
+bool MdlSkinningJob::RunReference() const
 {
     if (!Validate()) return false;
     MatrixTable table;
@@ -91,6 +101,138 @@ bool MdlSkinningJob::Run() const
     }
     return true;
 }
+
+#ifdef MDL_SKIN_X86
+namespace {
+
+// Rows in lanes: row r of vertex bone byte i at rows[4 * i + r]; the entry
+// past the bone table is zero and takes every stray byte.
+struct RowTable {
+    alignas(32) float rows[257 * 4][4];
+    int count = 0;   // real entries
+};
+
+void FillRows(const MdlSkinningJob& job, RowTable* table)
+{
+    table->count = std::min(job.boneIndexCount, 256);
+    for (int i = 0; i <= table->count; ++i) {
+        int index = i < table->count ? job.boneIndices[i] : -1;
+        bool real = index >= 0 && index < job.matrixCount;
+        for (int row = 0; row < 4; ++row)
+            for (int column = 0; column < 4; ++column)
+                table->rows[4 * i + row][column] =
+                    real && column < 3 ? job.matrices[index].m[row * 4 + column] : 0.0f;
+    }
+}
+
+inline const float* RowsOf(const RowTable& table, uint8_t bone)
+{
+    return table.rows[4 * std::min(int(bone), table.count)];
+}
+
+// Writes position, normal and uv of one vertex from the blended rows.
+inline void StoreVertex(__m128 position, __m128 normal, const MdlSkinnedVertex& in, MdlVertexPNT* out)
+{
+    // [px py pz nx] [ny nz u v]
+    __m128 uv = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(in.uv)));
+    __m128 first = _mm_shuffle_ps(position, _mm_shuffle_ps(position, normal, _MM_SHUFFLE(0, 0, 2, 2)),
+                                  _MM_SHUFFLE(2, 0, 1, 0));
+    __m128 second = _mm_shuffle_ps(normal, uv, _MM_SHUFFLE(1, 0, 2, 1));
+    auto* bytes = reinterpret_cast<float*>(out);   // 32 bytes: eight floats
+    _mm_storeu_ps(bytes, first);
+    _mm_storeu_ps(bytes + 4, second);
+}
+
+inline __m128 Normalised(__m128 v)
+{
+    __m128 squares = _mm_mul_ps(v, v);
+    __m128 sum = _mm_add_ss(_mm_add_ss(squares, _mm_shuffle_ps(squares, squares, 1)),
+                            _mm_shuffle_ps(squares, squares, 2));
+    float lengthSquared = _mm_cvtss_f32(sum);
+    float scale = lengthSquared > 1e-30f ? 1.0f / std::sqrt(lengthSquared) : 0.0f;
+    return _mm_mul_ps(v, _mm_set1_ps(scale));
+}
+
+void SkinSse2(const MdlSkinningJob& job, const RowTable& table)
+{
+    for (int v = 0; v < job.vertexCount; ++v) {
+        const MdlSkinnedVertex& in = job.source[v];
+        const float* m = RowsOf(table, in.bones[0]);
+        __m128 w = _mm_set1_ps(in.weights[0]);
+        __m128 r0 = _mm_mul_ps(_mm_load_ps(m), w), r1 = _mm_mul_ps(_mm_load_ps(m + 4), w);
+        __m128 r2 = _mm_mul_ps(_mm_load_ps(m + 8), w), r3 = _mm_mul_ps(_mm_load_ps(m + 12), w);
+        for (int k = 1; k < MDL_MAX_INFLUENCES; ++k) {
+            if (in.weights[k] == 0) continue;   // most vertices use one or two bones
+            m = RowsOf(table, in.bones[k]);
+            w = _mm_set1_ps(in.weights[k]);
+            r0 = _mm_add_ps(r0, _mm_mul_ps(_mm_load_ps(m), w));
+            r1 = _mm_add_ps(r1, _mm_mul_ps(_mm_load_ps(m + 4), w));
+            r2 = _mm_add_ps(r2, _mm_mul_ps(_mm_load_ps(m + 8), w));
+            r3 = _mm_add_ps(r3, _mm_mul_ps(_mm_load_ps(m + 12), w));
+        }
+        const float *p = in.position, *n = in.normal;
+        __m128 position = _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(p[0]), r0), _mm_mul_ps(_mm_set1_ps(p[1]), r1)),
+                                     _mm_add_ps(_mm_mul_ps(_mm_set1_ps(p[2]), r2), r3));
+        __m128 normal = _mm_setr_ps(n[0], n[1], n[2], 0);
+        if (job.mode == MDL_DEFORM_POSITION_NORMAL)
+            normal = Normalised(_mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(n[0]), r0), _mm_mul_ps(_mm_set1_ps(n[1]), r1)),
+                                           _mm_mul_ps(_mm_set1_ps(n[2]), r2)));
+        StoreVertex(position, normal, in, &job.destination[v]);
+    }
+}
+
+// (a a a a | b b b b) from two values in memory.
+__attribute__((target("avx2"))) inline __m256 Pair(const float& a, const float& b)
+{
+    return _mm256_blend_ps(_mm256_broadcast_ss(&a), _mm256_broadcast_ss(&b), 0xF0);
+}
+__attribute__((target("avx2"))) inline __m256 PairOne(const float& a, float b)
+{
+    return _mm256_blend_ps(_mm256_broadcast_ss(&a), _mm256_set1_ps(b), 0xF0);
+}
+
+// Two rows per register: (x | y) and (z | position), blended with fused multiply-adds.
+__attribute__((target("avx2,fma"))) void SkinAvx2(const MdlSkinningJob& job, const RowTable& table)
+{
+    for (int v = 0; v < job.vertexCount; ++v) {
+        const MdlSkinnedVertex& in = job.source[v];
+        const float* m = RowsOf(table, in.bones[0]);
+        __m256 w = _mm256_set1_ps(in.weights[0]);
+        __m256 xy = _mm256_mul_ps(_mm256_load_ps(m), w), zp = _mm256_mul_ps(_mm256_load_ps(m + 8), w);
+        for (int k = 1; k < MDL_MAX_INFLUENCES; ++k) {
+            if (in.weights[k] == 0) continue;
+            m = RowsOf(table, in.bones[k]);
+            w = _mm256_set1_ps(in.weights[k]);
+            xy = _mm256_fmadd_ps(_mm256_load_ps(m), w, xy);
+            zp = _mm256_fmadd_ps(_mm256_load_ps(m + 8), w, zp);
+        }
+        const float *p = in.position, *n = in.normal;
+        __m256 moved = _mm256_fmadd_ps(Pair(p[0], p[1]), xy, _mm256_mul_ps(PairOne(p[2], 1.0f), zp));
+        __m128 position = _mm_add_ps(_mm256_castps256_ps128(moved), _mm256_extractf128_ps(moved, 1));
+        __m128 normal = _mm_setr_ps(n[0], n[1], n[2], 0);
+        if (job.mode == MDL_DEFORM_POSITION_NORMAL) {
+            __m256 turned = _mm256_fmadd_ps(Pair(n[0], n[1]), xy, _mm256_mul_ps(PairOne(n[2], 0.0f), zp));
+            normal = Normalised(_mm_add_ps(_mm256_castps256_ps128(turned), _mm256_extractf128_ps(turned, 1)));
+        }
+        StoreVertex(position, normal, in, &job.destination[v]);
+    }
+}
+
+}  // namespace
+
+bool MdlSkinningJob::Run() const
+{
+    if (!Validate()) return false;
+    static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    RowTable table;
+    FillRows(*this, &table);
+    if (avx2) SkinAvx2(*this, table);
+    else SkinSse2(*this, table);
+    return true;
+}
+#else
+bool MdlSkinningJob::Run() const { return RunReference(); }
+#endif
 
 MdlMeshDeformer* MdlNewMeshDeformer(MdlVertexLayout from, MdlVertexLayout to, MdlDeformMode mode)
 {

@@ -1,8 +1,10 @@
 #include "platform/window/PlatformScreen.h"
+#include "platform/window/PlatformPixels.h"
 
 #include <SDL.h>
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 struct PlatScreen {
     PlatScreenKind kind;
@@ -10,6 +12,7 @@ struct PlatScreen {
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     Uint32 textureFormat = 0;
+    std::vector<uint32_t> widened;   // a 16-bit frame as X8R8G8B8, for a 32-bit window
 };
 
 namespace {
@@ -34,6 +37,33 @@ bool Clip(const PlatScreen* screen, const PlatRect& r, SDL_Rect* out)
     if (right < left || bottom < top) return false;
     *out = SDL_Rect{left, top, right - left + 1, bottom - top + 1};
     return true;
+}
+
+// True when a 16-bit frame is best widened by us before SDL sees it: the
+// window takes 32-bit pixels (SDL's own per-pixel conversion would be the
+// slowest step of the frame) and our widening gives SDL's exact colours.
+bool WidensFrames(const PlatScreen* screen, PlatPixelLayout layout)
+{
+    if (layout == PLAT_PIXELS_X8R8G8B8) return false;
+    if (screen->kind == PLAT_SCREEN_RENDERER) {
+        SDL_RendererInfo info;
+        if (SDL_GetRendererInfo(screen->renderer, &info) != 0 || !(info.flags & SDL_RENDERER_SOFTWARE)) return false;
+    } else {
+        SDL_Surface* target = SDL_GetWindowSurface(Window());
+        if (!target || (target->format->format != SDL_PIXELFORMAT_RGB888 &&
+                        target->format->format != SDL_PIXELFORMAT_ARGB8888))
+            return false;
+    }
+    return PlatWidenMatchesPlatform(layout);
+}
+
+void Widen(PlatScreen* screen, const void* pixels, int32_t pitch, PlatPixelLayout layout, const SDL_Rect& area)
+{
+    for (int y = area.y; y < area.y + area.h; ++y) {
+        const auto* row = reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(pixels) + ptrdiff_t(y) * pitch);
+        PlatWiden16(row + area.x, screen->widened.data() + size_t(y) * size_t(screen->width) + size_t(area.x), area.w,
+                    layout);
+    }
 }
 
 bool PresentToWindowSurface(PlatScreen* screen, SDL_Surface* source, const SDL_Rect* rects, int count)
@@ -77,7 +107,7 @@ bool PresentToRenderer(PlatScreen* screen, SDL_Surface* source, PlatPixelLayout 
 PlatScreen* PlatScreenOpen(PlatScreenKind kind, int32_t width, int32_t height, bool fullScreen)
 {
     if (!Window() || width <= 0 || height <= 0) return nullptr;
-    auto* screen = new PlatScreen{kind, width, height};
+    auto* screen = new PlatScreen{kind, width, height, nullptr, nullptr, 0, {}};
     if (kind == PLAT_SCREEN_RENDERER) {
         if (fullScreen) SDL_SetWindowFullscreen(Window(), SDL_WINDOW_FULLSCREEN);
         screen->renderer = SDL_CreateRenderer(Window(), -1, 0);
@@ -134,6 +164,15 @@ bool PlatScreenPresent(PlatScreen* screen, const void* pixels, int32_t pitch, Pl
         count = 1;
     }
     bool ok = true;
+    if (WidensFrames(screen, layout)) {
+        screen->widened.resize(size_t(screen->width) * size_t(screen->height));
+        SDL_Rect area;
+        for (int i = 0; i < count; ++i)
+            if (Clip(screen, rects[i], &area)) Widen(screen, pixels, pitch, layout, area);
+        pixels = screen->widened.data();
+        pitch = screen->width * 4;
+        layout = PLAT_PIXELS_X8R8G8B8;
+    }
     SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<void*>(pixels), screen->width, screen->height,
                                                              BytesPerPixel(layout) * 8, pitch, SdlFormat(layout));
     if (!source) return false;
