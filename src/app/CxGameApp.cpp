@@ -11,6 +11,8 @@
 #include "platform/registry/PlatformRegistry.h"
 #include "script/CxLuaEngine.h"
 
+#include <string>
+
 namespace {
 // "\" becomes "/" and a trailing "/" is added.
 CxString NormalisedFolder(const char* path)
@@ -67,12 +69,22 @@ void CxGameApp::OpenCycle()
     ReadInstallAndDiscPaths();
 }
 
+// The key comes from a data file, so it is never a printf format: its first
+// "%s" takes the application name and every other character stays as written.
+CxString CxGameApp::RegistryKeyFor(const char* keyFormat, const char* appName)
+{
+    std::string key(keyFormat ? keyFormat : "");
+    size_t at = key.find("%s");
+    if (at != std::string::npos) key.replace(at, 2, appName ? appName : "");
+    return CxString(key.c_str());
+}
+
 void CxGameApp::ReadInstallAndDiscPaths()
 {
     CxString installDir(GetStartDir());
     char registryCd[256] = {};
     CxString keyFormat = ReadString("Engine.Game", "RegistryKey", "Software\\Corvalen\\%s");
-    CxString key = CxString::FormatNew(keyFormat.Text(), GetName());
+    CxString key = RegistryKeyFor(keyFormat.Text(), GetName());
     char registryInstall[256] = {};
     ReadRegistryText(PLAT_REG_LOCAL_MACHINE, key.Text(), "InstallPath", registryInstall, sizeof registryInstall);
     if (registryInstall[0]) {

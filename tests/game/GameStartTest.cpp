@@ -171,6 +171,21 @@ TEST_F(GameStart, TheConsoleExistsOnlyWhenAllowedAndTheBackquoteTogglesIt)
     EXPECT_EQ(game.GetConsole(), nullptr);
 }
 
+TEST_F(GameStart, TheRegistryKeyFromTheIniIsTextWithTheNameInsertedNeverAFormat)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    std::string install = dir.File("installed");
+    Write("home/Marloft/registry.ini", "[HKLM\\Odd%n%d\\GameTest]\nInstallPath=" + install + "\n");
+    Write("gametest.ini", "[Options]\nAllUsers=0\n[Startup]\nSkipCredits=1\n"
+                          "[Engine.Game]\nRegistryKey=Odd%n%d\\%s\n");
+    TestGame game;
+    game.Start();
+    EXPECT_EQ(std::string(game.GetInstallPath()), install + "/");
+    game.Stop();
+    EXPECT_EQ(CxGameApp::RegistryKeyFor("Software\\%s\\%s", "Vorn"), CxString("Software\\Vorn\\%s"));
+    EXPECT_EQ(CxGameApp::RegistryKeyFor("Fixed\\Key", "Vorn"), CxString("Fixed\\Key"));
+}
+
 TEST_F(GameStart, TheSaveFolderHoldsTheGameOptionsWrittenAtTheEnd)
 {
     CxRoomRegistrar alpha("Alpha", NewRoom);
