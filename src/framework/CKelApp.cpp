@@ -1,4 +1,5 @@
 #include "framework/CKelApp.h"
+#include "events/CxInterpolator.h"
 
 #include "core/CxError.h"
 #include "display/CxCursor.h"
@@ -86,6 +87,8 @@ void CKelApp::PlayIntroMovies()
 void CKelApp::StopCycle()
 {
     DestroyGlobals();
+    // A restart begins the next cycle with no variables of this one.
+    GetGlobalInterpolator().RemoveAll();
     if (!ReadInt("Startup", "SkipCredits", 0) && GetLastErrorCode() == 0) ShowCredits();
     DestroySystemChannel();
     CxGameApp::StopCycle();

@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "app/CxGameConsole.h"
 #include "events/CxEventScriptFunctions.h"
+#include "events/CxInterpolator.h"
 #include "framework/CBaseRoom.h"
 #include "framework/CKelShared.h"
 #include "framework/CxRoomManager.h"
@@ -184,6 +185,19 @@ TEST_F(GameStart, TheRegistryKeyFromTheIniIsTextWithTheNameInsertedNeverAFormat)
     game.Stop();
     EXPECT_EQ(CxGameApp::RegistryKeyFor("Software\\%s\\%s", "Vorn"), CxString("Software\\Vorn\\%s"));
     EXPECT_EQ(CxGameApp::RegistryKeyFor("Fixed\\Key", "Vorn"), CxString("Fixed\\Key"));
+}
+
+TEST_F(GameStart, EachCycleStartsWithAnEmptyGlobalInterpolator)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    TestGame game;
+    game.Start();
+    GetGlobalInterpolator().SetVariable("PET", "Rex");
+    EXPECT_EQ(game.GetScriptEngine()->EvalString("Interpolate('$PET')", ""), "Rex");
+    game.Stop();
+    game.Start();
+    EXPECT_EQ(game.GetScriptEngine()->EvalString("Interpolate('$PET')", ""), "$PET");
+    game.Stop();
 }
 
 TEST_F(GameStart, TheSaveFolderHoldsTheGameOptionsWrittenAtTheEnd)
