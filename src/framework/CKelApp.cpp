@@ -70,7 +70,7 @@ void CKelApp::ReadyCycle()
     RunFileIfExists("startup.lua");
 }
 
-int CKelApp::LoadCursors() { return LoadNamedCursors(kel_, "Cursors"); }
+int CKelApp::LoadCursors() { return LoadNamedCursors(kel_, "Cursors", BuildGamePath); }
 
 // Movies are not part of this build yet: every existing intro movie is
 // named in the log so that a missing one is easy to tell from a skipped one.

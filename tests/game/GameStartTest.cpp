@@ -5,6 +5,7 @@
 #include "../core/ErrorCapture.h"
 #include "TestSupport.h"
 #include "app/CxGameConsole.h"
+#include "display/CxCursor.h"
 #include "events/CxEventScriptFunctions.h"
 #include "events/CxInterpolator.h"
 #include "framework/CBaseRoom.h"
@@ -147,6 +148,25 @@ TEST_F(GameStart, KelIniSharesButtonsUpToTheFirstGapAndItsDialogs)
     EXPECT_NE(game.FindDialog("PAUSE"), nullptr);
     game.Stop();
     EXPECT_EQ(SharedButtonCount(), 0);   // freed with the cycle
+}
+
+TEST_F(GameStart, KelIniCursorsExpandTheInstallPathAndButtonNamesAreCut)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    std::string picture = ReadFileBytes(std::string(VORN_TEST_DATA) + "/display/overlap.tga");
+    Write("installed/Cursors/hand.tga", picture);
+    Write("button.tga", picture);
+    Write("gametest.ini", "[Options]\nAllUsers=0\n[Startup]\nSkipCredits=1\nInstallPath=" + dir.File("installed") + "\n");
+    Write("kel.ini", "[Button0]\nFileName=button.tga\nName=" + std::string(40, 'n') + "\n"
+                     "[Cursors]\nHand=1, 2, $INSTALLPATH/Cursors/hand.tga\n");
+    TestGame game;
+    game.Start();
+    EXPECT_EQ(GetErrorCount(), 0);
+    EXPECT_EQ(GetCursorIDFromName("Hand"), 10);
+    EXPECT_NE(FindCursor(10), nullptr);
+    EXPECT_NE(FindSharedButton(std::string(31, 'n').c_str()), nullptr);
+    EXPECT_EQ(FindSharedButton(std::string(40, 'n').c_str()), nullptr);
+    game.Stop();
 }
 
 TEST_F(GameStart, TheConsoleExistsOnlyWhenAllowedAndTheBackquoteTogglesIt)
