@@ -3,6 +3,7 @@
 #include "core/CxPaths.h"
 #include "foundation/CxMemory.h"
 #include "foundation/Qorstr.h"
+#include "platform/os/PlatformSignals.h"
 #include "platform/os/PlatformSystem.h"
 
 #include <cstdio>
@@ -102,6 +103,7 @@ void CxApp::RunCycle()
 
 int CxApp::Step()
 {
+    if (TakeQuitSignal()) return 1;
     RunIdleStep();
     return 0;
 }
@@ -153,6 +155,14 @@ void CxApp::Quit()
     OnQuitRequest();
 }
 
+bool CxApp::TakeQuitSignal()
+{
+    if (!PlatTakeQuitSignal()) return false;
+    quitFlag_ = 1;
+    restartFlag_ = 0;
+    return true;
+}
+
 // A restart that the current room vetoed must not linger and turn a later
 // plain quit into a restart, so the restart is only armed when the quit stood.
 void CxApp::Restart()
@@ -180,6 +190,8 @@ int QorMain(int argc, char** argv)
     app->ShowBanner();
     app->ParseCommandLine(arguments);
     arguments.RemoveAll();
+
+    PlatWatchQuitSignals();
 
     app->Run();
     return app->GetErrorCode();

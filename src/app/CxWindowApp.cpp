@@ -100,6 +100,7 @@ void CxWindowApp::CloseCycle()
 
 int CxWindowApp::Step()
 {
+    if (TakeQuitSignal()) return 1;
     PlatMessage message;
     if (PlatPeekMessage(&message)) {
         if (message.type == PMSG_QUIT) return 1;
