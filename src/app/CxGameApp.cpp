@@ -11,6 +11,7 @@
 #include "platform/registry/PlatformRegistry.h"
 #include "script/CxLuaEngine.h"
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -35,6 +36,9 @@ int CxGameApp::CanStart()
     // A second copy would share the save folder and options file.
     if (canStart_ < 0) {
         canStart_ = instanceMutex_.Create(GetName(), false) == 0 && instanceMutex_.Lock(0) == 1 ? 1 : 0;
+        // The start still ends quietly with code 0, but whoever started it
+        // from a terminal learns why nothing opened.
+        if (!canStart_) std::fprintf(stderr, "%s is already running.\n", GetName());
     }
     return canStart_;
 }
