@@ -137,7 +137,7 @@ void CxApp::ShowBanner()
 {
     char banner[200];
     snprintf(banner, sizeof banner, "%s %d.%02d build %d (%s)", name_, versionMajor_, versionMinor_, build_, buildDate_);
-    Print("\n%s", banner);
+    Print("%s\n", banner);
 }
 
 // ------------------------------------------------------------- idle functions
