@@ -100,9 +100,11 @@ TEST_F(Dialogs, WhenTheActiveObjectLeftTheTreeTheOneMadeActiveMeanwhileStays)
     EXPECT_EQ(GetActiveObject(), &entered);
     EXPECT_EQ(GetCaptureObject(), nullptr);
 
-    // With the old object still there, it is the one made active again.
+    // With the old object still there, it is the one made active again, and
+    // the capture it held comes back to it.
     left.Link(GetRootObject());
     left.SetActive();
+    left.SetCapture();
     app.onStep = [&](int pass) {
         if (pass == 2) entered.SetActive();
         if (pass == 3) dialog.EndModal();
@@ -110,6 +112,8 @@ TEST_F(Dialogs, WhenTheActiveObjectLeftTheTreeTheOneMadeActiveMeanwhileStays)
     };
     dialog.DoModal();
     EXPECT_EQ(GetActiveObject(), &left);
+    EXPECT_EQ(GetCaptureObject(), &left);
+    left.ReleaseCapture();
 }
 
 TEST_F(Dialogs, NestedLoopsEndInnerFirst)
