@@ -4,6 +4,7 @@
 #include "core/CxPaths.h"
 #include "foundation/CxMemory.h"
 #include "foundation/Qorstr.h"
+#include "platform/os/PlatformSignals.h"
 #include "platform/os/PlatformSystem.h"
 
 #include <cstdio>
@@ -107,6 +108,7 @@ void CxApp::RunCycle()
 
 int CxApp::Step()
 {
+    if (TakeQuitSignal()) return 1;
     RunIdleStep();
     return 0;
 }
@@ -140,7 +142,7 @@ void CxApp::ShowBanner()
 {
     char banner[200];
     snprintf(banner, sizeof banner, "%s %d.%02d build %d (%s)", name_, versionMajor_, versionMinor_, build_, buildDate_);
-    Print("\n%s", banner);
+    Print("%s\n", banner);
 }
 
 // ------------------------------------------------------------- idle functions
@@ -156,6 +158,14 @@ void CxApp::Quit()
 {
     quitFlag_ = 1;
     OnQuitRequest();
+}
+
+bool CxApp::TakeQuitSignal()
+{
+    if (!PlatTakeQuitSignal()) return false;
+    quitFlag_ = 1;
+    restartFlag_ = 0;
+    return true;
 }
 
 // A restart that the current room vetoed must not linger and turn a later
@@ -185,6 +195,8 @@ int QorMain(int argc, char** argv)
     app->ShowBanner();
     app->ParseCommandLine(arguments);
     arguments.RemoveAll();
+
+    PlatWatchQuitSignals();
 
     app->Run();
     return app->GetErrorCode();

@@ -88,6 +88,11 @@ public:
     static CxApp* GetApp();
 
 protected:
+    // A quit signal from outside (a logout, `kill`, Ctrl+C) is a quit already
+    // confirmed: nobody is asked and no restart follows.  True when one came;
+    // Step then returns 1 so that a modal loop ends as well as the main loop.
+    bool TakeQuitSignal();
+
     CxLuaEngine* scriptEngine_ = nullptr;
 
 private:

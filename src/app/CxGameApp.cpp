@@ -11,6 +11,9 @@
 #include "platform/registry/PlatformRegistry.h"
 #include "script/CxLuaEngine.h"
 
+#include <cstdio>
+#include <string>
+
 namespace {
 // "\" becomes "/" and a trailing "/" is added.
 CxString NormalisedFolder(const char* path)
@@ -33,6 +36,9 @@ int CxGameApp::CanStart()
     // A second copy would share the save folder and options file.
     if (canStart_ < 0) {
         canStart_ = instanceMutex_.Create(GetName(), false) == 0 && instanceMutex_.Lock(0) == 1 ? 1 : 0;
+        // The start still ends quietly with code 0, but whoever started it
+        // from a terminal learns why nothing opened.
+        if (!canStart_) std::fprintf(stderr, "%s is already running.\n", GetName());
     }
     return canStart_;
 }
@@ -67,12 +73,22 @@ void CxGameApp::OpenCycle()
     ReadInstallAndDiscPaths();
 }
 
+// The key comes from a data file, so it is never a printf format: its first
+// "%s" takes the application name and every other character stays as written.
+CxString CxGameApp::RegistryKeyFor(const char* keyFormat, const char* appName)
+{
+    std::string key(keyFormat ? keyFormat : "");
+    size_t at = key.find("%s");
+    if (at != std::string::npos) key.replace(at, 2, appName ? appName : "");
+    return CxString(key.c_str());
+}
+
 void CxGameApp::ReadInstallAndDiscPaths()
 {
     CxString installDir(GetStartDir());
     char registryCd[256] = {};
     CxString keyFormat = ReadString("Engine.Game", "RegistryKey", "Software\\Corvalen\\%s");
-    CxString key = CxString::FormatNew(keyFormat.Text(), GetName());
+    CxString key = RegistryKeyFor(keyFormat.Text(), GetName());
     char registryInstall[256] = {};
     ReadRegistryText(PLAT_REG_LOCAL_MACHINE, key.Text(), "InstallPath", registryInstall, sizeof registryInstall);
     if (registryInstall[0]) {

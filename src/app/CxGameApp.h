@@ -59,6 +59,8 @@ public:
 
     // The running game host, or null when the application is another kind.
     static CxGameApp* Get();
+    // The registry key named by a "RegistryKey" entry for this application.
+    static CxString RegistryKeyFor(const char* keyFormat, const char* appName);
 
 protected:
     // Registers the game host's script functions; later layers add theirs.

@@ -33,6 +33,15 @@ KeyCode TranslateSpecialKey(uint32_t virtualKey, bool altHeld)
     return code;
 }
 
+uint32_t VirtualKeyOfSpecialKey(KeyCode code)
+{
+    if (code != KEY_CONTROL) code &= ~KeyCode(KEY_ALT);
+    if (code >= KEY_F1 && code <= KEY_F12) return PVK_F1 + (code - KEY_F1);
+    for (const SpecialKey& key : kSpecialKeys)
+        if (key.code == code) return key.virtualKey;
+    return 0;
+}
+
 KeyCode TranslateCharacter(uint32_t character, bool altHeld, bool controlHeld)
 {
     return MakeCharacterKeyCode(character, altHeld, controlHeld);
@@ -100,6 +109,7 @@ void CxWindowApp::CloseCycle()
 
 int CxWindowApp::Step()
 {
+    if (TakeQuitSignal()) return 1;
     PlatMessage message;
     if (PlatPeekMessage(&message)) {
         if (message.type == PMSG_QUIT) return 1;

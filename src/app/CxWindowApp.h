@@ -38,6 +38,9 @@ enum CxWindowState : uint32_t {
 // has none), and of a character through the character rule.
 KeyCode TranslateSpecialKey(uint32_t virtualKey, bool altHeld);
 KeyCode TranslateCharacter(uint32_t character, bool altHeld, bool controlHeld);
+// The other way: the key message's virtual key for a special key's code
+// (Alt taken off), 0 for the codes that arrive as characters.
+uint32_t VirtualKeyOfSpecialKey(KeyCode code);
 
 class CxWindowApp : public CxApp {
 public:

@@ -48,7 +48,7 @@ void CxButton::SendCodes(int32_t from, int32_t to)
 void CxButton::Notify(int32_t code)
 {
     if (listener_) listener_->OnButtonNotify(this, code);
-    else if (parent_) parent_->OnNotify(0, this, code, 0);
+    else if (parent_) parent_->OnNotify(NOTIFY_BUTTON, this, code, 0);
 }
 
 // ------------------------------------------------------------- enabling
@@ -174,7 +174,7 @@ CxButton* AsRadioButton(CxDisplayObject* object)
 
 void CxRadioGroup::OnNotify(int32_t kind, CxDisplayObject* sender, int32_t code, int32_t extra)
 {
-    if (kind == 0 && code == BUTTON_CODE_ON) {
+    if (kind == NOTIFY_BUTTON && code == BUTTON_CODE_ON) {
         for (auto* node = children_.GetHead(); node; node = node->next) {
             CxButton* radio = AsRadioButton(node->value);
             if (radio && radio != sender && radio->IsEnabled()) radio->SetState(BUTTON_NORMAL);

@@ -10,6 +10,7 @@
 // A radio group is a plain sprite that unchecks its other radio-button
 // children when one of them becomes checked.
 #pragma once
+#include "display/CxNotify.h"
 #include "display/CxSprite.h"
 
 enum CxButtonStyle : int32_t { BUTTON_PUSH = 0, BUTTON_RADIO = 1, BUTTON_CHECK = 2 };

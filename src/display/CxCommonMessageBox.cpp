@@ -107,7 +107,7 @@ CxSize CommonMessageBoxSize(int32_t titleWidth, int32_t messageWidth)
 
 void CxCommonMessageBox::OnNotify(int32_t kind, CxDisplayObject* sender, int32_t code, int32_t extra)
 {
-    if (kind == 0 && code == BUTTON_CODE_CLICKED && sender) {
+    if (kind == NOTIFY_BUTTON && code == BUTTON_CODE_CLICKED && sender) {
         result_ = sender->GetControlID();
         EndModal();
         return;

@@ -18,6 +18,7 @@
 // HideCursor calls need two ShowCursor calls.
 #pragma once
 #include "foundation/CxGeometry.h"
+#include "foundation/CxString.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -90,8 +91,10 @@ CxDrawSurface* MakeBuiltInCursor(int32_t id, CxPoint* hotSpot);
 
 // Named cursors: each "name = hot x, hot y, image" entry of the section gets
 // the next id from 10; the last one becomes current and the default.
-// Returns how many were added.
-int     LoadNamedCursors(CxOptions& options, const char* section = "Cursors");
+// Returns how many were added.  mapPath, when given, turns each image path
+// into the one to load (the game expands its "$INSTALLPATH" this way).
+using CxCursorPathMap = CxString (*)(const char* path);
+int     LoadNamedCursors(CxOptions& options, const char* section = "Cursors", CxCursorPathMap mapPath = nullptr);
 // One entry's value, "hot x, hot y, image path": false when it does not
 // read or the path is empty.  The path loses trailing blanks.
 bool    ParseCursorEntry(const char* value, CxPoint* hotSpot, char* path, size_t size);

@@ -32,7 +32,7 @@ bool SkipPast(const char*& p, char c)
     return true;
 }
 
-bool AddNamed(const CxOptionVariable& entry, int32_t id)
+bool AddNamed(const CxOptionVariable& entry, int32_t id, CxCursorPathMap mapPath)
 {
     CxPoint hot;
     char path[256];
@@ -40,9 +40,10 @@ bool AddNamed(const CxOptionVariable& entry, int32_t id)
         ReportError(ERR_INVALID_ARGUMENT, "Bad cursor entry %s = %s", entry.key.Text(), entry.value.Text());
         return false;
     }
-    CxDrawSurface* image = LoadImageSurface(path, 0);
+    CxString file = mapPath ? mapPath(path) : CxString(path);
+    CxDrawSurface* image = LoadImageSurface(file.Text(), 0);
     if (!image || image->GetErrorCode() != 0 || !image->IsCreated()) {
-        if (!image || image->GetErrorCode() == 0) ReportError(ERR_OPEN_FILE, "Could not load cursor image %s", path);
+        if (!image || image->GetErrorCode() == 0) ReportError(ERR_OPEN_FILE, "Could not load cursor image %s", file.Text());
         delete image;   // a failed load has reported its own error
         return false;
     }
@@ -65,7 +66,7 @@ bool ParseCursorEntry(const char* value, CxPoint* hot, char* path, size_t size)
     return true;
 }
 
-int LoadNamedCursors(CxOptions& options, const char* section)
+int LoadNamedCursors(CxOptions& options, const char* section, CxCursorPathMap mapPath)
 {
     CxOptionSection* found = options.FindSection(section);
     if (!found) return 0;
@@ -75,7 +76,7 @@ int LoadNamedCursors(CxOptions& options, const char* section)
     int added = 0;
     for (auto* node = found->variables.GetHead(); node; node = node->next, ++id) {
         s.names.AddTail(node->value->key);
-        if (AddNamed(*node->value, id)) ++added;
+        if (AddNamed(*node->value, id, mapPath)) ++added;
         lastId = id;
     }
     if (lastId >= 0) {

@@ -13,12 +13,17 @@ bool InSubtree(CxDisplayObject* node, const CxDisplayObject* wanted)
     return false;
 }
 
-// The object that was active before the loop may have been destroyed by a
-// frame of the loop; only one still in the tree is made active again.
-void RestoreActive(const CxDisplayObject* previous)
+// The object that was active before the loop is made active again.  A frame
+// of the loop may have destroyed it or taken it out of the tree (a room the
+// game left while the dialog was up); then an object the loop made active
+// outside the dialog, such as the room entered, keeps the activity, so that
+// the loop never ends with nothing active while something could be.
+void RestoreActive(CxDialogBox* dialog, const CxDisplayObject* previous)
 {
-    bool alive = IsInDisplayTree(previous);
-    displaytree::SetActive(alive ? const_cast<CxDisplayObject*>(previous) : nullptr);
+    if (IsInDisplayTree(previous)) return displaytree::SetActive(const_cast<CxDisplayObject*>(previous));
+    CxDisplayObject* now = GetActiveObject();
+    bool keep = now && !InSubtree(dialog, now) && IsInDisplayTree(now);
+    displaytree::SetActive(keep ? now : nullptr);
 }
 }  // namespace
 
@@ -51,7 +56,7 @@ int CxDialogBox::DoModal()
     --modalDepth_;
     endModal_ = 0;   // an EndModal meant for this loop must not end the next one
 
-    RestoreActive(previous);
+    RestoreActive(this, previous);
     ReleaseCaptureAbsolute();
     // What lies under the pointer now never saw it move while the dialog
     // held the mouse: a button would keep its mouse-over face.

@@ -145,8 +145,8 @@ int CxDisplayObject::CountChildren(uint32_t flags) const
 {
     int count = 0;
     for (auto* node = children_.GetHead(); node; node = node->next) {
-        if ((flags & 2) && !node->value->IsVisible()) continue;
-        count += 1 + ((flags & 1) ? node->value->CountChildren(flags) : 0);
+        if ((flags & COUNT_SHOWN_ONLY) && !node->value->IsVisible()) continue;
+        count += 1 + ((flags & COUNT_DESCENDANTS) ? node->value->CountChildren(flags) : 0);
     }
     return count;
 }

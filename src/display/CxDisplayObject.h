@@ -45,6 +45,12 @@ constexpr uint32_t Z_FRONT = 0;
 constexpr uint32_t Z_DEFAULT = 0x7FFFFFFF;
 constexpr uint32_t Z_BACK = 0xFFFFFFFF;
 
+// CountChildren's flags (scripts pass the same numbers).
+enum CxCountFlags : uint32_t {
+    COUNT_DESCENDANTS = 1,   // each child counts 1 plus its own count
+    COUNT_SHOWN_ONLY = 2,    // hidden children (and what lies below them) are left out
+};
+
 class CxDisplayObject : public CxError, public CxObject {
 public:
     CxDisplayObject();

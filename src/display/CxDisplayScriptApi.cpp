@@ -3,6 +3,7 @@
 #include "core/CxAppServices.h"
 #include "display/CxDisplayScript.h"
 #include "display/CxDisplayTree.h"
+#include "graphics/CxBltEffects.h"
 #include "graphics/CxSurf.h"
 #include "graphics/QorImageFilters.h"
 #include "script/CxLuaEngine.h"
@@ -90,5 +91,6 @@ int RegisterDisplayScriptApi(CxLuaEngine& engine)
         if (code == 0) code = ScriptBindClass(engine, *type);
     if (code == 0) code = engine.RegisterFunction("PaintSprite", PaintSprite);
     if (code == 0) code = engine.RegisterFunction("EraseSprite", EraseSprite);
+    if (code == 0) code = RegisterBltEffectsTable(engine);
     return code;
 }

@@ -417,7 +417,7 @@ void CxEditText::AfterEdit(KeyCode key)
 
 void CxEditText::Notify(KeyCode key)
 {
-    if (parent_) parent_->OnNotify(EDIT_NOTIFY, this, int32_t(key), 0);
+    if (parent_) parent_->OnNotify(NOTIFY_EDIT, this, int32_t(key), 0);
 }
 
 // ======================================================================

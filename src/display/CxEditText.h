@@ -11,6 +11,7 @@
 #pragma once
 #include "core/CxTimer.h"
 #include "display/CxDrawText.h"
+#include "display/CxNotify.h"
 
 enum CxEditFlags : uint32_t {
     EDIT_ACCEPT_CR = 0x01,
@@ -21,7 +22,6 @@ enum CxEditFlags : uint32_t {
     EDIT_PASSWORD = 0x20,
 };
 
-constexpr int32_t EDIT_NOTIFY = 3;
 constexpr int32_t EDIT_DEFAULT_MAX_LENGTH = 0x7FFF;
 constexpr uint32_t EDIT_BLINK_MS = 250;
 constexpr CxPixel EDIT_CARET_KEY = 10;

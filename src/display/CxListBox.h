@@ -10,10 +10,10 @@
 // when one is set, else to the parent as OnNotify (2, list, index, double
 // click).  Keys scroll; others climb the tree.
 #pragma once
+#include "display/CxNotify.h"
 #include "display/CxSprite.h"
 
 constexpr uint32_t LISTBOX_TYPE = 0x80;   // type-mask bit of list boxes (with bit 0, sprite)
-constexpr int32_t NOTIFY_LIST = 2;
 
 enum CxListAlignment : int32_t { LIST_ALIGN_LEFT = 1, LIST_ALIGN_CENTRE = 2, LIST_ALIGN_RIGHT = 3 };
 

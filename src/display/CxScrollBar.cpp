@@ -198,7 +198,7 @@ CxDisplayObject* CxScrollBar::OnLButtonUp(uint32_t keys, CxPoint point)
 // business, not its container's.
 void CxScrollBar::OnNotify(int32_t kind, CxDisplayObject* sender, int32_t code, int32_t extra)
 {
-    bool own = kind == 0 && sender && (sender == decrement_ || sender == increment_);
+    bool own = kind == NOTIFY_BUTTON && sender && (sender == decrement_ || sender == increment_);
     if (!own) return CxSprite::OnNotify(kind, sender, code, extra);
     int32_t action = sender == decrement_ ? SCROLL_LINE_DEC : SCROLL_LINE_INC;
     if (code == BUTTON_CODE_ON) {

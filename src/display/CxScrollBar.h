@@ -19,9 +19,9 @@
 #pragma once
 #include "core/CxTimer.h"
 #include "display/CxButton.h"
+#include "display/CxNotify.h"
 
 constexpr uint32_t SCROLLBAR_TYPE = 0x10;   // type-mask bit of scroll bars (with bit 0, sprite)
-constexpr int32_t NOTIFY_SCROLL = 1;
 constexpr uint32_t kScrollRepeatInterval = 100;
 constexpr int32_t kScrollRepeatDelay = 4;
 

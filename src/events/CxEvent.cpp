@@ -285,9 +285,9 @@ CxEventListener::CxEventListener(uint32_t priority) : priority_(priority)
         gListeners = new CxLinkedList<CxEventListener*>;
         if (CxAppServices* app = CxAppServices::Get()) app->AddIdleFunction(CxEvent::Pump);
     }
-    if (priority == 0) {
+    if (priority == LISTENER_LAST) {
         gListeners->AddTail(this);
-    } else if (priority == 0xFFFFFFFF) {
+    } else if (priority == LISTENER_FIRST) {
         gListeners->AddHead(this);
     } else {
         auto* before = gListeners->GetHead();

@@ -87,9 +87,17 @@ private:
     uint32_t flags_ = 0;
 };
 
+// Listener priorities: a higher one hears of an event earlier; listeners of
+// equal priority hear in the order they were made.
+enum CxListenerPriority : uint32_t {
+    LISTENER_LAST = 0,                 // always after every other listener
+    LISTENER_DEFAULT = 0x7FFFFFFF,
+    LISTENER_FIRST = 0xFFFFFFFF,       // before every listener made so far
+};
+
 class CxEventListener {
 public:
-    explicit CxEventListener(uint32_t priority = 0x7FFFFFFF);
+    explicit CxEventListener(uint32_t priority = LISTENER_DEFAULT);
     virtual ~CxEventListener();
     CxEventListener(const CxEventListener&) = delete;
     CxEventListener& operator=(const CxEventListener&) = delete;

@@ -1,4 +1,5 @@
 #include "framework/CKelApp.h"
+#include "events/CxInterpolator.h"
 
 #include "core/CxError.h"
 #include "display/CxCursor.h"
@@ -70,7 +71,7 @@ void CKelApp::ReadyCycle()
     RunFileIfExists("startup.lua");
 }
 
-int CKelApp::LoadCursors() { return LoadNamedCursors(kel_, "Cursors"); }
+int CKelApp::LoadCursors() { return LoadNamedCursors(kel_, "Cursors", BuildGamePath); }
 
 // Movies are not part of this build yet: every existing intro movie is
 // named in the log so that a missing one is easy to tell from a skipped one.
@@ -95,6 +96,8 @@ void CKelApp::RegisterScriptFunctions()
 void CKelApp::StopCycle()
 {
     DestroyGlobals();
+    // A restart begins the next cycle with no variables of this one.
+    GetGlobalInterpolator().RemoveAll();
     if (!ReadInt("Startup", "SkipCredits", 0) && GetLastErrorCode() == 0) ShowCredits();
     DestroySystemChannel();
     CxGameApp::StopCycle();

@@ -9,6 +9,7 @@ namespace {
 constexpr int32_t kForever = 99999999;
 constexpr float kFramesPerSecond = 15;
 constexpr uint32_t kButtonDepth = 1000;
+constexpr int kNameMax = 31;   // the longest button name scripts and events look up
 }
 
 void CreateDescribedButtons(CxOptions& description, CxDisplayObject* parent, CxLuaEngine* engine,
@@ -42,7 +43,7 @@ void CKelButton::Describe(CxOptions& description, const char* section, bool read
     SetControlID(description.ReadInt(section, "ControlID", 0));
     if (readMaskOnly) SetPixelHitTest(description.ReadInt(section, "MaskOnly", 0) == 1);
     cursor_ = description.ReadInt(section, "Cursor", -1);
-    SetName(description.ReadString(section, "Name", section));
+    SetName(description.ReadString(section, "Name", section).Left(kNameMax));
     CxPoint at;
     description.GetPoint(section, "Position", &at, CxPoint{-1000, -1000});
     SetPosition(at);

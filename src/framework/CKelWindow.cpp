@@ -1,5 +1,6 @@
 #include "framework/CKelWindow.h"
 #include "app/CxApp.h"
+#include "display/CxNotify.h"
 #include "events/CxEventKinds.h"
 #include "events/CxEventScriptFunctions.h"
 #include "events/CxInterpolator.h"
@@ -209,8 +210,8 @@ void CKelWindow::OnKeyDown(KeyCode key, uint32_t flags)
 
 void CKelWindow::OnNotify(int32_t kind, CxDisplayObject* sender, int32_t code, int32_t extra)
 {
-    if (kind == 0) OnButtonNotify(sender, code, extra);
-    else if (kind == 2) OnButtonNotify2(sender, code, extra);
+    if (kind == NOTIFY_BUTTON) OnButtonNotify(sender, code, extra);
+    else if (kind == NOTIFY_LIST) OnButtonNotify2(sender, code, extra);
     else CxGameWindow::OnNotify(kind, sender, code, extra);
 }
 

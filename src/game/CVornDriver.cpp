@@ -1,10 +1,13 @@
 #include "game/CVornDriver.h"
 
+#include "app/CxWindowApp.h"
+#include "core/KeyCode.h"
 #include "files/QorFile.h"
 #include "platform/os/PlatformSystem.h"
 #include "platform/window/PlatformWindow.h"
 #include "script/CxLuaEngine.h"
 
+#include <cstdint>
 #include <cstring>
 #include <lua.hpp>
 
@@ -25,19 +28,34 @@ int PostMouseFn(lua_State* L)
     return 0;
 }
 
-// Printable characters arrive as character messages, everything else as
-// the key itself.
+// A key code as the window layer would deliver the key: the special keys
+// (arrows, Home, End, Delete, F1 ...) as a key press and release, everything
+// else (letters, Backspace, Tab, Return, Escape, with Control or Alt) as the
+// character message that stands for it.
 int PostKeyFn(lua_State* L)
 {
-    uint32_t code = uint32_t(luaL_checknumber(L, 1));
+    lua_Number number = luaL_checknumber(L, 1);
+    if (!(number >= 0 && number <= lua_Number(UINT32_MAX))) return luaL_argerror(L, 1, "not a key code");
+    KeyCode code = KeyCode(number);
+    bool alt = (code & KEY_ALT) != 0 && code != KEY_CONTROL;
     PlatMessage message;
-    if (code >= 32 && code < 127) {
-        message.type = PMSG_CHAR;
-        message.character = code;
-    } else {
-        message.type = PMSG_KEYDOWN;
-        message.virtualKey = code;
+    message.altHeld = alt;
+    if (uint32_t virtualKey = VirtualKeyOfSpecialKey(code)) {
+        message.virtualKey = virtualKey;
+        message.type = alt ? PMSG_SYSKEYDOWN : PMSG_KEYDOWN;
+        PlatPostMessage(message);
+        message.type = alt ? PMSG_SYSKEYUP : PMSG_KEYUP;
+        PlatPostMessage(message);
+        return 0;
     }
+    KeyCode character = code & ~KeyCode(KEY_ALT);
+    if (!alt && (character & KEY_CONTROL)) {
+        character = (character & ~KeyCode(KEY_CONTROL)) - 64;
+        message.controlHeld = true;
+    }
+    if (character == 0 || character > 255) return luaL_argerror(L, 1, "not a key code");
+    message.type = alt ? PMSG_SYSCHAR : PMSG_CHAR;
+    message.character = character;
     PlatPostMessage(message);
     return 0;
 }

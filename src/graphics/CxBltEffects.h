@@ -26,7 +26,37 @@ enum BLT_EFFECTS : int32_t {
     BLT_EFFECT_CUSTOM = 19,
 };
 
+// Every code by its name, as scripts see them in the table BLT_EFFECTS.
+struct BltEffectName {
+    const char* name;
+    int32_t code;
+};
+inline constexpr BltEffectName kBltEffectNames[] = {
+    {"BLT_EFFECT_NONE", BLT_EFFECT_NONE},
+    {"BLT_EFFECT_HALF", BLT_EFFECT_HALF},
+    {"BLT_EFFECT_ALPHA", BLT_EFFECT_ALPHA},
+    {"BLT_EFFECT_DEST_ALPHA", BLT_EFFECT_DEST_ALPHA},
+    {"BLT_EFFECT_MIX_ALPHA", BLT_EFFECT_MIX_ALPHA},
+    {"BLT_EFFECT_ALPHA_OVER", BLT_EFFECT_ALPHA_OVER},
+    {"BLT_EFFECT_TRANSLUCENT", BLT_EFFECT_TRANSLUCENT},
+    {"BLT_EFFECT_DEST_OPACITY", BLT_EFFECT_DEST_OPACITY},
+    {"BLT_EFFECT_ALPHA_TINT", BLT_EFFECT_ALPHA_TINT},
+    {"BLT_EFFECT_FILL_MASK", BLT_EFFECT_FILL_MASK},
+    {"BLT_EFFECT_SILHOUETTE", BLT_EFFECT_SILHOUETTE},
+    {"BLT_EFFECT_ADD_COLOR", BLT_EFFECT_ADD_COLOR},
+    {"BLT_EFFECT_FLIP_VERTICAL", BLT_EFFECT_FLIP_VERTICAL},
+    {"BLT_EFFECT_HIDDEN", BLT_EFFECT_HIDDEN},
+    {"BLT_EFFECT_STENCIL", BLT_EFFECT_STENCIL},
+    {"BLT_EFFECT_STENCIL_COLOR", BLT_EFFECT_STENCIL_COLOR},
+    {"BLT_EFFECT_CUSTOM", BLT_EFFECT_CUSTOM},
+};
+
 class CxDrawSurface;
+class CxLuaEngine;
+
+// Makes the script table BLT_EFFECTS, one field per code.  0 or the
+// engine's error code.
+int RegisterBltEffectsTable(CxLuaEngine& engine);
 
 // Effect 19: does all the pixel work of one blit.
 using BltCustomRoutine = int (*)(CxDrawSurface* source, CxDrawSurface* destination, const CxRect& sourceRect,

@@ -276,12 +276,23 @@ int ReadTmpCopy(lua_State* L)
 }
 }  // namespace
 
+namespace {
+// Built by appending, not formatting: a formatted text would stop at the
+// format buffer's length and cut a long expression without a word.
+CxString TmpAssignment(const char* expression)
+{
+    CxString text("_tmp = ");
+    text.Append(expression);
+    return text;
+}
+}  // namespace
+
 double CxLuaEngine::EvalNumber(const char* expression, double def)
 {
     if (!state_ || !expression) return def;
     int base = lua_gettop(state_);   // engine code may call in from inside a script function
     Lookup lookup{nullptr, Want::Number};
-    if (RunString(CxString::FormatNew("_tmp = %s", expression)) == 0) lua_cpcall(state_, ReadTmp, &lookup);
+    if (RunString(TmpAssignment(expression)) == 0) lua_cpcall(state_, ReadTmp, &lookup);
     lua_settop(state_, base);
     RunString("_tmp = nil");
     return lookup.found ? lookup.number : def;
@@ -299,7 +310,7 @@ bool CxLuaEngine::EvalBool(const char* expression, bool def)
     if (!state_ || !expression) return def;
     int base = lua_gettop(state_);
     Lookup lookup{nullptr, Want::Bool};
-    if (RunString(CxString::FormatNew("_tmp = %s", expression)) == 0) lua_cpcall(state_, ReadTmp, &lookup);
+    if (RunString(TmpAssignment(expression)) == 0) lua_cpcall(state_, ReadTmp, &lookup);
     lua_settop(state_, base);
     RunString("_tmp = nil");
     return lookup.found ? lookup.boolean : def;
@@ -312,7 +323,7 @@ CxString CxLuaEngine::EvalString(const char* expression, const char* def)
     CxString value;
     int base = lua_gettop(state_);
     Copying copying{{nullptr, Want::String}, &value};
-    if (RunString(CxString::FormatNew("_tmp = %s", expression)) == 0) lua_cpcall(state_, ReadTmpCopy, &copying);
+    if (RunString(TmpAssignment(expression)) == 0) lua_cpcall(state_, ReadTmpCopy, &copying);
     lua_settop(state_, base);
     RunString("_tmp = nil");
     return copying.lookup.found ? value : result;

@@ -3,6 +3,7 @@
 // NewFileSystem and RemoveFileSystem act on the file-system list of the
 // host that registered them (the application's list in the game).
 #include "core/CxAppServices.h"
+#include "files/CxBuffer.h"
 #include "files/CxFileSystem.h"
 #include "files/CxFileSystemList.h"
 #include "files/QorFile.h"
@@ -162,6 +163,15 @@ int NewFileSystem(lua_State* L)
     return 0;
 }
 
+// The digest of the file's bytes, or nil when it cannot be loaded.
+int FileCalcMD5(lua_State* L)
+{
+    CxString digest = QorFileCalcMD5(ScriptCheckString(L, 1));
+    if (digest.IsEmpty()) lua_pushnil(L);
+    else lua_pushstring(L, digest.Text());
+    return 1;
+}
+
 int RemoveFileSystem(lua_State* L)
 {
     FileSystems(L)->RemoveFileSystem(ScriptCheckString(L, 1));
@@ -187,6 +197,7 @@ const struct {
     {"QorFileRemoveDirectoryTree", FileRemoveDirectoryTree},
     {"QorFileGetFullPath", FileGetFullPath},
     {"QorBuildFileList", FileBuildList},
+    {"QorFileCalcMD5", FileCalcMD5},
 };
 
 struct ListFunction {

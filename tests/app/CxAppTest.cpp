@@ -3,8 +3,10 @@
 #include "app/CxApp.h"
 #include "core/CxDebugSettings.h"
 #include "core/CxMainLoopHook.h"
+#include "platform/os/PlatformSignals.h"
 
 #include <gtest/gtest.h>
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -150,6 +152,35 @@ TEST_F(Application, AVetoedQuitOrRestartKeepsRunning)
     app.Restart();
     EXPECT_EQ(app.GetQuitFlag(), 1);
     EXPECT_EQ(app.GetRestartFlag(), 1);
+}
+
+namespace {
+TestApp* gSignalled = nullptr;
+int gSignalSteps = 0;
+void RaiseTermOnTheThirdStep()
+{
+    if (++gSignalSteps == 3) std::raise(SIGTERM);
+    if (gSignalSteps > 50) gSignalled->SetQuitFlag(1);   // the signal went unheard: end anyway
+}
+}  // namespace
+
+// A quit signal is a quit already confirmed: the room's veto is not asked for
+// and the cycle ends through its normal phases.
+TEST_F(Application, AQuitSignalEndsTheCycleWithoutAskingAndWithoutRestart)
+{
+    PlatWatchQuitSignals();
+    TestApp app;
+    app.vetoQuit = true;
+    app.quitAfterFrames = 1000;
+    gSignalled = &app;
+    gSignalSteps = 0;
+    app.AddIdleFunction(RaiseTermOnTheThirdStep);
+    EXPECT_EQ(app.Run(), 0);
+    EXPECT_EQ(app.frames, 3);
+    EXPECT_EQ(app.log, (Log{"open", "start", "ready", "run", "end", "stop", "close"}));
+    EXPECT_EQ(app.GetQuitFlag(), 1);
+    EXPECT_EQ(app.GetRestartFlag(), 0);
+    gSignalled = nullptr;
 }
 
 TEST_F(Application, IdleFunctionsRunInOrderAndMayRemoveThemselves)

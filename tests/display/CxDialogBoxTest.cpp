@@ -79,6 +79,43 @@ TEST_F(Dialogs, PreviouslyActiveObjectDestroyedDuringTheLoopIsNotRestored)
     EXPECT_EQ(GetActiveObject(), nullptr);
 }
 
+// A frame of the loop left the room that was active and entered another:
+// the new room keeps the activity.
+TEST_F(Dialogs, WhenTheActiveObjectLeftTheTreeTheOneMadeActiveMeanwhileStays)
+{
+    CxSprite left, entered;
+    left.Create(0, 0, 5, 5, GetRootObject(), 0);
+    entered.Create(0, 0, 5, 5, nullptr, 0);
+    left.SetActive();
+    app.onStep = [&](int pass) {
+        if (pass == 2) {
+            left.UnLink();
+            entered.Link(GetRootObject());
+            entered.SetActive();
+        }
+        if (pass == 3) dialog.EndModal();
+        return 0;
+    };
+    dialog.DoModal();
+    EXPECT_EQ(GetActiveObject(), &entered);
+    EXPECT_EQ(GetCaptureObject(), nullptr);
+
+    // With the old object still there, it is the one made active again, and
+    // the capture it held comes back to it.
+    left.Link(GetRootObject());
+    left.SetActive();
+    left.SetCapture();
+    app.onStep = [&](int pass) {
+        if (pass == 2) entered.SetActive();
+        if (pass == 3) dialog.EndModal();
+        return 0;
+    };
+    dialog.DoModal();
+    EXPECT_EQ(GetActiveObject(), &left);
+    EXPECT_EQ(GetCaptureObject(), &left);
+    left.ReleaseCapture();
+}
+
 TEST_F(Dialogs, NestedLoopsEndInnerFirst)
 {
     CxDialogBox inner;

@@ -198,10 +198,10 @@ TEST_F(DisplayTree, DestroyingALinkedParentLeavesItsChildrenParentless)
 {
     Probe* parent = Child("parent", {0, 0, 49, 49});
     Probe* child = Child("child", {1, 1, 2, 2}, Z_DEFAULT, parent);
-    EXPECT_EQ(GetRootObject()->CountChildren(1), 2);
+    EXPECT_EQ(GetRootObject()->CountChildren(COUNT_DESCENDANTS), 2);
     delete parent;
     EXPECT_EQ(child->GetParent(), nullptr);
-    EXPECT_EQ(GetRootObject()->CountChildren(1), 0);
+    EXPECT_EQ(GetRootObject()->CountChildren(COUNT_DESCENDANTS), 0);
     child->Paint(5, 5);                                      // no parent: only stores
     EXPECT_EQ(child->GetPosition().x, 5);
     delete child;

@@ -96,7 +96,7 @@ TEST_F(Edits, TypingInsertsAtTheCaretAndNotifiesEachKey)
     EXPECT_EQ(Text(), "aXbc");
     EXPECT_EQ(edit->GetCaretPos(), 2);
     ASSERT_EQ(container->notices.size(), 6u);
-    EXPECT_EQ(container->notices[0].a, EDIT_NOTIFY);
+    EXPECT_EQ(container->notices[0].a, NOTIFY_EDIT);
     EXPECT_EQ(container->notices[0].b, 42);
     EXPECT_EQ(container->notices[0].c, 'a');
     EXPECT_EQ(container->notices[3].c, int32_t(KEY_LEFT));

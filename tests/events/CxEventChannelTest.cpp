@@ -91,7 +91,7 @@ TEST_F(EventTest, ReactivatedChannelsJoinTheTailOfTheActiveList)
 TEST_F(EventTest, ListenersByPriorityAndTheFirstToAnswerStopsTheRest)
 {
     uint32_t a = NewChannel(), other = NewChannel();
-    RecordingListener low(1), high(100, 1), deaf(0x7FFFFFFF);
+    RecordingListener low(1), high(100, 1), deaf(LISTENER_DEFAULT);
     low.ListenTo(a);
     high.ListenTo(a);
     deaf.ListenTo(other);
@@ -106,6 +106,29 @@ TEST_F(EventTest, ListenersByPriorityAndTheFirstToAnswerStopsTheRest)
     Pass();
     ASSERT_EQ(low.heard.size(), 1u);
     EXPECT_EQ(low.heard[0].info, 8);
+}
+
+// LISTENER_FIRST goes before every listener made so far, even a later one of
+// a high number; LISTENER_LAST after every other, also those made later.
+TEST_F(EventTest, FirstAndLastListenersKeepTheirEnds)
+{
+    uint32_t a = NewChannel();
+    RecordingListener last(LISTENER_LAST, 1), middle(LISTENER_DEFAULT, 1), first(LISTENER_FIRST, 1);
+    RecordingListener high(0xFFFFFFF0u, 1);
+    for (RecordingListener* l : {&last, &middle, &first, &high}) l->ListenTo(a);
+    AutoProbe(1)->Post(a);
+    Pass();
+    EXPECT_EQ(first.heard.size(), 1u);
+    first.StopListening(a);
+    AutoProbe(2)->Post(a);
+    Pass();
+    EXPECT_EQ(high.heard.size(), 1u);
+    high.StopListening(a);
+    middle.StopListening(a);
+    AutoProbe(3)->Post(a);
+    Pass();
+    EXPECT_EQ(last.heard.size(), 1u);
+    EXPECT_TRUE(middle.heard.empty());
 }
 
 TEST_F(EventTest, PausedChannelsWaitForEveryResume)

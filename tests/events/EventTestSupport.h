@@ -23,7 +23,7 @@ struct Completion {
 
 class RecordingListener : public CxEventListener {
 public:
-    explicit RecordingListener(uint32_t priority = 0x7FFFFFFF, int answer = 0) : CxEventListener(priority), answer_(answer) {}
+    explicit RecordingListener(uint32_t priority = LISTENER_DEFAULT, int answer = 0) : CxEventListener(priority), answer_(answer) {}
     int OnEvent(uint32_t channelId, CxEvent* event) override
     {
         heard.push_back({channelId, event->GetInfo()});

@@ -1,4 +1,5 @@
 #include "RoomTestSupport.h"
+#include "display/CxButton.h"
 #include "display/CxDisplayTree.h"
 #include "events/CxEventScriptFunctions.h"
 #include "events/CxInterpolator.h"
@@ -239,7 +240,7 @@ TEST_F(DescribedRoom, ButtonNotesGoToTheHooksOthersClimbToTheParent)
     Enter("House");
     CxSprite sender;
     sender.SetControlID(3);
-    room->OnNotify(0, &sender, 10, 0);
+    room->OnNotify(NOTIFY_BUTTON, &sender, BUTTON_CODE_CLICKED, 0);
     room->OnNotify(5, &sender, 10, 0);   // no parent: dropped
     EXPECT_EQ(room->notes, (std::vector<int>{310}));
 }

@@ -83,17 +83,17 @@ TEST_F(GameDialogs, ButtonsNamedYesAndNoAnswerInAnyCaseOthersGoToTheParent)
     Recorder room;
     CYesNoDialog dialog;
     dialog.Link(&room);
-    dialog.OnNotify(0, dialog.FindButton("Help"), 10, 0);
+    dialog.OnNotify(NOTIFY_BUTTON, dialog.FindButton("Help"), BUTTON_CODE_CLICKED, 0);
     EXPECT_EQ(room.notes, 1);
     EXPECT_EQ(room.lastSender, dialog.FindButton("Help"));
     EXPECT_FALSE(dialog.IsModalEnded());
 
-    dialog.OnNotify(0, dialog.FindButton("yes"), 10, 0);
+    dialog.OnNotify(NOTIFY_BUTTON, dialog.FindButton("yes"), BUTTON_CODE_CLICKED, 0);
     EXPECT_EQ(dialog.GetResult(), 1);
     EXPECT_TRUE(dialog.IsModalEnded());
-    dialog.OnNotify(0, dialog.FindButton("no"), 10, 0);
+    dialog.OnNotify(NOTIFY_BUTTON, dialog.FindButton("no"), BUTTON_CODE_CLICKED, 0);
     EXPECT_EQ(dialog.GetResult(), 0);
-    dialog.OnNotify(0, dialog.FindButton("yes"), 2, 0);   // mouse over is no answer
+    dialog.OnNotify(NOTIFY_BUTTON, dialog.FindButton("yes"), BUTTON_CODE_HOVER, 0);   // mouse over is no answer
     EXPECT_EQ(dialog.GetResult(), 0);
     EXPECT_EQ(room.notes, 2);
 }

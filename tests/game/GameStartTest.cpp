@@ -5,7 +5,9 @@
 #include "../core/ErrorCapture.h"
 #include "TestSupport.h"
 #include "app/CxGameConsole.h"
+#include "display/CxCursor.h"
 #include "events/CxEventScriptFunctions.h"
+#include "events/CxInterpolator.h"
 #include "framework/CBaseRoom.h"
 #include "framework/CKelShared.h"
 #include "app/CxRoomManager.h"
@@ -148,6 +150,25 @@ TEST_F(GameStart, KelIniSharesButtonsUpToTheFirstGapAndItsDialogs)
     EXPECT_EQ(SharedButtonCount(), 0);   // freed with the cycle
 }
 
+TEST_F(GameStart, KelIniCursorsExpandTheInstallPathAndButtonNamesAreCut)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    std::string picture = ReadFileBytes(std::string(VORN_TEST_DATA) + "/display/overlap.tga");
+    Write("installed/Cursors/hand.tga", picture);
+    Write("button.tga", picture);
+    Write("gametest.ini", "[Options]\nAllUsers=0\n[Startup]\nSkipCredits=1\nInstallPath=" + dir.File("installed") + "\n");
+    Write("kel.ini", "[Button0]\nFileName=button.tga\nName=" + std::string(40, 'n') + "\n"
+                     "[Cursors]\nHand=1, 2, $INSTALLPATH/Cursors/hand.tga\n");
+    TestGame game;
+    game.Start();
+    EXPECT_EQ(GetErrorCount(), 0);
+    EXPECT_EQ(GetCursorIDFromName("Hand"), 10);
+    EXPECT_NE(FindCursor(10), nullptr);
+    EXPECT_NE(FindSharedButton(std::string(31, 'n').c_str()), nullptr);
+    EXPECT_EQ(FindSharedButton(std::string(40, 'n').c_str()), nullptr);
+    game.Stop();
+}
+
 TEST_F(GameStart, TheConsoleExistsOnlyWhenAllowedAndTheBackquoteTogglesIt)
 {
     CxRoomRegistrar alpha("Alpha", NewRoom);
@@ -169,6 +190,34 @@ TEST_F(GameStart, TheConsoleExistsOnlyWhenAllowedAndTheBackquoteTogglesIt)
     EXPECT_EQ(game.GetConsole()->IsVisible(), before);
     game.Stop();
     EXPECT_EQ(game.GetConsole(), nullptr);
+}
+
+TEST_F(GameStart, TheRegistryKeyFromTheIniIsTextWithTheNameInsertedNeverAFormat)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    std::string install = dir.File("installed");
+    Write("home/Marloft/registry.ini", "[HKLM\\Odd%n%d\\GameTest]\nInstallPath=" + install + "\n");
+    Write("gametest.ini", "[Options]\nAllUsers=0\n[Startup]\nSkipCredits=1\n"
+                          "[Engine.Game]\nRegistryKey=Odd%n%d\\%s\n");
+    TestGame game;
+    game.Start();
+    EXPECT_EQ(std::string(game.GetInstallPath()), install + "/");
+    game.Stop();
+    EXPECT_EQ(CxGameApp::RegistryKeyFor("Software\\%s\\%s", "Vorn"), CxString("Software\\Vorn\\%s"));
+    EXPECT_EQ(CxGameApp::RegistryKeyFor("Fixed\\Key", "Vorn"), CxString("Fixed\\Key"));
+}
+
+TEST_F(GameStart, EachCycleStartsWithAnEmptyGlobalInterpolator)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    TestGame game;
+    game.Start();
+    GetGlobalInterpolator().SetVariable("PET", "Rex");
+    EXPECT_EQ(game.GetScriptEngine()->EvalString("Interpolate('$PET')", ""), "Rex");
+    game.Stop();
+    game.Start();
+    EXPECT_EQ(game.GetScriptEngine()->EvalString("Interpolate('$PET')", ""), "$PET");
+    game.Stop();
 }
 
 TEST_F(GameStart, TheSaveFolderHoldsTheGameOptionsWrittenAtTheEnd)

@@ -5,6 +5,8 @@
 #include "platform/os/PlatformText.h"
 
 #include <gtest/gtest.h>
+#include <cstdlib>
+#include <unistd.h>
 #include <filesystem>
 #include <string>
 
@@ -22,6 +24,38 @@ TEST(PlatformMutex, ANamedMutexExcludesOtherHolders)
     EXPECT_TRUE(PlatMutexTryLock(a));
     PlatMutexDestroy(a);
     PlatMutexDestroy(nullptr);
+}
+
+TEST(PlatformMutex, LocksArePerUserAndPerNamespace)
+{
+    TempDir dir;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::string savedRuntime = runtime ? runtime : "";
+    unsetenv("XDG_RUNTIME_DIR");
+    setenv("TMPDIR", dir.Path().c_str(), 1);
+    setenv("VORN_LOCK_NAMESPACE", "one", 1);
+    PlatMutex* first = PlatMutexCreate("Game");
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(PlatMutexTryLock(first));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("vorn-" + std::to_string(getuid()) + "-mutex-one-Game")));
+
+    setenv("VORN_LOCK_NAMESPACE", "two", 1);
+    PlatMutex* other = PlatMutexCreate("Game");
+    EXPECT_TRUE(PlatMutexTryLock(other));   // another namespace: another lock
+    setenv("VORN_LOCK_NAMESPACE", "one", 1);
+    PlatMutex* same = PlatMutexCreate("Game");
+    EXPECT_FALSE(PlatMutexTryLock(same));
+
+    setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1);
+    PlatMutex* runtimeLock = PlatMutexCreate("Game");
+    EXPECT_TRUE(PlatMutexTryLock(runtimeLock));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("vorn-mutex-one-Game")));
+
+    for (PlatMutex* m : {first, other, same, runtimeLock}) PlatMutexDestroy(m);
+    unsetenv("TMPDIR");
+    unsetenv("VORN_LOCK_NAMESPACE");
+    if (savedRuntime.empty()) unsetenv("XDG_RUNTIME_DIR");
+    else setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
 }
 
 TEST(PlatformFile, ReplaceIsAllOrNothing)

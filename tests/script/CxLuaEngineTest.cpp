@@ -160,6 +160,17 @@ TEST_F(ScriptTest, EvalReturnsTheValueOfTheWantedTypeOrTheDefault)
     EXPECT_TRUE(engine.EvalBool("_tmp == nil", false));   // the scratch global is cleared again
 }
 
+TEST_F(ScriptTest, EvalTakesExpressionsOfAnyLength)
+{
+    std::string sum = "0";
+    for (int i = 0; i < 150; ++i) sum += " + 1";   // 600 characters
+    EXPECT_EQ(engine.EvalInt(sum.c_str(), -1), 150);
+    std::string text(2000, 'x');
+    EXPECT_EQ(std::string(engine.EvalString(("'" + text + "'").c_str(), "d").Text()), text);
+    EXPECT_TRUE(engine.EvalBool(("'" + text + "' ~= nil").c_str(), false));
+    EXPECT_EQ(engine.GetScriptErrorCount(), 0);
+}
+
 TEST_F(ScriptTest, EvalOfABrokenExpressionPrintsTheErrorAndGivesTheDefault)
 {
     PrintedText().clear();

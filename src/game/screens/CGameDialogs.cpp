@@ -14,7 +14,7 @@ constexpr const char* kDefaultTextColor = "248, 232, 200";
 constexpr uint32_t kTextFlags = TEXT_CENTER | TEXT_CENTER_VERTICAL | TEXT_WORD_WRAP;
 bool gQuestionOpen = false;
 
-bool IsClick(int32_t kind, int32_t code) { return kind == 0 && code == 10; }
+bool IsClick(int32_t kind, int32_t code) { return kind == NOTIFY_BUTTON && code == BUTTON_CODE_CLICKED; }
 
 bool IsButtonNamed(CxDisplayObject* sender, const char* name)
 {

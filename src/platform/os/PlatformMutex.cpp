@@ -14,9 +14,17 @@ struct PlatMutex {
 
 static std::string MutexFilePath(const char* name)
 {
-    const char* dir = std::getenv("XDG_RUNTIME_DIR");
-    std::string path = (dir && *dir) ? dir : "/tmp";
-    path += "/vorn-mutex-";
+    std::string path;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        path = std::string(runtime) + "/vorn-mutex-";
+    } else {
+        const char* temp = std::getenv("TMPDIR");
+        path = std::string(temp && *temp ? temp : "/tmp") + "/vorn-" + std::to_string(getuid()) + "-mutex-";
+    }
+    if (const char* space = std::getenv("VORN_LOCK_NAMESPACE"); space && *space) {
+        path += space;
+        path += '-';
+    }
     for (const char* p = name; p && *p; ++p)
         path += (*p == '/' || *p == '\\') ? '_' : *p;
     return path;

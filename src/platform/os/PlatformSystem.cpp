@@ -55,6 +55,8 @@ bool PlatCurrentDirectory(char* out, size_t size)
     return CopyOut(out, size, buffer);
 }
 
+bool PlatSetCurrentDirectory(const char* path) { return path && chdir(path) == 0; }
+
 void PlatWindowsFolder(char* out, size_t size)
 {
     const char* configured = PlatGetEnv("VORN_WINDOWS_DIR");

@@ -16,6 +16,8 @@ int64_t  PlatTimeSeconds();               // seconds since the epoch
 bool PlatModuleFile(char* out, size_t size);
 // Current folder, "/" separators, no trailing "/" (except for "/" itself).
 bool PlatCurrentDirectory(char* out, size_t size);
+// Makes path the current folder; false when it cannot.
+bool PlatSetCurrentDirectory(const char* path);
 // Stand-in for the Windows folder: $VORN_WINDOWS_DIR, else the program's folder.
 void PlatWindowsFolder(char* out, size_t size);
 

@@ -229,6 +229,9 @@ bool PlatVideoStart()
 {
     if (State().videoStarted) return true;
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // SIGTERM and SIGINT are the game's own (PlatformSignals): SDL would turn
+    // them into a close request, which only asks the player.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         SetError(SDL_GetError());
         return false;

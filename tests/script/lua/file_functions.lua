@@ -41,3 +41,14 @@ assert(QorFileLength(copy) == 2 * QorFileLength("modules/values.lua"))
 assert(QorFileMove(copy, copy .. ".moved") == 0 and not QorFileExists(copy))
 QorFileDelete(copy .. ".moved")
 assert(not QorFileExists(copy .. ".moved"))
+
+-- Digests of a file's bytes: a file this script writes, and one that is empty.
+local digested = "digest_" .. tostring(math.random(1, 1e9)) .. ".ini"
+local d = CxOptions()
+d:Create(digested)
+d:SetString("S", "k", "v")
+assert(d:Save() == 0)
+assert(QorFileCalcMD5(digested) == "0ba2853260d7a8fa574ef93d7c03a914", QorFileCalcMD5(digested))
+QorFileDelete(digested)
+assert(QorFileCalcMD5("modules/empty.txt") == "d41d8cd98f00b204e9800998ecf8427e")
+assert(not pcall(QorFileCalcMD5))
