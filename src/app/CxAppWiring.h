@@ -5,6 +5,7 @@
 //   hook (declared in)                      installed with   what it reaches
 //   CxAppServices (core/CxAppServices.h)    the application  options, idle functions, quit, modal frames
 //   core file access (core/CxCoreFiles.h)   WireEngine       options files through the file-system chain
+//   event script runner (events)            WireScripts      script-line events run in the cycle's engine
 //   low-memory handler (foundation)         files itself     the swap cache frees memory (CxCachedObject)
 //   screen cursor (graphics/CxScreenCursor) WireDisplay      software screens draw the display's cursor
 //   default-cursor hook (display)           WireDisplay      each mouse move selects the default cursor
@@ -13,5 +14,7 @@
 
 void WireEngine();      // at application construction, before the options load
 void UnwireEngine();    // at application destruction
+void WireScripts();     // once the cycle's script engine exists
+void UnwireScripts();   // before it goes
 void WireDisplay();     // at display start-up, once the cursors exist
 void UnwireDisplay();   // at display shutdown

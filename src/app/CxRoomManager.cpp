@@ -7,38 +7,48 @@
 
 // ------------------------------------------------------------- registrars
 namespace {
-CxLinkedList<CxRoomRegistrar*>* gRegistrars = nullptr;
+// The registrars of every room kind, and the manager the room scripts act on.
+struct RoomState {
+    CxLinkedList<CxRoomRegistrar*>* registrars = nullptr;
+    CxRoomManager* scriptRooms = nullptr;
+};
+
+RoomState& Rooms()
+{
+    static RoomState state;
+    return state;
+}
 }
 
 CxRoomRegistrar::CxRoomRegistrar(const char* name, CxRoomCreator creator) : creator_(creator)
 {
     CopyText(name_, name, sizeof name_);
-    if (!gRegistrars) gRegistrars = new CxLinkedList<CxRoomRegistrar*>;
-    gRegistrars->AddTail(this);
+    if (!Rooms().registrars) Rooms().registrars = new CxLinkedList<CxRoomRegistrar*>;
+    Rooms().registrars->AddTail(this);
 }
 
 CxRoomRegistrar::~CxRoomRegistrar()
 {
-    if (!gRegistrars) return;
-    gRegistrars->Remove(this);
-    if (gRegistrars->IsEmpty()) {
-        delete gRegistrars;
-        gRegistrars = nullptr;
+    if (!Rooms().registrars) return;
+    Rooms().registrars->Remove(this);
+    if (Rooms().registrars->IsEmpty()) {
+        delete Rooms().registrars;
+        Rooms().registrars = nullptr;
     }
 }
 
-CxLinkedList<CxRoomRegistrar*>* CxRoomRegistrar::List() { return gRegistrars; }
+CxLinkedList<CxRoomRegistrar*>* CxRoomRegistrar::List() { return Rooms().registrars; }
 
 // ------------------------------------------------------------- the room list
 bool CxRoomManager::CreateRooms(int stackSize)
 {
     stack_.SetSize(stackSize);
-    if (!gRegistrars || gRegistrars->IsEmpty()) {
+    if (!Rooms().registrars || Rooms().registrars->IsEmpty()) {
         ReportError(ERR_UNKNOWN, "No rooms have been registered.  Game will now terminate");
         if (CxApp* app = CxApp::GetApp()) app->Quit();
         return false;
     }
-    for (auto* node = gRegistrars->GetHead(); node; node = node->next) {
+    for (auto* node = Rooms().registrars->GetHead(); node; node = node->next) {
         CxGameWindow* room = node->value->GetCreator() ? node->value->GetCreator()() : nullptr;
         if (!room) continue;
         room->SetName(node->value->GetName());
@@ -192,8 +202,7 @@ void CxRoomManager::ReloadRoom()
 }
 
 namespace {
-CxRoomManager* gScriptRooms = nullptr;
 }
 
-void SetScriptRoomManager(CxRoomManager* manager) { gScriptRooms = manager; }
-CxRoomManager* GetScriptRoomManager() { return gScriptRooms; }
+void SetScriptRoomManager(CxRoomManager* manager) { Rooms().scriptRooms = manager; }
+CxRoomManager* GetScriptRoomManager() { return Rooms().scriptRooms; }

@@ -16,29 +16,38 @@ const char* const kErrorNames[] = {
     "Communication Error", "No Network Players Found", "No 3D Sound providers Found",
     "No Network Session Found"};
 
-CxErrorCallback gCallback = DefaultErrorCallback;
-CxPrintListener gPrintListener = nullptr;
-int gErrorCount = 0;
-int gLastError = 0;
-bool gReporting = false;
+// The process-wide reporting state: one callback, one count, one last code.
+struct ErrorState {
+    CxErrorCallback callback = DefaultErrorCallback;
+    CxPrintListener printListener = nullptr;
+    int errorCount = 0;
+    int lastError = 0;
+    bool reporting = false;
+};
+
+ErrorState& Errors()
+{
+    static ErrorState state;
+    return state;
+}
 
 // A callback may throw to abandon the cycle; the flag must not stay set, or
 // every later report of the process would be swallowed.
 struct ReportingScope {
-    ReportingScope() { gReporting = true; }
-    ~ReportingScope() { gReporting = false; }
+    ReportingScope() { Errors().reporting = true; }
+    ~ReportingScope() { Errors().reporting = false; }
 };
 
 int Report(int code, const char* format, va_list args)
 {
-    if (code == 0 || gReporting) return 0;
+    if (code == 0 || Errors().reporting) return 0;
     ReportingScope scope;
-    ++gErrorCount;
-    gLastError = code;
+    ++Errors().errorCount;
+    Errors().lastError = code;
     char message[512];
     message[0] = 0;
     if (format) vsnprintf(message, sizeof message, format, args);
-    return gCallback(code, message);
+    return Errors().callback(code, message);
 }
 }  // namespace
 
@@ -63,14 +72,14 @@ int ReportError(int code, const char* format, ...)
 
 int CallErrorCallback(int code, const char* format, ...)
 {
-    gLastError = code;
+    Errors().lastError = code;
     char message[512];
     message[0] = 0;
     va_list args;
     va_start(args, format);
     if (format) vsnprintf(message, sizeof message, format, args);
     va_end(args);
-    return gCallback(code, message);
+    return Errors().callback(code, message);
 }
 
 const char* GetErrorName(int code)
@@ -79,8 +88,8 @@ const char* GetErrorName(int code)
     return kErrorNames[code];
 }
 
-void SetErrorCallback(CxErrorCallback callback) { gCallback = callback ? callback : DefaultErrorCallback; }
-CxErrorCallback GetErrorCallback() { return gCallback; }
+void SetErrorCallback(CxErrorCallback callback) { Errors().callback = callback ? callback : DefaultErrorCallback; }
+CxErrorCallback GetErrorCallback() { return Errors().callback; }
 
 void ShowErrorBox(const char* title, const char* text)
 {
@@ -104,10 +113,10 @@ int DefaultErrorCallback(int code, const char* message)
     return 0;
 }
 
-int  GetErrorCount() { return gErrorCount; }
-void SetErrorCount(int count) { gErrorCount = count; }
-int  GetLastErrorCode() { return gLastError; }
-bool IsReportingError() { return gReporting; }
+int  GetErrorCount() { return Errors().errorCount; }
+void SetErrorCount(int count) { Errors().errorCount = count; }
+int  GetLastErrorCode() { return Errors().lastError; }
+bool IsReportingError() { return Errors().reporting; }
 
 void Print(const char* format, ...)
 {
@@ -117,9 +126,9 @@ void Print(const char* format, ...)
     va_start(args, format);
     if (format) vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    if (gPrintListener) gPrintListener(text);
+    if (Errors().printListener) Errors().printListener(text);
     fputs(text, stdout);
     fflush(stdout);
 }
 
-void SetPrintListener(CxPrintListener listener) { gPrintListener = listener; }
+void SetPrintListener(CxPrintListener listener) { Errors().printListener = listener; }

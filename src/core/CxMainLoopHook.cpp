@@ -3,49 +3,58 @@
 #include "foundation/CxLinkedList.h"
 
 namespace {
-CxLinkedList<CxMainLoopHook*>* gHooks = nullptr;
-// The node each running walk visits next; walks nest when a hook runs a
-// modal loop.  A hook destroyed during a walk moves every cursor on it.
 constexpr int kMaxWalkDepth = 16;
-CxListNode<CxMainLoopHook*>* gWalkNext[kMaxWalkDepth] = {};
-int gWalkDepth = 0;
+// The hooks, and the node each running walk visits next: walks nest when a
+// hook runs a modal loop, and a hook destroyed during a walk moves every
+// cursor on it.
+struct HookState {
+    CxLinkedList<CxMainLoopHook*>* hooks = nullptr;
+    CxListNode<CxMainLoopHook*>* walkNext[kMaxWalkDepth] = {};
+    int walkDepth = 0;
+};
+
+HookState& Hooks()
+{
+    static HookState state;
+    return state;
+}
 }
 
 CxMainLoopHook::CxMainLoopHook()
 {
-    if (!gHooks) {
-        gHooks = new CxLinkedList<CxMainLoopHook*>;
+    if (!Hooks().hooks) {
+        Hooks().hooks = new CxLinkedList<CxMainLoopHook*>;
         if (CxAppServices* app = CxAppServices::Get()) app->AddIdleFunction(RunHooks);
     }
-    if (!gHooks->Find(this)) gHooks->AddTail(this);
+    if (!Hooks().hooks->Find(this)) Hooks().hooks->AddTail(this);
 }
 
 CxMainLoopHook::~CxMainLoopHook()
 {
-    if (!gHooks) return;
-    if (auto* node = gHooks->Find(this)) {
-        for (int i = 0; i < gWalkDepth; ++i)
-            if (gWalkNext[i] == node) gWalkNext[i] = node->next;
-        gHooks->RemoveAt(node);
+    if (!Hooks().hooks) return;
+    if (auto* node = Hooks().hooks->Find(this)) {
+        for (int i = 0; i < Hooks().walkDepth; ++i)
+            if (Hooks().walkNext[i] == node) Hooks().walkNext[i] = node->next;
+        Hooks().hooks->RemoveAt(node);
     }
-    if (gHooks->IsEmpty()) {
+    if (Hooks().hooks->IsEmpty()) {
         if (CxAppServices* app = CxAppServices::Get()) app->RemoveIdleFunction(RunHooks);
-        delete gHooks;
-        gHooks = nullptr;
-        for (int i = 0; i < gWalkDepth; ++i) gWalkNext[i] = nullptr;
+        delete Hooks().hooks;
+        Hooks().hooks = nullptr;
+        for (int i = 0; i < Hooks().walkDepth; ++i) Hooks().walkNext[i] = nullptr;
     }
 }
 
-int CxMainLoopHook::HookCount() { return gHooks ? gHooks->GetCount() : 0; }
+int CxMainLoopHook::HookCount() { return Hooks().hooks ? Hooks().hooks->GetCount() : 0; }
 
 void CxMainLoopHook::RunHooks()
 {
-    if (!gHooks || gWalkDepth == kMaxWalkDepth) return;
-    int depth = gWalkDepth++;
-    for (auto* node = gHooks->GetHead(); node;) {
-        gWalkNext[depth] = node->next;
+    if (!Hooks().hooks || Hooks().walkDepth == kMaxWalkDepth) return;
+    int depth = Hooks().walkDepth++;
+    for (auto* node = Hooks().hooks->GetHead(); node;) {
+        Hooks().walkNext[depth] = node->next;
         node->value->OnMainLoop();
-        node = gWalkNext[depth];
+        node = Hooks().walkNext[depth];
     }
-    --gWalkDepth;
+    --Hooks().walkDepth;
 }

@@ -15,10 +15,6 @@ namespace {
 using ChannelList = CxLinkedList<CxEventChannel*>;
 using ChannelNode = CxListNode<CxEventChannel*>;
 
-ChannelList gActive;
-ChannelList gIdle;
-uint32_t gNextChannelId = 1;
-
 // Pumps nest when an event runs a modal loop; each level keeps the channel
 // it visits next and the event it is calling into.
 constexpr int kMaxDepth = 16;
@@ -29,11 +25,28 @@ struct PumpLevel {
     bool busyDeleted = false;
     bool busyFlushed = false;
 };
-PumpLevel gLevels[kMaxDepth];
-int gDepth = 0;
 
-CxLinkedList<CxEventListener*>* gListeners = nullptr;
-CxListNode<CxEventListener*>* gListenerWalkNext[kMaxDepth] = {};
+struct CreatorDefinition;
+
+// Every channel, the nested pumps, the listeners and the event creators.
+struct EventState {
+    ChannelList active;
+    ChannelList idle;
+    uint32_t nextChannelId = 1;
+    PumpLevel levels[kMaxDepth];
+    int depth = 0;
+    CxLinkedList<CxEventListener*>* listeners = nullptr;
+    CxListNode<CxEventListener*>* listenerWalkNext[kMaxDepth] = {};
+    CxLinkedList<CreatorDefinition*>* creators = nullptr;
+};
+
+// Never destroyed: the static application object's destruction still
+// reaches it after every other static is gone.
+EventState& Events()
+{
+    static auto* state = new EventState;
+    return *state;
+}
 
 ChannelNode* FindNode(ChannelList& list, uint32_t id)
 {
@@ -45,17 +58,17 @@ ChannelNode* FindNode(ChannelList& list, uint32_t id)
 CxEventChannel* FindChannel(uint32_t id)
 {
     if (id == 0) return nullptr;
-    if (auto* node = FindNode(gActive, id)) return node->value;
-    if (auto* node = FindNode(gIdle, id)) return node->value;
+    if (auto* node = FindNode(Events().active, id)) return node->value;
+    if (auto* node = FindNode(Events().idle, id)) return node->value;
     return nullptr;
 }
 
-bool IsActive(uint32_t id) { return FindNode(gActive, id) != nullptr; }
+bool IsActive(uint32_t id) { return FindNode(Events().active, id) != nullptr; }
 
 PumpLevel* BusyLevelOf(CxEvent* event)
 {
-    for (int i = 0; i < gDepth; ++i)
-        if (gLevels[i].busy == event) return &gLevels[i];
+    for (int i = 0; i < Events().depth; ++i)
+        if (Events().levels[i].busy == event) return &Events().levels[i];
     return nullptr;
 }
 
@@ -87,9 +100,9 @@ int CxEvent::Post(uint32_t channelId)
     if (channelId == 0) return InvalidChannel("Post");
     CxEventChannel* channel = FindChannel(channelId);
     if (!channel) return InvalidChannel("Post");
-    if (auto* idle = FindNode(gIdle, channelId)) {
-        gIdle.RemoveAt(idle);
-        gActive.AddTail(channel);
+    if (auto* idle = FindNode(Events().idle, channelId)) {
+        Events().idle.RemoveAt(idle);
+        Events().active.AddTail(channel);
     }
     channel->events.AddTail(this);
     channel_ = channelId;
@@ -108,9 +121,9 @@ int CxEvent::CreateChannel(uint32_t* channelId)
 {
     if (!channelId) return ERR_INVALID_ARGUMENT;
     *channelId = 0;
-    auto* channel = new CxEventChannel(gNextChannelId++);
-    if (gNextChannelId == 0) gNextChannelId = 1;   // 0 is never a channel
-    gIdle.AddTail(channel);
+    auto* channel = new CxEventChannel(Events().nextChannelId++);
+    if (Events().nextChannelId == 0) Events().nextChannelId = 1;   // 0 is never a channel
+    Events().idle.AddTail(channel);
     *channelId = channel->id;
     return 0;
 }
@@ -136,17 +149,17 @@ int CxEvent::DestroyChannel(uint32_t channelId)
 {
     if (channelId == 0) return InvalidChannel("DestroyChannel");
     FlushChannel(channelId);
-    ChannelNode* node = FindNode(gActive, channelId);
-    ChannelList* list = &gActive;
+    ChannelNode* node = FindNode(Events().active, channelId);
+    ChannelList* list = &Events().active;
     if (!node) {
-        node = FindNode(gIdle, channelId);
-        list = &gIdle;
+        node = FindNode(Events().idle, channelId);
+        list = &Events().idle;
     }
     if (!node) return 0;
-    for (int i = 0; i < gDepth; ++i) {
-        if (gLevels[i].current == node) {
-            gLevels[i].current = nullptr;
-            gLevels[i].nextChannel = node->next;
+    for (int i = 0; i < Events().depth; ++i) {
+        if (Events().levels[i].current == node) {
+            Events().levels[i].current = nullptr;
+            Events().levels[i].nextChannel = node->next;
         }
     }
     CxEventChannel* channel = list->RemoveAt(node);
@@ -182,18 +195,18 @@ void CxEvent::ResumeChannel(uint32_t channelId)
 bool CxEvent::ChannelExists(uint32_t channelId) { return FindChannel(channelId) != nullptr; }
 void CxEvent::DestroyAllChannels()
 {
-    while (!gActive.IsEmpty()) DestroyChannel(gActive.GetHead()->value->id);
-    while (!gIdle.IsEmpty()) DestroyChannel(gIdle.GetHead()->value->id);
+    while (!Events().active.IsEmpty()) DestroyChannel(Events().active.GetHead()->value->id);
+    while (!Events().idle.IsEmpty()) DestroyChannel(Events().idle.GetHead()->value->id);
 }
 
 bool CxEvent::AnyChannelBusy()
 {
-    for (auto* node = gActive.GetHead(); node; node = node->next)
+    for (auto* node = Events().active.GetHead(); node; node = node->next)
         if (!node->value->events.IsEmpty()) return true;
     return false;
 }
 
-int  CxEvent::ChannelCount() { return gActive.GetCount() + gIdle.GetCount(); }
+int  CxEvent::ChannelCount() { return Events().active.GetCount() + Events().idle.GetCount(); }
 
 // ------------------------------------------------------------- the pump
 struct CxEventPump {
@@ -243,37 +256,37 @@ struct CxEventPump {
 
     static void TellListeners(uint32_t channelId, CxEvent* event)
     {
-        if (!gListeners) return;
-        int depth = gDepth - 1;
-        for (auto* node = gListeners->GetHead(); node;) {
-            gListenerWalkNext[depth] = node->next;
+        if (!Events().listeners) return;
+        int depth = Events().depth - 1;
+        for (auto* node = Events().listeners->GetHead(); node;) {
+            Events().listenerWalkNext[depth] = node->next;
             CxEventListener* listener = node->value;
             if (listener->IsListeningTo(channelId) && listener->OnEvent(channelId, event)) break;
-            if (!gListeners || gLevels[depth].busyDeleted) break;
-            node = gListenerWalkNext[depth];
+            if (!Events().listeners || Events().levels[depth].busyDeleted) break;
+            node = Events().listenerWalkNext[depth];
         }
-        gListenerWalkNext[depth] = nullptr;
+        Events().listenerWalkNext[depth] = nullptr;
     }
 };
 
 void CxEvent::Pump()
 {
-    if (gDepth == kMaxDepth) return;
-    PumpLevel& level = gLevels[gDepth++];
+    if (Events().depth == kMaxDepth) return;
+    PumpLevel& level = Events().levels[Events().depth++];
     level = PumpLevel{};
     // The next channel is read after the current one ran: a channel that its
     // events activated (a sequence's private channel) joins this very pass.
-    for (ChannelNode* node = gActive.GetHead(); node;) {
+    for (ChannelNode* node = Events().active.GetHead(); node;) {
         level.current = node;
         uint32_t id = node->value->id;
         while (CxEventPump::Advance(id, level)) {}
         node = level.current ? level.current->next : level.nextChannel;
     }
-    --gDepth;
-    if (gDepth > 0) return;   // only the outermost pass tidies the lists
-    for (ChannelNode* node = gActive.GetHead(); node;) {
+    --Events().depth;
+    if (Events().depth > 0) return;   // only the outermost pass tidies the lists
+    for (ChannelNode* node = Events().active.GetHead(); node;) {
         ChannelNode* next = node->next;
-        if (node->value->events.IsEmpty()) gIdle.AddTail(gActive.RemoveAt(node));
+        if (node->value->events.IsEmpty()) Events().idle.AddTail(Events().active.RemoveAt(node));
         node = next;
     }
 }
@@ -281,33 +294,33 @@ void CxEvent::Pump()
 // ------------------------------------------------------------- listeners
 CxEventListener::CxEventListener(uint32_t priority) : priority_(priority)
 {
-    if (!gListeners) {
-        gListeners = new CxLinkedList<CxEventListener*>;
+    if (!Events().listeners) {
+        Events().listeners = new CxLinkedList<CxEventListener*>;
         if (CxAppServices* app = CxAppServices::Get()) app->AddIdleFunction(CxEvent::Pump);
     }
     if (priority == LISTENER_LAST) {
-        gListeners->AddTail(this);
+        Events().listeners->AddTail(this);
     } else if (priority == LISTENER_FIRST) {
-        gListeners->AddHead(this);
+        Events().listeners->AddHead(this);
     } else {
-        auto* before = gListeners->GetHead();
+        auto* before = Events().listeners->GetHead();
         while (before && before->value->priority_ >= priority) before = before->next;
-        gListeners->InsertBefore(before, this);
+        Events().listeners->InsertBefore(before, this);
     }
 }
 
 CxEventListener::~CxEventListener()
 {
-    if (!gListeners) return;
-    if (auto* node = gListeners->Find(this)) {
+    if (!Events().listeners) return;
+    if (auto* node = Events().listeners->Find(this)) {
         for (int i = 0; i < kMaxDepth; ++i)
-            if (gListenerWalkNext[i] == node) gListenerWalkNext[i] = node->next;
-        gListeners->RemoveAt(node);
+            if (Events().listenerWalkNext[i] == node) Events().listenerWalkNext[i] = node->next;
+        Events().listeners->RemoveAt(node);
     }
-    if (gListeners->IsEmpty()) {
+    if (Events().listeners->IsEmpty()) {
         if (CxAppServices* app = CxAppServices::Get()) app->RemoveIdleFunction(CxEvent::Pump);
-        delete gListeners;
-        gListeners = nullptr;
+        delete Events().listeners;
+        Events().listeners = nullptr;
     }
 }
 
@@ -318,7 +331,7 @@ void CxEventListener::ListenTo(uint32_t channelId)
 
 void CxEventListener::StopListening(uint32_t channelId) { channels_.Remove(channelId); }
 
-int CxEventListener::ListenerCount() { return gListeners ? gListeners->GetCount() : 0; }
+int CxEventListener::ListenerCount() { return Events().listeners ? Events().listeners->GetCount() : 0; }
 
 // ------------------------------------------------------------- creators
 namespace {
@@ -327,12 +340,11 @@ struct CreatorDefinition : public CxObject {
     char name[32] = {};
     CxEventCreator* creator = nullptr;
 };
-CxLinkedList<CreatorDefinition*>* gCreators = nullptr;
 
 CreatorDefinition* FindDefinition(const char* name)
 {
-    if (!gCreators || !name) return nullptr;
-    for (auto* node = gCreators->GetHead(); node; node = node->next)
+    if (!Events().creators || !name) return nullptr;
+    for (auto* node = Events().creators->GetHead(); node; node = node->next)
         if (TextEquals(node->value->name, name, true)) return node->value;
     return nullptr;
 }
@@ -347,25 +359,25 @@ int RegisterEventCreator(const char* name, CxEventCreator* creator)
         existing->creator = creator;
         return 0;
     }
-    if (!gCreators) gCreators = new CxLinkedList<CreatorDefinition*>;
+    if (!Events().creators) Events().creators = new CxLinkedList<CreatorDefinition*>;
     auto* definition = new CreatorDefinition;
     CopyText(definition->name, cut, sizeof definition->name);
     definition->creator = creator;
-    gCreators->AddTail(definition);
+    Events().creators->AddTail(definition);
     return 0;
 }
 
 void UnregisterEventCreators(const char* pattern)
 {
-    if (!gCreators || !pattern) return;
-    for (auto* node = gCreators->GetHead(); node;) {
+    if (!Events().creators || !pattern) return;
+    for (auto* node = Events().creators->GetHead(); node;) {
         auto* next = node->next;
-        if (MatchWildcards(pattern, node->value->name)) delete gCreators->RemoveAt(node);
+        if (MatchWildcards(pattern, node->value->name)) delete Events().creators->RemoveAt(node);
         node = next;
     }
-    if (gCreators->IsEmpty()) {
-        delete gCreators;
-        gCreators = nullptr;
+    if (Events().creators->IsEmpty()) {
+        delete Events().creators;
+        Events().creators = nullptr;
     }
 }
 

@@ -7,8 +7,17 @@
 #include <lua.hpp>
 
 namespace {
-uint32_t gSystemChannel = 0;
-uint32_t gRoomChannel = 0;
+// The system and room channels the event script functions name.
+struct ScriptChannelState {
+    uint32_t systemChannel = 0;
+    uint32_t roomChannel = 0;
+};
+
+ScriptChannelState& ScriptChannels()
+{
+    static ScriptChannelState state;
+    return state;
+}
 
 // Channel arguments: a number, else 0.
 uint32_t ChannelArgument(lua_State* L, int index)
@@ -19,7 +28,7 @@ uint32_t ChannelArgument(lua_State* L, int index)
 uint32_t PostingChannel(lua_State* L, int index)
 {
     uint32_t channel = ChannelArgument(L, index);
-    return channel ? channel : gSystemChannel;
+    return channel ? channel : ScriptChannels().systemChannel;
 }
 
 // The boolean true or a number other than 0.
@@ -47,8 +56,8 @@ void PostOwned(CxEvent* event, uint32_t channel, bool runNextNow)
     if (event->Post(channel) != 0) delete event;   // the channel was refused: nobody owns it now
 }
 
-int GetSystemChannelFn(lua_State* L) { lua_pushnumber(L, gSystemChannel); return 1; }
-int GetRoomChannelFn(lua_State* L) { lua_pushnumber(L, gRoomChannel); return 1; }
+int GetSystemChannelFn(lua_State* L) { lua_pushnumber(L, ScriptChannels().systemChannel); return 1; }
+int GetRoomChannelFn(lua_State* L) { lua_pushnumber(L, ScriptChannels().roomChannel); return 1; }
 
 int CreateChannelFn(lua_State* L)
 {
@@ -113,10 +122,10 @@ int InterpolateFn(lua_State* L)
 }
 }  // namespace
 
-void SetSystemChannel(uint32_t channelId) { gSystemChannel = channelId; }
-uint32_t GetSystemChannelId() { return gSystemChannel; }
-void SetRoomChannel(uint32_t channelId) { gRoomChannel = channelId; }
-uint32_t GetRoomChannelId() { return gRoomChannel; }
+void SetSystemChannel(uint32_t channelId) { ScriptChannels().systemChannel = channelId; }
+uint32_t GetSystemChannelId() { return ScriptChannels().systemChannel; }
+void SetRoomChannel(uint32_t channelId) { ScriptChannels().roomChannel = channelId; }
+uint32_t GetRoomChannelId() { return ScriptChannels().roomChannel; }
 
 void RegisterEventScriptFunctions(lua_State* L)
 {

@@ -7,10 +7,20 @@
 #include "foundation/Qorstr.h"
 
 namespace {
-CxLinkedList<CxCachedObject*>* gCache = nullptr;
-uint32_t gUseCounter = 0xFFFFFFFFu;
-uint32_t gThreshold = 0xFFFFFFFFu;
-bool gFreeing = false;
+// The swap cache: its objects, the use clock, and the threshold that
+// decides which of them may be swapped out.
+struct CacheState {
+    CxLinkedList<CxCachedObject*>* cache = nullptr;
+    uint32_t useCounter = 0xFFFFFFFFu;
+    uint32_t threshold = 0xFFFFFFFFu;
+    bool freeing = false;
+};
+
+CacheState& Cache()
+{
+    static CacheState state;
+    return state;
+}
 constexpr int kMaxRounds = 64;   // the threshold reaches the counter in 32 halvings
 
 void LowMemory(size_t wanted) { CxCachedObject::FreeMemory(wanted); }
@@ -29,22 +39,22 @@ CxString QorSwapFolder()
 
 CxCachedObject::CxCachedObject(void** data, uint32_t* size) : Data(data), DataSize(size)
 {
-    if (!gCache) {
-        gCache = new CxLinkedList<CxCachedObject*>;
+    if (!Cache().cache) {
+        Cache().cache = new CxLinkedList<CxCachedObject*>;
         QorSetLowMemoryHandler(LowMemory);
     }
-    gCache->AddHead(this);
+    Cache().cache->AddHead(this);
 }
 
 CxCachedObject::~CxCachedObject()
 {
     if (!SwapFile.IsEmpty()) QorFileDelete(SwapFile);
-    if (!gCache) return;
-    gCache->Remove(this);
-    if (gCache->IsEmpty()) {
+    if (!Cache().cache) return;
+    Cache().cache->Remove(this);
+    if (Cache().cache->IsEmpty()) {
         QorSetLowMemoryHandler(nullptr);
-        delete gCache;
-        gCache = nullptr;
+        delete Cache().cache;
+        Cache().cache = nullptr;
     }
 }
 
@@ -58,7 +68,7 @@ int32_t CxCachedObject::GetLockCount() const
 void CxCachedObject::Lock()
 {
     Flags = (Flags & ~kLockMask) | ((Flags + 1) & kLockMask);
-    LastUse = --gUseCounter;
+    LastUse = --Cache().useCounter;
     if (!IsResident()) Restore();
 }
 
@@ -118,17 +128,17 @@ void CxCachedObject::Evict()
 
 bool CxCachedObject::FreeMemory(size_t wanted)
 {
-    if (gFreeing || !gCache) return false;
-    gFreeing = true;
+    if (Cache().freeing || !Cache().cache) return false;
+    Cache().freeing = true;
     bool freed = false;
     for (int round = 0; round < kMaxRounds && !freed; ++round) {
-        gThreshold = gUseCounter + (gThreshold - gUseCounter) / 2;
+        Cache().threshold = Cache().useCounter + (Cache().threshold - Cache().useCounter) / 2;
         bool considered = false;
-        for (auto* node = gCache->GetHead(); node; node = node->next) {
+        for (auto* node = Cache().cache->GetHead(); node; node = node->next) {
             CxCachedObject* object = node->value;
             if (!object->IsResident() || object->GetLockCount() > 0) continue;
             considered = true;
-            if (object->LastUse >= gThreshold) object->Evict();
+            if (object->LastUse >= Cache().threshold) object->Evict();
         }
         if (!considered) break;
         void* trial = QorAlloc(wanted, "CxCachedObject", __LINE__, false);
@@ -137,8 +147,8 @@ bool CxCachedObject::FreeMemory(size_t wanted)
             freed = true;
         }
     }
-    gFreeing = false;
+    Cache().freeing = false;
     return freed;
 }
 
-int CxCachedObject::GetCount() { return gCache ? gCache->GetCount() : 0; }
+int CxCachedObject::GetCount() { return Cache().cache ? Cache().cache->GetCount() : 0; }

@@ -11,11 +11,20 @@
 // a full granule so the block stays aligned for the largest scalar.
 namespace {
 constexpr size_t kHeader = 16;
-std::atomic<size_t> gInUse{0};
-std::atomic<size_t> gLimit{0};
-bool gRunning = false;
-PlatMutex* gMutex = nullptr;
-QorLowMemoryHandler gLowMemory = nullptr;
+// The allocator's counters, limit, low-memory procedure and its mutex.
+struct MemoryState {
+    std::atomic<size_t> inUse {0};
+    std::atomic<size_t> limit {0};
+    bool running = false;
+    PlatMutex* mutex = nullptr;
+    QorLowMemoryHandler lowMemory = nullptr;
+};
+
+MemoryState& Heap()
+{
+    static MemoryState state;
+    return state;
+}
 
 size_t RoundUp(size_t size)
 {
@@ -24,13 +33,13 @@ size_t RoundUp(size_t size)
 
 void* HeapTake(size_t size)
 {
-    size_t limit = gLimit.load();
-    if (limit && gInUse.load() + size > limit) return nullptr;
+    size_t limit = Heap().limit.load();
+    if (limit && Heap().inUse.load() + size > limit) return nullptr;
     if (size > SIZE_MAX - kHeader) return nullptr;
     auto* raw = static_cast<unsigned char*>(std::malloc(size + kHeader));
     if (!raw) return nullptr;
     *reinterpret_cast<size_t*>(raw) = size;
-    gInUse += size;
+    Heap().inUse += size;
     return raw + kHeader;
 }
 
@@ -41,11 +50,11 @@ size_t BlockSize(void* block)
 
 void RunLowMemoryProcedure(size_t size)
 {
-    if (!gLowMemory) return;
-    if (!gMutex) { gLowMemory(size + 1024); return; }
-    if (!PlatMutexLock(gMutex)) return;  // a lock we cannot take means no cache walk
-    gLowMemory(size + 1024);
-    PlatMutexUnlock(gMutex);
+    if (!Heap().lowMemory) return;
+    if (!Heap().mutex) { Heap().lowMemory(size + 1024); return; }
+    if (!PlatMutexLock(Heap().mutex)) return;  // a lock we cannot take means no cache walk
+    Heap().lowMemory(size + 1024);
+    PlatMutexUnlock(Heap().mutex);
 }
 }  // namespace
 
@@ -66,41 +75,41 @@ void* QorRealloc(void* block, size_t size, const char* source, int line)
 {
     if (!block) return QorAlloc(size, source, line, false);
     size_t old = BlockSize(block);
-    size_t limit = gLimit.load();
-    if (limit && size > old && gInUse.load() + (size - old) > limit) return nullptr;
+    size_t limit = Heap().limit.load();
+    if (limit && size > old && Heap().inUse.load() + (size - old) > limit) return nullptr;
     if (size > SIZE_MAX - kHeader) return nullptr;
     auto* raw = static_cast<unsigned char*>(std::realloc(static_cast<unsigned char*>(block) - kHeader, size + kHeader));
     if (!raw) return nullptr;
     *reinterpret_cast<size_t*>(raw) = size;
-    gInUse += size;
-    gInUse -= old;
+    Heap().inUse += size;
+    Heap().inUse -= old;
     return raw + kHeader;
 }
 
 void QorFree(void* block)
 {
     if (!block) return;
-    gInUse -= BlockSize(block);
+    Heap().inUse -= BlockSize(block);
     std::free(static_cast<unsigned char*>(block) - kHeader);
 }
 
 void QorMemStart()
 {
-    gRunning = true;
-    if (!gMutex) gMutex = PlatMutexCreate("QorMem");
+    Heap().running = true;
+    if (!Heap().mutex) Heap().mutex = PlatMutexCreate("QorMem");
 }
 
 void QorMemStop()
 {
-    PlatMutexDestroy(gMutex);
-    gMutex = nullptr;
-    gRunning = false;
+    PlatMutexDestroy(Heap().mutex);
+    Heap().mutex = nullptr;
+    Heap().running = false;
 }
 
-bool QorMemIsRunning() { return gRunning; }
-void QorSetLowMemoryHandler(QorLowMemoryHandler handler) { gLowMemory = handler; }
-void QorSetAllocationLimit(size_t limit) { gLimit = limit; }
-size_t QorBytesInUse() { return gInUse.load(); }
+bool QorMemIsRunning() { return Heap().running; }
+void QorSetLowMemoryHandler(QorLowMemoryHandler handler) { Heap().lowMemory = handler; }
+void QorSetAllocationLimit(size_t limit) { Heap().limit = limit; }
+size_t QorBytesInUse() { return Heap().inUse.load(); }
 
 // Engine objects: a 0-byte request still yields a distinct block.  A refused
 // allocation throws std::bad_alloc as `new` must; callers that build objects

@@ -10,51 +10,62 @@
 #include <lua.hpp>
 
 namespace {
-int gLiveRooms = 0;
-CxString gLastRoom;
-CRoomOkQuestion gOkQuestion = nullptr;
-CRoomYesNoQuestion gYesNoQuestion = nullptr;
-// The room whose questions the script functions ask: the one started last,
-// for as long as it exists.
-CBaseRoom* gQuestionRoom = nullptr;
+// How many rooms live, the room entered last, and the question hooks of the game layer.
+struct BaseRoomState {
+    int liveRooms = 0;
+    CxString lastRoom;
+    CRoomOkQuestion okQuestion = nullptr;
+    CRoomYesNoQuestion yesNoQuestion = nullptr;
+    // The room whose questions the script functions ask: the one started
+    // last, for as long as it exists.
+    CBaseRoom* questionRoom = nullptr;
+};
+
+// Never destroyed: the static application object's destruction still
+// reaches it after every other static is gone.
+BaseRoomState& RoomsState()
+{
+    static auto* state = new BaseRoomState;
+    return *state;
+}
 
 int DoOkDialogFn(lua_State* L)
 {
     const char* text = ScriptCheckString(L, 1);
-    if (gQuestionRoom) gQuestionRoom->DoOkDialog(text);
+    if (RoomsState().questionRoom) RoomsState().questionRoom->DoOkDialog(text);
     return 0;
 }
 
 int DoYesNoDialogFn(lua_State* L)
 {
     const char* text = ScriptCheckString(L, 1);
-    lua_pushnumber(L, gQuestionRoom ? gQuestionRoom->DoYesNoDialog(text) : 1);
+    lua_pushnumber(L, RoomsState().questionRoom ? RoomsState().questionRoom->DoYesNoDialog(text) : 1);
     return 1;
 }
 }  // namespace
 
 void SetRoomQuestions(CRoomOkQuestion ok, CRoomYesNoQuestion yesNo)
 {
-    gOkQuestion = ok;
-    gYesNoQuestion = yesNo;
+    RoomsState().okQuestion = ok;
+    RoomsState().yesNoQuestion = yesNo;
 }
 
-CBaseRoom::CBaseRoom() { ++gLiveRooms; }
+CBaseRoom::CBaseRoom() { ++RoomsState().liveRooms; }
 
 CBaseRoom::~CBaseRoom()
 {
-    if (gQuestionRoom == this) gQuestionRoom = nullptr;
-    if (--gLiveRooms > 0) return;
+    if (RoomsState().questionRoom == this) RoomsState().questionRoom = nullptr;
+    if (--RoomsState().liveRooms > 0) return;
     RunScriptLine("if (pet ~= nil) then pet:UnLoad() pet = nil end");
-    gLastRoom = "";
+    RoomsState().lastRoom = "";
 }
 
-int CBaseRoom::LiveCount() { return gLiveRooms; }
-const char* CBaseRoom::LastRoomName() { return gLastRoom.Text(); }
+int CBaseRoom::LiveCount() { return RoomsState().liveRooms; }
+const char* CBaseRoom::LastRoomName() { return RoomsState().lastRoom.Text(); }
 
 void CBaseRoom::RegisterQuestionFunctions()
 {
-    gQuestionRoom = this;
+    RoomsState().questionRoom = this;
     if (CxLuaEngine* engine = GetScriptEngine()) {
         engine->RegisterFunction("DoOkDialog", DoOkDialogFn);
         engine->RegisterFunction("DoYesNoDialog", DoYesNoDialogFn);
@@ -84,7 +95,7 @@ void CBaseRoom::AfterStartRoom()
 
 void CBaseRoom::StopRoom()
 {
-    gLastRoom = GetName();
+    RoomsState().lastRoom = GetName();
     CLuaRoom::StopRoom();
 }
 
@@ -107,7 +118,7 @@ int CBaseRoom::OnQuitRequest()
 
 void CBaseRoom::DoOkDialog(const char* text)
 {
-    if (gOkQuestion) gOkQuestion(this, text);
+    if (RoomsState().okQuestion) RoomsState().okQuestion(this, text);
 }
 
-int CBaseRoom::DoYesNoDialog(const char* text) { return gYesNoQuestion ? gYesNoQuestion(this, text) : 1; }
+int CBaseRoom::DoYesNoDialog(const char* text) { return RoomsState().yesNoQuestion ? RoomsState().yesNoQuestion(this, text) : 1; }
