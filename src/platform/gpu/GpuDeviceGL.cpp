@@ -469,7 +469,8 @@ void DefaultStates(DeviceState& s)
     set(GPURS_SPECULARMATERIALSOURCE, GPUMCS_COLOR2), set(GPURS_COLORWRITEENABLE, 15);
     set(GPURS_BLENDOP, GPUBLENDOP_ADD), set(GPURS_FOGEND, FloatBits(1.0f)), set(GPURS_FOGDENSITY, FloatBits(1.0f));
     set(GPURS_CLIPPING, 1), set(GPURS_MULTISAMPLEANTIALIAS, 1), set(GPURS_MULTISAMPLEMASK, 0xFFFFFFFF);
-    set(GPURS_ZENABLE, s.params.autoDepthStencil ? 1 : 0);
+    // Depth testing starts off, as the engine's state cache assumes; it is
+    // switched on by whoever draws in depth.
     for (uint32_t stage = 0; stage < 8; ++stage) {
         uint32_t* t = s.tss[stage];
         std::memset(t, 0, sizeof s.tss[stage]);
