@@ -1133,11 +1133,14 @@ public:
         GL(glGenTextures(1, &t->name));
         BindForUpload(t->name);
         GLenum internal = GL_RGBA8, layout = GL_RGBA, type = GL_UNSIGNED_BYTE;
+        bool direct = true;
         if (!renderTarget) {
-            DirectUpload(format, &internal, &layout, &type);
+            direct = DirectUpload(format, &internal, &layout, &type);
             t->memory.assign(size_t(width) * height * BytesPerPixel(format), 0);
         }
-        GL(glTexImage2D(GL_TEXTURE_2D, 0, GLint(internal), GLsizei(width), GLsizei(height), 0, layout, type, nullptr));
+        const void* initial = !renderTarget && direct ? t->memory.data() : nullptr;
+        if (initial) GL(glPixelStorei(GL_UNPACK_ALIGNMENT, 1));
+        GL(glTexImage2D(GL_TEXTURE_2D, 0, GLint(internal), GLsizei(width), GLsizei(height), 0, layout, type, initial));
         GL(glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0));
         if (renderTarget) {
             if (format == GPUFMT_X8R8G8B8) {
@@ -1152,7 +1155,7 @@ public:
             t->level0 = level;
         } else {
             SetSwizzle(format);
-            UploadRegion(*t, GpuRect{0, 0, int32_t(width), int32_t(height)});
+            if (!direct) UploadRegion(*t, GpuRect{0, 0, int32_t(width), int32_t(height)});
         }
         if (GL(glGetError()) == GL_OUT_OF_MEMORY) {
             delete t;
