@@ -296,3 +296,6 @@ struct GpuCounters {
 };
 GpuCounters GpuGetCounters();
 void GpuResetCounters();
+// Waits until the device has finished every command given so far, so that
+// a benchmark times the drawing and not only its submission.
+void GpuFinish();

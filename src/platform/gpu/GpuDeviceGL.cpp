@@ -57,13 +57,22 @@ struct GlIndexBuffer;
 
 struct Uniforms {
     GLint worldView, projection, normalMatrix, halfPixel, flipY;
-    GLint lighting, normalize, localViewer, specularEnable, diffuseSource, ambientSource, specularSource,
-        emissiveSource, globalAmbient, matDiffuse, matAmbient, matSpecular, matEmissive, matPower;
-    GLint lightCount, lightType, lightPosition, lightDirection, lightDiffuse, lightSpecular, lightAmbient,
-        lightAttenuation, lightSpot;
-    GLint texCoordIndex, texTransformOn, texTransform;
-    GLint texture0, texture1, stage, stageAlpha, textureBound, textureFactor, specularEnableFrag, alphaFunc,
-        alphaRef;
+    GLint globalAmbient, matDiffuse, matAmbient, matSpecular, matEmissive, matPower;
+    GLint lightType, lightPosition, lightDirection, lightDiffuse, lightSpecular, lightAmbient, lightAttenuation,
+        lightSpot;
+    GLint texTransform, texture0, texture1, textureFactor, alphaRef;
+};
+
+// A program variant: the switches compiled into it (see the shaders).
+constexpr int kKeyWords = 5;
+struct ProgramKey {
+    uint32_t w[kKeyWords] = {};
+    bool operator==(const ProgramKey&) const = default;
+};
+struct Program {
+    ProgramKey key;
+    GLuint name = 0;
+    Uniforms u{};
 };
 
 enum Dirty : uint32_t {
@@ -91,7 +100,9 @@ struct DeviceState {
     char lastError[256] = {};
     GpuCounters counters;
 
-    GLuint program = 0, vao = 0, samplers[2] = {}, packBuffer = 0, resolveFbo = 0, resolveColor = 0;
+    std::vector<Program> programs;   // every variant built so far; a handful in practice
+    int program = -1;                // the one in use
+    GLuint vao = 0, samplers[2] = {}, packBuffer = 0, resolveFbo = 0, resolveColor = 0;
     uint32_t resolveWidth = 0, resolveHeight = 0;
     Uniforms u{};
     GlSurface* backBuffer = nullptr;       // colour, owned
@@ -398,12 +409,12 @@ int GlTexture::UnlockRect(uint32_t level)
 }
 
 // ====================================================================== shader program
-GLuint Compile(GLenum kind, const char* body)
+GLuint Compile(GLenum kind, const char* defines, const char* body)
 {
     const char* version = State().es ? "#version 300 es\n" : "#version 330 core\n";
-    const char* sources[2] = {version, body};
+    const char* sources[3] = {version, defines, body};
     GLuint shader = GL(glCreateShader(kind));
-    GL(glShaderSource(shader, 2, sources, nullptr));
+    GL(glShaderSource(shader, 3, sources, nullptr));
     GL(glCompileShader(shader));
     GLint ok = 0;
     GL(glGetShaderiv(shader, GL_COMPILE_STATUS, &ok));
@@ -417,43 +428,71 @@ GLuint Compile(GLenum kind, const char* body)
     return shader;
 }
 
-bool BuildProgram()
+// The #define lines of a variant, from its key (laid out by MakeKey).
+void Defines(const ProgramKey& k, char* out, size_t size)
+{
+    uint32_t f = k.w[0];
+    auto stage = [&](int n, uint32_t ops, uint32_t alphaArgs, char* text, size_t room) {
+        snprintf(text, room,
+                 "#define STAGE%d_COLOROP %u\n#define STAGE%d_COLORARG1 %u\n#define STAGE%d_COLORARG2 %u\n"
+                 "#define STAGE%d_ALPHAOP %u\n#define STAGE%d_ALPHAARG1 %u\n#define STAGE%d_ALPHAARG2 %u\n",
+                 n, ops & 255, n, (ops >> 8) & 255, n, (ops >> 16) & 255, n, ops >> 24, n, alphaArgs & 255, n,
+                 (alphaArgs >> 8) & 255);
+    };
+    char s0[400], s1[400];
+    stage(0, k.w[1], k.w[2], s0, sizeof s0);
+    stage(1, k.w[3], k.w[4], s1, sizeof s1);
+    snprintf(out, size,
+             "#define LIGHTING %u\n#define LIGHT_COUNT %u\n#define NORMALIZE %u\n#define LOCAL_VIEWER %u\n"
+             "#define SPECULAR %u\n#define DIFFUSE_SOURCE %u\n#define AMBIENT_SOURCE %u\n#define SPECULAR_SOURCE %u\n"
+             "#define EMISSIVE_SOURCE %u\n#define TEXCOORD0 %u\n#define TEXCOORD1 %u\n#define TEXTRANSFORM0 %u\n"
+             "#define TEXTRANSFORM1 %u\n#define TEXTURE0 %u\n#define TEXTURE1 %u\n#define ALPHA_FUNC %u\n%s%s",
+             f & 1, (f >> 1) & 15, (f >> 5) & 1, (f >> 6) & 1, (f >> 7) & 1, (f >> 8) & 1, (f >> 9) & 1,
+             (f >> 10) & 1, (f >> 11) & 1, (f >> 12) & 1, (f >> 13) & 1, (f >> 14) & 1, (f >> 15) & 1, (f >> 16) & 1,
+             (f >> 17) & 1, (f >> 18) & 15, s0, s1);
+}
+
+// Builds the variant; -1 with the reason in the last error.
+int BuildProgram(const ProgramKey& key)
 {
     DeviceState& s = State();
-    GLuint vs = Compile(GL_VERTEX_SHADER, kGpuFixedVert), fs = vs ? Compile(GL_FRAGMENT_SHADER, kGpuFixedFrag) : 0;
+    char defines[2000];
+    Defines(key, defines, sizeof defines);
+    GLuint vs = Compile(GL_VERTEX_SHADER, defines, kGpuFixedVert);
+    GLuint fs = vs ? Compile(GL_FRAGMENT_SHADER, defines, kGpuFixedFrag) : 0;
     if (!fs) {
         if (vs) GL(glDeleteShader(vs));
-        return false;
+        return -1;
     }
-    s.program = GL(glCreateProgram());
-    GL(glAttachShader(s.program, vs));
-    GL(glAttachShader(s.program, fs));
-    GL(glLinkProgram(s.program));
+    Program program;
+    program.key = key;
+    program.name = GL(glCreateProgram());
+    GL(glAttachShader(program.name, vs));
+    GL(glAttachShader(program.name, fs));
+    GL(glLinkProgram(program.name));
     GL(glDeleteShader(vs));
     GL(glDeleteShader(fs));
     GLint ok = 0;
-    GL(glGetProgramiv(s.program, GL_LINK_STATUS, &ok));
+    GL(glGetProgramiv(program.name, GL_LINK_STATUS, &ok));
     if (!ok) {
         char log[200] = {};
-        GL(glGetProgramInfoLog(s.program, sizeof log - 1, nullptr, log));
+        GL(glGetProgramInfoLog(program.name, sizeof log - 1, nullptr, log));
         SetLastError(log);
-        return false;
+        GL(glDeleteProgram(program.name));
+        return -1;
     }
-    auto at = [&](const char* name) { return GL(glGetUniformLocation(s.program, name)); };
-    Uniforms& u = s.u;
-    u = Uniforms{at("uWorldView"), at("uProjection"), at("uNormalMatrix"), at("uHalfPixel"), at("uFlipY"),
-                 at("uLighting"), at("uNormalize"), at("uLocalViewer"), at("uSpecularEnable"), at("uDiffuseSource"),
-                 at("uAmbientSource"), at("uSpecularSource"), at("uEmissiveSource"), at("uGlobalAmbient"),
-                 at("uMatDiffuse"), at("uMatAmbient"), at("uMatSpecular"), at("uMatEmissive"), at("uMatPower"),
-                 at("uLightCount"), at("uLightType"), at("uLightPosition"), at("uLightDirection"),
-                 at("uLightDiffuse"), at("uLightSpecular"), at("uLightAmbient"), at("uLightAttenuation"),
-                 at("uLightSpot"), at("uTexCoordIndex"), at("uTexTransformOn"), at("uTexTransform"),
-                 at("uTexture0"), at("uTexture1"), at("uStage"), at("uStageAlpha"), at("uTextureBound"),
-                 at("uTextureFactor"), -1, at("uAlphaFunc"), at("uAlphaRef")};
-    GL(glUseProgram(s.program));
-    GL(glUniform1i(u.texture0, 0));
-    GL(glUniform1i(u.texture1, 1));
-    return true;
+    auto at = [&](const char* name) { return GL(glGetUniformLocation(program.name, name)); };
+    program.u = Uniforms{at("uWorldView"), at("uProjection"), at("uNormalMatrix"), at("uHalfPixel"), at("uFlipY"),
+                         at("uGlobalAmbient"), at("uMatDiffuse"), at("uMatAmbient"), at("uMatSpecular"),
+                         at("uMatEmissive"), at("uMatPower"), at("uLightType"), at("uLightPosition"),
+                         at("uLightDirection"), at("uLightDiffuse"), at("uLightSpecular"), at("uLightAmbient"),
+                         at("uLightAttenuation"), at("uLightSpot"), at("uTexTransform"), at("uTexture0"),
+                         at("uTexture1"), at("uTextureFactor"), at("uAlphaRef")};
+    GL(glUseProgram(program.name));
+    GL(glUniform1i(program.u.texture0, 0));
+    GL(glUniform1i(program.u.texture1, 1));
+    s.programs.push_back(program);
+    return int(s.programs.size()) - 1;
 }
 
 // ====================================================================== defaults
@@ -736,6 +775,68 @@ void NormalMatrix(const GpuMatrix& wv, float out[9])
         for (int j = 0; j < 3; ++j) out[i * 3 + j] = cof[i][j] * inv;
 }
 
+// The switches of the variant the current states need.  Switches that
+// cannot matter (lighting details with lighting off, the second stage after
+// a disabled first) are left 0 so that they do not make needless variants.
+ProgramKey MakeKey()
+{
+    DeviceState& s = State();
+    const uint32_t* rs = s.rs;
+    ProgramKey k;
+    uint32_t f = 0;
+    if (rs[GPURS_LIGHTING]) {
+        // A material source names the vertex colour only when the vertices
+        // carry one and colour-vertex is on; specular colour is never carried.
+        bool vertexColor = rs[GPURS_COLORVERTEX] && (s.fvf & GPUFVF_DIFFUSE);
+        auto source = [&](uint32_t state) { return vertexColor && rs[state] == GPUMCS_COLOR1 ? 1u : 0u; };
+        uint32_t lights = 0;
+        for (bool on : s.lightOn) lights += on ? 1 : 0;
+        f |= 1 | lights << 1 | (rs[GPURS_NORMALIZENORMALS] ? 1u : 0u) << 5 | (rs[GPURS_LOCALVIEWER] ? 1u : 0u) << 6;
+        f |= source(GPURS_DIFFUSEMATERIALSOURCE) << 8 | source(GPURS_AMBIENTMATERIALSOURCE) << 9;
+        f |= source(GPURS_SPECULARMATERIALSOURCE) << 10 | source(GPURS_EMISSIVEMATERIALSOURCE) << 11;
+        f |= (rs[GPURS_SPECULARENABLE] ? 1u : 0u) << 7;
+    }
+    uint32_t stages = s.tss[0][GPUTSS_COLOROP] == GPUTOP_DISABLE ? 0 : s.tss[1][GPUTSS_COLOROP] == GPUTOP_DISABLE ? 1 : 2;
+    for (uint32_t i = 0; i < 2; ++i) {
+        const uint32_t* t = s.tss[i];
+        if (i >= stages) {
+            k.w[1 + i * 2] = GPUTOP_DISABLE;
+            continue;
+        }
+        f |= (t[GPUTSS_TEXCOORDINDEX] & 0xFFFF ? 1u : 0u) << (12 + i);
+        f |= (t[GPUTSS_TEXTURETRANSFORMFLAGS] == GPUTTFF_COUNT2 ? 1u : 0u) << (14 + i);
+        f |= (s.textures[i] ? 1u : 0u) << (16 + i);
+        k.w[1 + i * 2] = (t[GPUTSS_COLOROP] & 255) | (t[GPUTSS_COLORARG1] & 255) << 8 | (t[GPUTSS_COLORARG2] & 255) << 16 |
+                         (t[GPUTSS_ALPHAOP] & 255) << 24;
+        k.w[2 + i * 2] = (t[GPUTSS_ALPHAARG1] & 255) | (t[GPUTSS_ALPHAARG2] & 255) << 8;
+    }
+    f |= (rs[GPURS_ALPHATESTENABLE] ? rs[GPURS_ALPHAFUNC] & 15 : GPUCMP_ALWAYS) << 18;
+    k.w[0] = f;
+    return k;
+}
+
+// Puts the variant for the current states in use; a change of program
+// sends every uniform again, as each program keeps its own.
+bool SelectProgram()
+{
+    DeviceState& s = State();
+    if (s.program >= 0 && !(s.dirty & (DIRTY_FIXED | DIRTY_LIGHTING | DIRTY_STAGES | DIRTY_LIGHTS | DIRTY_TEXTURES |
+                                        DIRTY_ATTRIBS)))
+        return true;
+    ProgramKey key = MakeKey();
+    if (s.program >= 0 && s.programs[size_t(s.program)].key == key) return true;
+    int found = -1;
+    for (size_t i = 0; i < s.programs.size(); ++i)
+        if (s.programs[i].key == key) found = int(i);
+    if (found < 0 && (found = BuildProgram(key)) < 0) return false;
+    GL(glUseProgram(s.programs[size_t(found)].name));
+    s.program = found;
+    s.u = s.programs[size_t(found)].u;
+    s.dirty |= DIRTY_TRANSFORM | DIRTY_LIGHTS | DIRTY_MATERIAL | DIRTY_LIGHTING | DIRTY_STAGES | DIRTY_TEXTRANSFORM |
+               DIRTY_VIEWPORT;
+    return true;
+}
+
 void ApplyUniforms()
 {
     DeviceState& s = State();
@@ -770,7 +871,6 @@ void ApplyUniforms()
             std::memcpy(&spot[n * 3], sp, 12);
             ++n;
         }
-        GL(glUniform1i(u.lightCount, n));
         if (n > 0) {
             GL(glUniform1iv(u.lightType, n, types));
             GL(glUniform3fv(u.lightPosition, n, position));
@@ -789,39 +889,9 @@ void ApplyUniforms()
         Vec4(u.matEmissive, s.material.emissive);
         GL(glUniform1f(u.matPower, s.material.power));
     }
-    if (s.dirty & (DIRTY_LIGHTING | DIRTY_ATTRIBS)) {
-        // A material source names the vertex colour only when the vertices
-        // carry one and colour-vertex is on; specular colour is never carried.
-        bool vertexColor = rs[GPURS_COLORVERTEX] && (s.fvf & GPUFVF_DIFFUSE);
-        auto source = [&](uint32_t state) { return GLint(vertexColor && rs[state] == GPUMCS_COLOR1 ? 1 : 0); };
-        GL(glUniform1i(u.lighting, rs[GPURS_LIGHTING] ? 1 : 0));
-        GL(glUniform1i(u.normalize, rs[GPURS_NORMALIZENORMALS] ? 1 : 0));
-        GL(glUniform1i(u.localViewer, rs[GPURS_LOCALVIEWER] ? 1 : 0));
-        GL(glUniform1i(u.specularEnable, rs[GPURS_SPECULARENABLE] ? 1 : 0));
-        GL(glUniform1i(u.diffuseSource, source(GPURS_DIFFUSEMATERIALSOURCE)));
-        GL(glUniform1i(u.ambientSource, source(GPURS_AMBIENTMATERIALSOURCE)));
-        GL(glUniform1i(u.specularSource, source(GPURS_SPECULARMATERIALSOURCE)));
-        GL(glUniform1i(u.emissiveSource, source(GPURS_EMISSIVEMATERIALSOURCE)));
-        Vec4(u.globalAmbient, ColorOf(rs[GPURS_AMBIENT]));
-    }
-    if (s.dirty & (DIRTY_STAGES | DIRTY_TEXTURES)) {
-        GLint stage[8], alpha[4], coord[2], bound[2], transformOn[2];
-        for (int i = 0; i < 2; ++i) {
-            const uint32_t* t = s.tss[i];
-            stage[i * 4 + 0] = GLint(t[GPUTSS_COLOROP]), stage[i * 4 + 1] = GLint(t[GPUTSS_COLORARG1]);
-            stage[i * 4 + 2] = GLint(t[GPUTSS_COLORARG2]), stage[i * 4 + 3] = GLint(t[GPUTSS_ALPHAOP]);
-            alpha[i * 2 + 0] = GLint(t[GPUTSS_ALPHAARG1]), alpha[i * 2 + 1] = GLint(t[GPUTSS_ALPHAARG2]);
-            coord[i] = GLint(t[GPUTSS_TEXCOORDINDEX] & 0xFFFF);
-            bound[i] = s.textures[i] ? 1 : 0;
-            transformOn[i] = t[GPUTSS_TEXTURETRANSFORMFLAGS] == GPUTTFF_COUNT2 ? 1 : 0;
-        }
-        GL(glUniform4iv(u.stage, 2, stage));
-        GL(glUniform2iv(u.stageAlpha, 2, alpha));
-        GL(glUniform1iv(u.texCoordIndex, 2, coord));
-        GL(glUniform1iv(u.textureBound, 2, bound));
-        GL(glUniform1iv(u.texTransformOn, 2, transformOn));
+    if (s.dirty & DIRTY_LIGHTING) Vec4(u.globalAmbient, ColorOf(rs[GPURS_AMBIENT]));
+    if (s.dirty & DIRTY_STAGES) {
         Vec4(u.textureFactor, ColorOf(rs[GPURS_TEXTUREFACTOR]));
-        GL(glUniform1i(u.alphaFunc, rs[GPURS_ALPHATESTENABLE] ? GLint(rs[GPURS_ALPHAFUNC]) : GLint(GPUCMP_ALWAYS)));
         GL(glUniform1f(u.alphaRef, float(rs[GPURS_ALPHAREF] & 255)));
     }
     if (s.dirty & DIRTY_TEXTRANSFORM) GL(glUniformMatrix4fv(u.texTransform, 2, GL_FALSE, &s.texture[0].m[0][0]));
@@ -896,6 +966,7 @@ bool PrepareDraw(uint32_t baseVertex)
     ApplyFixed();
     ApplyAttributes(baseVertex);
     ApplySamplersAndTextures();
+    if (!SelectProgram()) return false;
     ApplyUniforms();
     s.dirty = 0;
     return true;
@@ -1381,7 +1452,7 @@ GlDevice::~GlDevice()
     if (s->packBuffer) GL(glDeleteBuffers(1, &s->packBuffer));
     if (s->samplers[0]) GL(glDeleteSamplers(2, s->samplers));
     if (s->vao) GL(glDeleteVertexArrays(1, &s->vao));
-    if (s->program) GL(glDeleteProgram(s->program));
+    for (const Program& program : s->programs) GL(glDeleteProgram(program.name));
     gIdleCounters = s->counters;
     if (s->context) SDL_GL_DeleteContext(s->context);
     delete s;
@@ -1431,7 +1502,9 @@ GpuDevice* GpuCreateDevice(const GpuPresentParams& params)
     DeviceState& s = *gState;
     s.params = params;
     auto* device = new GlDevice;
-    if (!OpenContext(s) || !BuildProgram()) {
+    // The plainest variant is built at once: a device whose shaders do not
+    // compile is no device.
+    if (!OpenContext(s) || BuildProgram(ProgramKey{}) < 0) {
         delete device;
         return nullptr;
     }
@@ -1458,6 +1531,11 @@ GpuDevice* GpuCreateDevice(const GpuPresentParams& params)
 const char* GpuLastError() { return gLastError; }
 
 GpuCounters GpuGetCounters() { return gState ? gState->counters : gIdleCounters; }
+
+void GpuFinish()
+{
+    if (gState) GL(glFinish());
+}
 
 void GpuResetCounters()
 {

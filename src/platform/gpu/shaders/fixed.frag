@@ -1,6 +1,10 @@
 // The two texture stages with their colour and alpha operations, the
 // specular sum, and the alpha test.  Operation and argument numbers are the
 // classic ones (GpuDevice.h).  A stage without a texture reads opaque white.
+// The variant's #defines come in front: STAGEn_COLOROP, STAGEn_COLORARG1/2,
+// STAGEn_ALPHAOP, STAGEn_ALPHAARG1/2, TEXTUREn (bound), SPECULAR, ALPHA_FUNC
+// (8, always, when the test is off), so each program holds only its own
+// operations.
 
 precision highp float;
 precision highp int;
@@ -12,12 +16,7 @@ in vec2 vTex1;
 
 uniform sampler2D uTexture0;
 uniform sampler2D uTexture1;
-uniform ivec4 uStage[2];           // colour op, colour arg 1, colour arg 2, alpha op
-uniform ivec2 uStageAlpha[2];      // alpha arg 1, alpha arg 2
-uniform int uTextureBound[2];
 uniform vec4 uTextureFactor;
-uniform int uSpecularEnable;
-uniform int uAlphaFunc;            // 8 (always) when the test is off
 uniform float uAlphaRef;           // 0..255
 
 out vec4 fragColor;
@@ -59,31 +58,40 @@ vec4 Operate(int op, vec4 a, vec4 b, vec4 current, vec4 texel)
 bool AlphaPasses(float alpha)
 {
     float value = floor(alpha * 255.0 + 0.5);
-    if (uAlphaFunc == 1) return false;
-    if (uAlphaFunc == 2) return value < uAlphaRef;
-    if (uAlphaFunc == 3) return value == uAlphaRef;
-    if (uAlphaFunc == 4) return value <= uAlphaRef;
-    if (uAlphaFunc == 5) return value > uAlphaRef;
-    if (uAlphaFunc == 6) return value != uAlphaRef;
-    if (uAlphaFunc == 7) return value >= uAlphaRef;
+    if (ALPHA_FUNC == 1) return false;
+    if (ALPHA_FUNC == 2) return value < uAlphaRef;
+    if (ALPHA_FUNC == 3) return value == uAlphaRef;
+    if (ALPHA_FUNC == 4) return value <= uAlphaRef;
+    if (ALPHA_FUNC == 5) return value > uAlphaRef;
+    if (ALPHA_FUNC == 6) return value != uAlphaRef;
+    if (ALPHA_FUNC == 7) return value >= uAlphaRef;
+    return true;
+}
+
+// One stage; false when its colour operation is off, which ends the cascade.
+bool Stage(inout vec4 current, vec4 texel, int colorOp, int colorArg1, int colorArg2, int alphaOp, int alphaArg1,
+           int alphaArg2)
+{
+    if (colorOp == 1) return false;
+    vec4 color = Operate(colorOp, Argument(colorArg1, current, texel), Argument(colorArg2, current, texel), current, texel);
+    vec4 alpha = alphaOp == 1 ? current
+                              : Operate(alphaOp, Argument(alphaArg1, current, texel), Argument(alphaArg2, current, texel),
+                                        current, texel);
+    current = clamp(vec4(color.rgb, alpha.a), 0.0, 1.0);
     return true;
 }
 
 void main()
 {
     vec4 current = vDiffuse;
-    for (int stage = 0; stage < 2; ++stage) {
-        ivec4 s = uStage[stage];
-        if (s.x == 1) break;                       // a disabled colour stage ends the cascade
-        vec4 texel = vec4(1.0);
-        if (uTextureBound[stage] != 0) texel = stage == 0 ? texture(uTexture0, vTex0) : texture(uTexture1, vTex1);
-        vec4 color = Operate(s.x, Argument(s.y, current, texel), Argument(s.z, current, texel), current, texel);
-        vec4 alpha = s.w == 1 ? current
-                              : Operate(s.w, Argument(uStageAlpha[stage].x, current, texel),
-                                        Argument(uStageAlpha[stage].y, current, texel), current, texel);
-        current = clamp(vec4(color.rgb, alpha.a), 0.0, 1.0);
+    vec4 texel0 = TEXTURE0 != 0 ? texture(uTexture0, vTex0) : vec4(1.0);
+    if (Stage(current, texel0, STAGE0_COLOROP, STAGE0_COLORARG1, STAGE0_COLORARG2, STAGE0_ALPHAOP, STAGE0_ALPHAARG1,
+              STAGE0_ALPHAARG2)) {
+        vec4 texel1 = TEXTURE1 != 0 ? texture(uTexture1, vTex1) : vec4(1.0);
+        Stage(current, texel1, STAGE1_COLOROP, STAGE1_COLORARG1, STAGE1_COLORARG2, STAGE1_ALPHAOP, STAGE1_ALPHAARG1,
+              STAGE1_ALPHAARG2);
     }
-    if (uSpecularEnable != 0) current.rgb = min(current.rgb + vSpecular, vec3(1.0));
+    if (SPECULAR != 0) current.rgb = min(current.rgb + vSpecular, vec3(1.0));
     if (!AlphaPasses(current.a)) discard;
     fragColor = current;
 }

@@ -1,7 +1,10 @@
 // The fixed-function vertex stages: transforms, per-vertex lighting with the
 // classic equation, material sources and the texture-coordinate transforms.
 // Lighting runs in view space; light records arrive already moved there.
-// The version line is put in front when the program is built.
+// The version line and the #defines of the variant (the switches below) are
+// put in front when the program is built: LIGHTING, LIGHT_COUNT, NORMALIZE,
+// LOCAL_VIEWER, SPECULAR, the four *_SOURCE (0 material, 1 vertex colour),
+// TEXCOORD0/1 (the coordinate set of a stage), TEXTRANSFORM0/1.
 
 precision highp float;
 precision highp int;
@@ -18,16 +21,10 @@ uniform mat3 uNormalMatrix;
 uniform vec2 uHalfPixel;                    // one half pixel in clip units
 uniform float uFlipY;                       // -1 when drawing into a texture
 
-uniform int uLighting;
-uniform int uNormalize;
-uniform int uLocalViewer;
-uniform int uSpecularEnable;
-uniform int uDiffuseSource, uAmbientSource, uSpecularSource, uEmissiveSource;   // 0 material, 1 vertex colour
 uniform vec4 uGlobalAmbient;
 uniform vec4 uMatDiffuse, uMatAmbient, uMatSpecular, uMatEmissive;
 uniform float uMatPower;
 
-uniform int uLightCount;
 uniform int uLightType[8];
 uniform vec3 uLightPosition[8];
 uniform vec3 uLightDirection[8];            // the way the light travels, unit length
@@ -35,8 +32,6 @@ uniform vec4 uLightDiffuse[8], uLightSpecular[8], uLightAmbient[8];
 uniform vec4 uLightAttenuation[8];          // a0, a1, a2, range
 uniform vec3 uLightSpot[8];                 // cos(theta / 2), cos(phi / 2), falloff
 
-uniform int uTexCoordIndex[2];
-uniform int uTexTransformOn[2];
 uniform mat4 uTexTransform[2];
 
 out vec4 vDiffuse;
@@ -46,10 +41,10 @@ out vec2 vTex1;
 
 vec4 Source(int source, vec4 material, vec4 vertexColor) { return source == 1 ? vertexColor : material; }
 
-vec2 StageCoords(int stage)
+vec2 StageCoords(int stage, int coordSet, int transformed)
 {
-    vec2 uv = uTexCoordIndex[stage] == 1 ? aTex1 : aTex0;
-    if (uTexTransformOn[stage] != 0) uv = (uTexTransform[stage] * vec4(uv, 1.0, 0.0)).xy;
+    vec2 uv = coordSet == 1 ? aTex1 : aTex0;
+    if (transformed != 0) uv = (uTexTransform[stage] * vec4(uv, 1.0, 0.0)).xy;
     return uv;
 }
 
@@ -63,26 +58,25 @@ void main()
     clip.z = clip.z * 2.0 - clip.w;             // depth 0..1 to OpenGL's -1..1
     clip.y *= uFlipY;
     gl_Position = clip;
-    vTex0 = StageCoords(0);
-    vTex1 = StageCoords(1);
+    vTex0 = StageCoords(0, TEXCOORD0, TEXTRANSFORM0);
+    vTex1 = StageCoords(1, TEXCOORD1, TEXTRANSFORM1);
 
-    if (uLighting == 0) {
+    if (LIGHTING == 0) {
         vDiffuse = vertexColor;
         vSpecular = vec3(0.0);
         return;
     }
-    vec4 md = Source(uDiffuseSource, uMatDiffuse, vertexColor);
-    vec4 ma = Source(uAmbientSource, uMatAmbient, vertexColor);
-    vec4 ms = Source(uSpecularSource, uMatSpecular, vertexColor);
-    vec4 me = Source(uEmissiveSource, uMatEmissive, vertexColor);
+    vec4 md = Source(DIFFUSE_SOURCE, uMatDiffuse, vertexColor);
+    vec4 ma = Source(AMBIENT_SOURCE, uMatAmbient, vertexColor);
+    vec4 ms = Source(SPECULAR_SOURCE, uMatSpecular, vertexColor);
+    vec4 me = Source(EMISSIVE_SOURCE, uMatEmissive, vertexColor);
     vec3 P = viewPosition.xyz;
     vec3 N = uNormalMatrix * aNormal;
-    if (uNormalize != 0 && dot(N, N) > 0.0) N = normalize(N);
-    vec3 V = uLocalViewer != 0 ? normalize(-P) : vec3(0.0, 0.0, -1.0);
+    if (NORMALIZE != 0 && dot(N, N) > 0.0) N = normalize(N);
+    vec3 V = LOCAL_VIEWER != 0 ? normalize(-P) : vec3(0.0, 0.0, -1.0);
 
     vec3 ambient = vec3(0.0), diffuse = vec3(0.0), specular = vec3(0.0);
-    for (int i = 0; i < 8; ++i) {
-        if (i >= uLightCount) break;
+    for (int i = 0; i < LIGHT_COUNT; ++i) {
         vec3 L;
         float attenuation = 1.0;
         if (uLightType[i] == 3) {
@@ -105,7 +99,7 @@ void main()
         ambient += attenuation * uLightAmbient[i].rgb;
         float nl = max(dot(N, L), 0.0);
         diffuse += attenuation * nl * uLightDiffuse[i].rgb;
-        if (uSpecularEnable != 0 && nl > 0.0) {
+        if (SPECULAR != 0 && nl > 0.0) {
             vec3 H = normalize(L + V);
             float nh = max(dot(N, H), 0.0);
             specular += attenuation * (uMatPower > 0.0 ? pow(nh, uMatPower) : 1.0) * uLightSpecular[i].rgb;
