@@ -194,6 +194,17 @@ void RunFrames(benchmark::State& state, bool world, const std::vector<CxRect>* a
 
 void BM_EmptyFrame(benchmark::State& state) { RunFrames(state, false, nullptr); }
 
+// The clear alone (no present), to show what presenting itself costs.
+void BM_ClearOnly(benchmark::State& state)
+{
+    Scene& s = TheScene();
+    if (!s.ok) return state.SkipWithError("no OpenGL 3.3 device here");
+    for (auto _ : state) {
+        s.d3d->Clear(0, nullptr, GPUCLEAR_TARGET | GPUCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        GpuFinish();
+    }
+}
+
 void BM_Frame20kTrianglesOverlay10Percent(benchmark::State& state)
 {
     std::vector<CxRect> areas = TenPercent();
@@ -215,6 +226,7 @@ void BM_Frame20kTrianglesWholeOverlay(benchmark::State& state)
 }
 }  // namespace
 
+BENCHMARK(BM_ClearOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_EmptyFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Frame20kTrianglesOverlay10Percent)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WorldOnly)->Unit(benchmark::kMillisecond)->UseRealTime();

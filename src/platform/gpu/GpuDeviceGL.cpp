@@ -102,7 +102,8 @@ struct DeviceState {
 
     std::vector<Program> programs;   // every variant built so far; a handful in practice
     int program = -1;                // the one in use
-    GLuint vao = 0, samplers[2] = {}, packBuffer = 0, resolveFbo = 0, resolveColor = 0;
+    GLuint vao = 0, samplers[2] = {}, packBuffer = 0, resolveFbo = 0, resolveColor = 0;   // resolveColor: a texture
+    GLuint presentProgram = 0, presentVao = 0;   // draws the back buffer into the window
     uint32_t resolveWidth = 0, resolveHeight = 0;
     Uniforms u{};
     GlSurface* backBuffer = nullptr;       // colour, owned
@@ -165,6 +166,7 @@ struct GlSurface final : GpuSurface {
     enum Kind { COLOR_TARGET, TEXTURE_LEVEL, DEPTH, PLAIN, BACK_BUFFER } kind;
     uint32_t width, height, format, samples = 0;
     GLuint fbo = 0, colorBuffer = 0, depthBuffer = 0;   // renderbuffers
+    GLuint colorTexture = 0;                              // the back buffer's colour when not multisampled
     GlTexture* parent = nullptr;                          // texture levels
     std::vector<uint8_t> memory;                          // plain surfaces
     bool locked = false;
@@ -178,6 +180,7 @@ struct GlSurface final : GpuSurface {
         if (fbo) GL(glDeleteFramebuffers(1, &fbo));
         if (colorBuffer) GL(glDeleteRenderbuffers(1, &colorBuffer));
         if (depthBuffer) GL(glDeleteRenderbuffers(1, &depthBuffer));
+        if (colorTexture) GL(glDeleteTextures(1, &colorTexture));
         if (gState->applied.framebuffer == fbo) gState->applied.framebuffer = 0xFFFFFFFF;
     }
     void Release() override
@@ -553,6 +556,20 @@ GLuint NewRenderbuffer(GLenum internal, uint32_t w, uint32_t h, uint32_t samples
     return rb;
 }
 
+// A colour texture to draw into and then show with one quad (a blit into
+// the window is far slower on software renderers than a textured draw).
+GLuint NewColorTexture(uint32_t w, uint32_t h)
+{
+    GLuint name = 0;
+    GL(glGenTextures(1, &name));
+    BindForUpload(name);
+    GL(glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, GLsizei(w), GLsizei(h), 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr));
+    GL(glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0));
+    GL(glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR));
+    GL(glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR));
+    return name;
+}
+
 GLenum DepthInternal(uint32_t format) { return format == GPUFMT_D24S8 ? GL_DEPTH24_STENCIL8 : GL_DEPTH_COMPONENT16; }
 GLenum DepthAttachment(uint32_t format)
 {
@@ -590,10 +607,15 @@ bool MakeBackBuffer(DeviceState& s)
     uint32_t samples = s.params.multiSampleType > 1 ? s.params.multiSampleType : 0;
     auto* back = new GlSurface(GlSurface::BACK_BUFFER, w, h, GPUFMT_X8R8G8B8);
     back->samples = samples;
-    back->colorBuffer = NewRenderbuffer(GL_RGBA8, w, h, samples);
     GL(glGenFramebuffers(1, &back->fbo));
     GL(glBindFramebuffer(GL_FRAMEBUFFER, back->fbo));
-    GL(glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, back->colorBuffer));
+    if (samples) {
+        back->colorBuffer = NewRenderbuffer(GL_RGBA8, w, h, samples);
+        GL(glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, back->colorBuffer));
+    } else {
+        back->colorTexture = NewColorTexture(w, h);
+        GL(glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, back->colorTexture, 0));
+    }
     s.backBuffer = back;
     if (s.params.autoDepthStencil) {
         auto* depth = new GlSurface(GlSurface::BACK_BUFFER, w, h, s.params.depthStencilFormat);
@@ -613,11 +635,11 @@ GLuint Resolve(GlSurface* target)
     if (target->samples == 0) return target->fbo;
     if (!s.resolveFbo || s.resolveWidth != target->width || s.resolveHeight != target->height) {
         if (s.resolveFbo) GL(glDeleteFramebuffers(1, &s.resolveFbo));
-        if (s.resolveColor) GL(glDeleteRenderbuffers(1, &s.resolveColor));
-        s.resolveColor = NewRenderbuffer(GL_RGBA8, target->width, target->height, 0);
+        if (s.resolveColor) GL(glDeleteTextures(1, &s.resolveColor));
+        s.resolveColor = NewColorTexture(target->width, target->height);
         GL(glGenFramebuffers(1, &s.resolveFbo));
         GL(glBindFramebuffer(GL_FRAMEBUFFER, s.resolveFbo));
-        GL(glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, s.resolveColor));
+        GL(glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, s.resolveColor, 0));
         s.resolveWidth = target->width, s.resolveHeight = target->height;
         s.applied.framebuffer = 0xFFFFFFFF;
     }
@@ -1023,16 +1045,33 @@ public:
             s.lost = s.needsReset = true;
             return GPU_ERR_DEVICE_LOST;
         }
-        GLuint source = Resolve(s.backBuffer);
+        Resolve(s.backBuffer);
+        GLuint picture = s.backBuffer->samples ? s.resolveColor : s.backBuffer->colorTexture;
         int w = 0, h = 0;
         SDL_GL_GetDrawableSize(s.window, &w, &h);
-        GL(glBindFramebuffer(GL_READ_FRAMEBUFFER, source));
-        GL(glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0));
-        GLint bw = GLint(s.backBuffer->width), bh = GLint(s.backBuffer->height);
-        if (s.applied.colorMask != 15) GL(glColorMask(1, 1, 1, 1)), s.applied.colorMask = 15;   // masks blits too
-        // Rows are kept top down; the window's are bottom up, hence the flip.
-        GL(glBlitFramebuffer(0, 0, bw, bh, 0, h, w, 0, GL_COLOR_BUFFER_BIT, bw == w && bh == h ? GL_NEAREST : GL_LINEAR));
-        s.applied.framebuffer = 0xFFFFFFFF;
+        GL(glBindFramebuffer(GL_FRAMEBUFFER, 0));
+        GL(glViewport(0, 0, w, h));
+        GL(glDisable(GL_BLEND));
+        GL(glDisable(GL_DEPTH_TEST));
+        GL(glDisable(GL_CULL_FACE));
+        if (!s.es) GL(glPolygonMode(GL_FRONT_AND_BACK, GL_FILL));
+        GL(glColorMask(1, 1, 1, 1));
+        GL(glUseProgram(s.presentProgram));
+        GL(glBindVertexArray(s.presentVao));
+        GL(glActiveTexture(GL_TEXTURE0));
+        GL(glBindTexture(GL_TEXTURE_2D, picture));
+        GL(glBindSampler(0, 0));
+        GLint filter = uint32_t(w) == s.backBuffer->width && uint32_t(h) == s.backBuffer->height ? GL_NEAREST : GL_LINEAR;
+        GL(glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter));
+        GL(glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter));
+        GL(glDrawArrays(GL_TRIANGLES, 0, 3));
+        // Everything above changed OpenGL behind the cache of applied state.
+        GL(glBindSampler(0, s.samplers[0]));
+        GL(glBindVertexArray(s.vao));
+        s.applied = AppliedGl{};
+        s.program = -1;
+        s.attribBuffer = 0xFFFFFFFF;
+        s.dirty |= DIRTY_ALL;
         ++s.counters.glCalls;
         SDL_GL_SwapWindow(s.window);
         return GPU_OK;
@@ -1448,7 +1487,9 @@ GlDevice::~GlDevice()
     delete s->backDepth;
     s->backBuffer = s->backDepth = nullptr;
     if (s->resolveFbo) GL(glDeleteFramebuffers(1, &s->resolveFbo));
-    if (s->resolveColor) GL(glDeleteRenderbuffers(1, &s->resolveColor));
+    if (s->resolveColor) GL(glDeleteTextures(1, &s->resolveColor));
+    if (s->presentProgram) GL(glDeleteProgram(s->presentProgram));
+    if (s->presentVao) GL(glDeleteVertexArrays(1, &s->presentVao));
     if (s->packBuffer) GL(glDeleteBuffers(1, &s->packBuffer));
     if (s->samplers[0]) GL(glDeleteSamplers(2, s->samplers));
     if (s->vao) GL(glDeleteVertexArrays(1, &s->vao));
@@ -1457,6 +1498,39 @@ GlDevice::~GlDevice()
     if (s->context) SDL_GL_DeleteContext(s->context);
     delete s;
     gState = nullptr;
+}
+
+// One triangle over the whole window showing the back buffer, whose rows
+// are top down.
+bool BuildPresentProgram(DeviceState& s)
+{
+    static const char vertex[] =
+        "out vec2 vUv;\n"
+        "void main() {\n"
+        "    vec2 p = vec2(float((gl_VertexID & 1) * 4 - 1), float((gl_VertexID >> 1) * 4 - 1));\n"
+        "    vUv = vec2(p.x * 0.5 + 0.5, 0.5 - p.y * 0.5);\n"
+        "    gl_Position = vec4(p, 0.0, 1.0);\n"
+        "}\n";
+    static const char fragment[] =
+        "precision mediump float;\n"
+        "in vec2 vUv;\nuniform sampler2D uPicture;\nout vec4 fragColor;\n"
+        "void main() { fragColor = texture(uPicture, vUv); }\n";
+    GLuint vs = Compile(GL_VERTEX_SHADER, "", vertex), fs = vs ? Compile(GL_FRAGMENT_SHADER, "", fragment) : 0;
+    if (!fs) return false;
+    s.presentProgram = GL(glCreateProgram());
+    GL(glAttachShader(s.presentProgram, vs));
+    GL(glAttachShader(s.presentProgram, fs));
+    GL(glLinkProgram(s.presentProgram));
+    GL(glDeleteShader(vs));
+    GL(glDeleteShader(fs));
+    GLint ok = 0;
+    GL(glGetProgramiv(s.presentProgram, GL_LINK_STATUS, &ok));
+    if (!ok) return SetLastError("the present program does not link"), false;
+    GL(glUseProgram(s.presentProgram));
+    GL(glUniform1i(GL(glGetUniformLocation(s.presentProgram, "uPicture")), 0));
+    GL(glGenVertexArrays(1, &s.presentVao));
+    s.program = -1;
+    return true;
 }
 
 bool OpenContext(DeviceState& s)
@@ -1512,6 +1586,10 @@ GpuDevice* GpuCreateDevice(const GpuPresentParams& params)
         int w = 0, h = 0;
         SDL_GL_GetDrawableSize(s.window, &w, &h);
         s.params.width = uint32_t(std::max(1, w)), s.params.height = uint32_t(std::max(1, h));
+    }
+    if (!BuildPresentProgram(s)) {
+        delete device;
+        return nullptr;
     }
     GL(glGenVertexArrays(1, &s.vao));
     GL(glBindVertexArray(s.vao));
