@@ -752,7 +752,9 @@ void ApplyViewport()
     }
     GL(glUniform2f(s.u.halfPixel, v.width ? 1.0f / float(v.width) : 0.0f, v.height ? 1.0f / float(v.height) : 0.0f));
     GL(glUniform1f(s.u.flipY, -1.0f));
-    GL(glDepthRangef(v.minZ, v.maxZ));
+    // The float forms are OpenGL ES (and desktop 4.1); 3.3 has the double ones.
+    if (s.es) GL(glDepthRangef(v.minZ, v.maxZ));
+    else GL(glDepthRange(v.minZ, v.maxZ));
 }
 
 void Vec4(GLint location, const GpuColorValue& c) { GL(glUniform4f(location, c.r, c.g, c.b, c.a)); }
@@ -1115,7 +1117,8 @@ public:
             bits |= GL_COLOR_BUFFER_BIT;
         }
         if ((flags & GPUCLEAR_ZBUFFER) && s.depth) {
-            GL(glClearDepthf(z));
+            if (s.es) GL(glClearDepthf(z));
+            else GL(glClearDepth(z));
             if (s.applied.depthMask != 1) GL(glDepthMask(GL_TRUE)), s.applied.depthMask = 1;
             bits |= GL_DEPTH_BUFFER_BIT;
         }

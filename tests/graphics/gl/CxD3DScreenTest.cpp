@@ -7,6 +7,8 @@
 #include "graphics/CxD3DScreen.h"
 #include "graphics/CxScreenSelect.h"
 #include "graphics/CxTextureSurface.h"
+#include "graphics/QorImageFilters.h"
+#include "TestSupport.h"
 #include "platform/window/PlatformWindow.h"
 
 #include <cstring>
@@ -228,4 +230,48 @@ TEST_F(D3DScreen, TextureSurfacesSendOnlyWhatChanged)
     SetErrorCallback(previous);
     EXPECT_EQ(big.GetErrorCode(), ERR_DIRECTX);
     delete surface;
+}
+
+TEST_F(D3DScreen, TextureSurfacesLoadThroughTheImageFilters)
+{
+    Open(64, 64);
+    InTempDir dir;
+    RegisterEngineImageFilters();
+    CxDrawSurface picture;
+    ASSERT_EQ(picture.Create(5, 3, 24), 0);
+    Fill(picture, 0x123456);
+    picture.SetPixel(4, 2, 0xABCDEF);
+    ASSERT_EQ(picture.Save("picture.tga", 0), 0);
+    CxTextureSurface texture;
+    ASSERT_EQ(texture.Load("picture.tga"), 0);
+    EXPECT_EQ(texture.GetWidth(), 5);
+    EXPECT_EQ(texture.GetDepth(), 24);
+    EXPECT_EQ(texture.GetPixel(4, 2), picture.GetPixel(4, 2));
+    EXPECT_STREQ(texture.GetName(), "picture.tga");
+    GpuTexture* made = texture.GetTexture();
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->GetFormat(), uint32_t(GPUFMT_A8R8G8B8));   // 24-bit pixels are widened as they are sent
+    EXPECT_EQ(texture.GetTexture(), made);
+}
+
+TEST_F(D3DScreen, TextureTargetsAreDrawnIntoByTheDeviceAndShownByTheOverlay)
+{
+    Open(64, 64);
+    CxTextureTarget target;
+    ASSERT_EQ(target.Create(16, 16, 32), 0);
+    GpuSurface* surface = target.GetTargetSurface();
+    ASSERT_NE(surface, nullptr);
+    ASSERT_EQ(d3d_->SetRenderTarget(0, surface), GPU_OK);
+    d3d_->Clear(0, nullptr, GPUCLEAR_TARGET, 0xFFFF0000, 1.0f, 0);
+    ASSERT_EQ(d3d_->SetRenderTarget(0, nullptr), GPU_OK);
+    d3d_->Clear(0, nullptr, GPUCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    CxD3DRenderTarget overlay(d3d_, 64, 64);
+    overlay.BeginDraw();
+    overlay.DrawSurfaceAt(&target, 8, 8, nullptr, CX_NO_COLOR, nullptr);
+    overlay.EndDraw();
+    GpuFrame frame = GpuTestReadBack(d3d_->GetDevice());
+    EXPECT_EQ(frame.At(8, 8) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(frame.At(23, 23) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(frame.At(24, 24) & 0xFFFFFF, 0u);
+    EXPECT_EQ(overlay.GetStagingSurface(), nullptr);   // drawn from its texture, never staged
 }

@@ -324,3 +324,90 @@ TEST_F(GpuFrames, RedundantStatesNeverReachOpenGL)
     device_->DrawPrimitive(GPUPT_TRIANGLELIST, 0, 2);
     EXPECT_EQ(GpuGetCounters().glCalls, 1u);   // the draw alone
 }
+
+TEST_F(GpuFrames, TextureFormatsReadTheirOwnLayouts)
+{
+    struct Case {
+        uint32_t format, texel, expected;   // expected as 0xAARRGGBB after reading back
+    };
+    const Case cases[] = {
+        {GPUFMT_A8R8G8B8, 0x80FF8040, 0x80FF8040}, {GPUFMT_X8R8G8B8, 0x00FF8040, 0xFFFF8040},
+        {GPUFMT_R5G6B5, 0xF800, 0xFFFF0000},       {GPUFMT_X1R5G5B5, 0x001F, 0xFF0000FF},
+        {GPUFMT_A1R5G5B5, 0x83E0, 0xFF00FF00},     {GPUFMT_A4R4G4B4, 0x8F84, 0x88FF8844},
+    };
+    device_->SetRenderState(GPURS_LIGHTING, 0);
+    std::vector<ColorVertex> quad;
+    Quad(quad, -1, -1, 1, 1, 0.5f, 0xFFFFFFFF);
+    for (const Case& c : cases) {
+        GpuTexture* t = nullptr;
+        ASSERT_EQ(device_->CreateTexture(2, 2, 1, 0, c.format, GPUPOOL_MANAGED, &t), GPU_OK) << c.format;
+        resources_.push_back(t);
+        GpuLockedRect locked;
+        ASSERT_EQ(t->LockRect(0, &locked, nullptr, 0), GPU_OK);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 2; ++x) {
+                uint8_t* row = static_cast<uint8_t*>(locked.bits) + y * locked.pitch;
+                if (c.format == GPUFMT_A8R8G8B8 || c.format == GPUFMT_X8R8G8B8) reinterpret_cast<uint32_t*>(row)[x] = c.texel;
+                else reinterpret_cast<uint16_t*>(row)[x] = uint16_t(c.texel);
+            }
+        t->UnlockRect(0);
+        device_->SetTexture(0, t);
+        device_->SetTextureStageState(0, GPUTSS_COLOROP, GPUTOP_SELECTARG1);
+        DrawColorQuads(quad);
+        GpuFrame frame = GpuTestReadBack(device_);
+        uint32_t p = frame.At(64, 64);
+        EXPECT_NEAR(Red(p), Red(c.expected), 1) << "format " << c.format;
+        EXPECT_NEAR(Green(p), Green(c.expected), 1) << "format " << c.format;
+        EXPECT_NEAR(Blue(p), Blue(c.expected), 1) << "format " << c.format;
+        EXPECT_NEAR(int(p >> 24), int(c.expected >> 24), 1) << "format " << c.format;
+    }
+}
+
+TEST_F(GpuFrames, IndexedDrawsStartAtTheirBaseVertex)
+{
+    device_->SetRenderState(GPURS_LIGHTING, 0);
+    device_->SetTextureStageState(0, GPUTSS_COLOROP, GPUTOP_SELECTARG2);
+    std::vector<ColorVertex> corners = {
+        {-1, 1, 0.5f, 0xFFFF0000, 0, 0}, {0, 1, 0.5f, 0xFFFF0000, 0, 0}, {0, 0, 0.5f, 0xFFFF0000, 0, 0},
+        {-1, 0, 0.5f, 0xFFFF0000, 0, 0},   // top left, red
+        {0, 0, 0.5f, 0xFF00FF00, 0, 0},  {1, 0, 0.5f, 0xFF00FF00, 0, 0}, {1, -1, 0.5f, 0xFF00FF00, 0, 0},
+        {0, -1, 0.5f, 0xFF00FF00, 0, 0},   // bottom right, green
+    };
+    GpuIndexBuffer* ib = nullptr;
+    ASSERT_EQ(device_->CreateIndexBuffer(12, GPUUSAGE_WRITEONLY, GPUFMT_INDEX16, GPUPOOL_MANAGED, &ib), GPU_OK);
+    resources_.push_back(ib);
+    const uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
+    void* p = nullptr;
+    ib->Lock(0, 0, &p, 0);
+    std::memcpy(p, indices, sizeof indices);
+    ib->Unlock();
+    device_->Clear(0, nullptr, GPUCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    device_->SetRenderState(GPURS_ZENABLE, 0);
+    device_->SetFVF(kColorFvf);
+    device_->SetStreamSource(0, Buffer(corners), 0, sizeof(ColorVertex));
+    device_->SetIndices(ib);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(GPUPT_TRIANGLELIST, 4, 0, 4, 0, 2), GPU_OK);   // the green quad only
+    GpuFrame frame = GpuTestReadBack(device_);
+    EXPECT_EQ(frame.At(96, 96) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(frame.At(32, 32) & 0xFFFFFF, 0u);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(GPUPT_TRIANGLELIST, 0, 0, 4, 4, 2), GPU_ERR_INVALID_CALL);   // past the end
+}
+
+TEST_F(GpuFrames, MultisampledBackBufferSmoothsEdges)
+{
+    GpuPresentParams params;
+    params.width = params.height = kSize;
+    params.multiSampleType = 4;
+    ASSERT_EQ(device_->Reset(params), GPU_OK);
+    device_->SetRenderState(GPURS_LIGHTING, 0);
+    device_->SetTextureStageState(0, GPUTSS_COLOROP, GPUTOP_SELECTARG2);
+    std::vector<ColorVertex> triangle = {{-0.9f, 0.9f, 0.5f, 0xFFFFFFFF, 0, 0}, {0.9f, 0.5f, 0.5f, 0xFFFFFFFF, 0, 0},
+                                         {-0.7f, -0.9f, 0.5f, 0xFFFFFFFF, 0, 0}};
+    device_->Clear(0, nullptr, GPUCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    DrawColorQuads(triangle);
+    GpuFrame frame = GpuTestReadBack(device_);
+    int partial = 0;
+    for (uint32_t pixel : frame.pixels) partial += Red(pixel) > 20 && Red(pixel) < 235;
+    EXPECT_GT(partial, 50);   // the edges are blended, not stepped
+    EXPECT_EQ(device_->Present(nullptr), GPU_OK);
+}
