@@ -3,6 +3,7 @@
 #include "display/CxCursor.h"
 #include "display/CxDisplayTree.h"
 #include "display/CxTextLayout.h"
+#include "graphics/CxD3DScreen.h"
 #include "graphics/CxFont.h"
 #include "graphics/CxScreenSurface.h"
 #include "graphics/CxSurf.h"
@@ -12,6 +13,28 @@
 #include <cstdio>
 
 namespace {
+// --- 3D screen wiring (begin): the 3D screen does not draw the cursor
+// itself; with custom cursors it is handed the current picture each frame.
+void HandCursorToScreen(CxScreenSurface* screen)
+{
+    auto* d3d = dynamic_cast<CxD3DScreen*>(screen);
+    if (!d3d || !CursorsAreCustom()) return;
+    CxCursorPicture cursor;
+    if (CxCursorImage* current = FindCursor(CURSOR_CURRENT); current && current->image) {
+        int32_t frames = current->frameCount > 0 ? current->frameCount : 1;
+        int32_t width = current->image->GetWidth() / frames;
+        cursor.id = current->id;
+        cursor.image = current->image;
+        cursor.frame = CxRect{current->frame * width, 0, (current->frame + 1) * width - 1,
+                              current->image->GetHeight() - 1};
+        cursor.hotSpot = current->hotSpot;
+        cursor.position = GetCursorPosition();
+        cursor.hidden = IsCursorHidden();
+    }
+    d3d->SetCursor(cursor);
+}
+// --- 3D screen wiring (end)
+
 constexpr KeyCode kAltQ = 0x10000051, kAltLowerQ = 0x10000071, kAltF4 = 0x10000104;
 constexpr KeyCode kAltV = 0x10000056, kAltLowerV = 0x10000076;
 }  // namespace
@@ -85,6 +108,7 @@ void CxDisplayApp::UpdateDisplay()
     if (!screen || !(GetStateFlags() & WINSTATE_ACTIVE)) return;
     CxLinkedList<CxRect> painted;
     PaintDirtyRects(screen->GetSurface(), &painted);
+    HandCursorToScreen(screen);   // 3D screen wiring
     if (screen->Present(&painted) != ERR_D3D_NOT_RESET) return;
     ReleaseDevice();
     screen->Reset();

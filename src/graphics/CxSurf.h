@@ -23,6 +23,8 @@
 #include <cstddef>
 #include <cstdint>
 
+class GpuTexture;
+
 constexpr uint32_t SURF_CREATED = 0x80000000u;
 constexpr uint32_t SURF_EXTERNAL = 0x40000000u;
 constexpr uint32_t SURF_CALLER_FLAGS = 0x3FFFFFFFu;
@@ -180,6 +182,8 @@ public:
     virtual int  CountDistinctColors();
     virtual int  CountPixels(CxPixel value);
     virtual bool FindPixel(CxPixel value, int32_t& x, int32_t& y);
+    // The device texture behind the pixels (texture surfaces); null here.
+    virtual GpuTexture* GetTexture() { return nullptr; }
 
     // --- CxRenderTarget
     int  DrawSurfaceAt(CxSurfaceBase* source, int32_t x, int32_t y, const CxRect* sourceRect, CxPixel transparent,

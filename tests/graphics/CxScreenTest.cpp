@@ -48,6 +48,7 @@ public:
 };
 CxScreenSurface* MakeFailing() { return ++gFailingMade, new FailingScreen; }
 CxScreenSurface* MakeFailingDirectDraw(bool) { return MakeFailing(); }
+CxScreenSurface* MakeFailingDirect3D(const CxD3DScreenSettings&) { return MakeFailing(); }
 
 std::vector<uint32_t> Shown(CxSoftwareScreen& screen)
 {
@@ -63,7 +64,7 @@ TEST_F(ScreenTest, FallbackOrder)
     CxScreenSettings settings;
     CxScreenKind kind = SCREEN_NONE;
     CxScreenMakers makers = DefaultScreenMakers();
-    makers.direct3D = MakeFailing;
+    makers.direct3D = MakeFailingDirect3D;
     gFailingMade = 0;
 
     CxScreenSurface* screen = SelectScreen(settings, params, nullptr, makers, &kind);   // DirectX not allowed
@@ -93,15 +94,38 @@ TEST_F(ScreenTest, FallbackOrder)
     EXPECT_TRUE(ErrorCapture::Reports().empty());   // falling back is not an error
 }
 
+TEST_F(ScreenTest, RealDirect3DScreenFallsBackWithoutOpenGL)
+{
+    // This suite runs on SDL's dummy video driver, where no OpenGL context
+    // can be made: the 3D screen must give way to the next one quietly.
+    CxScreenSettings settings;
+    settings.allowDirectX = true;
+    settings.useDirect3D = 2;
+    CxScreenKind kind = SCREEN_NONE;
+    CxScreenSurface* screen = SelectScreen(settings, params, nullptr, DefaultScreenMakers(), &kind);
+    ASSERT_NE(screen, nullptr);
+    EXPECT_NE(kind, SCREEN_DIRECT3D);
+    EXPECT_NE(kind, SCREEN_NONE);
+    EXPECT_EQ(screen->GetSurface()->GetWidth(), kW);
+    EXPECT_EQ(screen->PresentRect(screen->GetSurface()->GetRect()), 0);
+    delete screen;
+    EXPECT_TRUE(ErrorCapture::Reports().empty());
+}
+
 TEST_F(ScreenTest, SettingsComeFromTheOptions)
 {
     CxOptions options;
-    const char text[] = "[Engine]\nUseDirect3D=2\n[Engine.DirectDraw]\nUseSystemRAM=1\n";
+    const char text[] = "[Engine]\nUseDirect3D=2\n[Engine.DirectDraw]\nUseSystemRAM=1\n"
+                        "[Engine.Direct3D]\nMultiSampleType=4\nAllowFullScreenAntiAlias=1\nAutoDepthStencilFormat=75\n";
     options.LoadFromMemory(text, sizeof text - 1);
     CxScreenSettings settings = ReadScreenSettings(options, true);
     EXPECT_TRUE(settings.allowDirectX);
     EXPECT_EQ(settings.useDirect3D, 2);
     EXPECT_TRUE(settings.useSystemRAM);
+    EXPECT_EQ(settings.direct3D.multiSampleType, 4);
+    EXPECT_TRUE(settings.direct3D.allowFullScreenAntiAlias);
+    EXPECT_EQ(settings.direct3D.autoDepthStencilFormat, 75);
+    EXPECT_EQ(settings.direct3D.maxRefreshRate, 99999);
     EXPECT_FALSE(ReadScreenSettings(options, false).allowDirectX);
 }
 

@@ -282,6 +282,24 @@ void PlatWindowDestroy()
     State().window = nullptr;
 }
 
+bool PlatWindowEnableOpenGL()
+{
+    SDL_Window* old = State().window;
+    if (!old) return SetError("No window"), false;
+    Uint32 flags = SDL_GetWindowFlags(old);
+    if (flags & SDL_WINDOW_OPENGL) return true;
+    int x = 0, y = 0, w = 0, h = 0;
+    SDL_GetWindowPosition(old, &x, &y);
+    SDL_GetWindowSize(old, &w, &h);
+    Uint32 keep = flags & (SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_BORDERLESS |
+                           SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALLOW_HIGHDPI);
+    SDL_Window* window = SDL_CreateWindow(SDL_GetWindowTitle(old), x, y, w, h, keep | SDL_WINDOW_OPENGL);
+    if (!window) return SetError(SDL_GetError()), false;
+    SDL_DestroyWindow(old);
+    State().window = window;
+    return true;
+}
+
 bool  PlatWindowExists() { return State().window != nullptr; }
 void* PlatWindowNativeHandle() { return State().window; }
 void  PlatWindowShow() { if (State().window) SDL_ShowWindow(State().window); }

@@ -86,6 +86,10 @@ bool PlatWindowCreate(const PlatWindowDesc& desc);
 void PlatWindowDestroy();
 bool PlatWindowExists();
 void* PlatWindowNativeHandle();        // the SDL window, for the screens
+// Makes the window able to take an OpenGL context, re-creating it in place
+// (same title, place, size and flags) when it was made without; the old
+// window stays when the new one cannot be made.  False with the reason.
+bool PlatWindowEnableOpenGL();
 void PlatWindowShow();
 void PlatWindowHide();
 void PlatWindowMinimize();
