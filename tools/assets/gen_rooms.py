@@ -389,7 +389,7 @@ def tree(b, x, y, t):
 
 
 def bush(b, x, y, t):
-    b.blob((x, y, 0.35), (0.6, 0.5, 0.45), "green")
+    b.blob((x, y, 0.45), (0.6, 0.5, 0.45), "green")
     b.blob((x + 0.3, y + 0.1, 0.45), (0.4, 0.4, 0.4), "leaf")
     return (0.7, 0.6, 0.8)
 
@@ -573,6 +573,8 @@ def check_room(obj, name):
     top_of_floor = 0.0
     if abs(max(z for z in zs if z <= 0.001) - top_of_floor) > 1e-4:
         raise va.ArtError("%s: floor top is not at height 0" % name)
+    if min(zs) < -0.021:
+        raise va.ArtError("%s: something reaches %.3f below the floor" % (name, min(zs)))
 
 
 def main():

@@ -408,6 +408,8 @@ def setup_workbench(scene, width, height, textured=True, transparent=False):
     scene.render.resolution_y = height
     scene.render.resolution_percentage = 100
     scene.render.film_transparent = transparent
+    scene.view_settings.view_transform = "Standard"
+    scene.view_settings.exposure = 0.6   # the studio light alone leaves colours dull
     shading = scene.display.shading
     shading.light = "STUDIO"
     shading.color_type = "TEXTURE" if textured else "MATERIAL"
@@ -496,14 +498,14 @@ class Builder:
     def __init__(self, materials):
         self.materials = materials          # name -> (blender material, tile metres)
         self.slots = {}
-        self.verts, self.faces, self.uvs, self.mats = [], [], [], []
+        self.verts, self.faces, self.uvs, self.mats, self.smooth = [], [], [], [], []
 
     def _slot(self, material):
         if material not in self.slots:
             self.slots[material] = len(self.slots)
         return self.slots[material]
 
-    def _add(self, verts, faces, uvs, material):
+    def _add(self, verts, faces, uvs, material, smooth=False):
         base = len(self.verts)
         self.verts.extend(tuple(float(c) for c in v) for v in verts)
         slot = self._slot(material)
@@ -511,6 +513,7 @@ class Builder:
             self.faces.append(tuple(base + i for i in f))
             self.uvs.append(fu)
             self.mats.append(slot)
+            self.smooth.append(smooth)
 
     def box(self, centre, size, material, rotate=0.0):
         """An axis box (turned `rotate` degrees about Z around its centre)."""
@@ -563,7 +566,7 @@ class Builder:
         verts, faces, uvs = tube.build()
         tile = self.materials[material][1]
         scale = (tube.girth() / tile, (tube.length() + 0.1) / tile)
-        self._add(verts, faces, [[(u * scale[0], v * scale[1]) for u, v in f] for f in uvs], material)
+        self._add(verts, faces, [[(u * scale[0], v * scale[1]) for u, v in f] for f in uvs], material, smooth=True)
 
     def blob(self, centre, radii, material, rings=10, segments=14):
         """A closed ellipsoid-like lump (a short tube with round caps)."""
@@ -579,6 +582,7 @@ class Builder:
         layer = mesh.uv_layers.new(name="UVMap")
         layer.data.foreach_set("uv", [c for f in self.uvs for uv in f for c in uv])
         mesh.polygons.foreach_set("material_index", self.mats)
+        mesh.polygons.foreach_set("use_smooth", self.smooth)
         for material in sorted(self.slots, key=self.slots.get):
             mesh.materials.append(self.materials[material][0])
         mesh.update()
