@@ -199,8 +199,17 @@ def all_images():
 def main():
     if len(sys.argv) != 2:
         sys.exit("usage: gen_images.py OUTPUT_FOLDER")
+    # pictures the Blender menu generator rendered (its list) are kept; these
+    # flat ones stand in only where Blender has not run
+    rendered = set()
+    try:
+        with open(os.path.join(sys.argv[1], "menus", "list.txt")) as f:
+            rendered = {line.strip() for line in f if line.strip()}
+    except OSError:
+        pass
     for relative, image in all_images():
-        image.save_tga(os.path.join(sys.argv[1], relative))
+        if relative not in rendered:
+            image.save_tga(os.path.join(sys.argv[1], relative))
 
 
 if __name__ == "__main__":

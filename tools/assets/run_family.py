@@ -11,6 +11,7 @@ that files a generator no longer makes do not linger.
 """
 import hashlib
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -30,7 +31,11 @@ def blender_environment(blender):
 def key(blender, generator):
     digest = hashlib.sha256()
     here = os.path.dirname(os.path.abspath(__file__))
-    for path in (generator, os.path.join(here, "vornart.py")):
+    # a generator that builds on another family's tables (import gen_x) is
+    # keyed on that generator too
+    with open(generator) as f:
+        uses = re.findall(r"^import (gen_\w+)", f.read(), re.M)
+    for path in [generator, os.path.join(here, "vornart.py")] + [os.path.join(here, u + ".py") for u in uses]:
         with open(path, "rb") as f:
             digest.update(f.read())
     version = subprocess.run([blender, "-b", "--factory-startup", "--version"], capture_output=True, text=True)
