@@ -213,6 +213,39 @@ def cat_tree(b):
     b.cylinder((-0.15, 0, 0.35), 0.18, 0.22, "beige", segments=18)
 
 
+def spray_bottle(b):
+    b.cylinder((0, 0, 0), 0.03, 0.12, "white", segments=16)
+    b.cylinder((0, 0, 0.12), 0.016, 0.03, "white", segments=12)
+    b.box((0, -0.015, 0.165), (0.03, 0.06, 0.03), "green")
+    b.box((0, -0.028, 0.135), (0.012, 0.012, 0.03), "green")
+    b.box((0, 0, 0.06), (0.062, 0.062, 0.05), "green")
+
+
+def shower_head(b):
+    handle = va.Tube("handle", [(0, 0.03, 0.02), (0, 0.1, 0.03), (0, 0.18, 0.03)], [(0.011, 0.011)] * 3, 10, 10)
+    b.tube(handle, "steel")
+    b.cylinder((0, 0, 0.0), 0.04, 0.03, "steel", segments=20, top_radius=0.03)
+    b.cylinder((0, 0, -0.002), 0.034, 0.004, "grey", segments=20)
+
+
+def hand(b):
+    b.blob((0, 0, 0.02), (0.04, 0.045, 0.018), "cream")
+    b.tube(va.Tube("index", [(-0.012, 0.03, 0.025), (-0.014, 0.08, 0.025), (-0.015, 0.11, 0.025)],
+                   [(0.01, 0.009)] * 3, 10, 10), "cream")
+    for k, x in enumerate((0.004, 0.02, 0.034)):
+        b.blob((x, 0.045 - k * 0.005, 0.028), (0.009, 0.014, 0.01), "cream", rings=6, segments=10)
+    b.tube(va.Tube("thumb", [(-0.03, -0.01, 0.02), (-0.048, 0.015, 0.024), (-0.05, 0.035, 0.024)],
+                   [(0.01, 0.009)] * 3, 10, 10), "cream")
+
+
+# Tool cursors: item, cursor name, turn (x, y, z degrees) so the working end
+# points to the top left.  The hot spot is found on the picture: the opaque
+# pixel nearest the top-left corner.
+CURSORS = [("brush", "brush", (0, 0, 225)), ("shampoo", "shampoo", (90, 0, 225)),
+           ("shower_head", "shower", (0, 0, 225)), ("spray_bottle", "spray", (90, 0, 225)),
+           ("hand", "hand", (0, 0, 45))]
+CURSOR_SIZE = 32
+
 # name: (builder, kind, price, bone a worn item follows or "")
 ITEMS = {
     "ball": (ball, "toy", 5, ""),
@@ -237,6 +270,9 @@ ITEMS = {
     "red_collar": (red_collar, "collar", 12, "neck"),
     "blue_collar": (blue_collar, "collar", 12, "neck"),
     "bow": (bow, "bow", 10, "head"),
+    "spray_bottle": (spray_bottle, "care", 6, ""),
+    "shower_head": (shower_head, "care", 0, ""),
+    "hand": (hand, "tool", 0, ""),
 }
 ICON_VIEW = (0.55, 1.0, -0.6)     # direction the icon camera looks (from front-right, above)
 
@@ -306,7 +342,44 @@ def main():
         for size in ICON_SIZES:
             va.write_tga(os.path.join(out, "icons", "%s_%d.tga" % (name, size)), downsample(cell, big // size))
     timer.step("icons")
+    cursors(scene, objects, out, sheet_dir)
+    timer.step("cursors")
     timer.done()
+
+
+def cursors(scene, objects, out, sheet_dir):
+    """Each tool seen from above, turned to point top left, in one render."""
+    big = CURSOR_SIZE * 4
+    for name, (obj, lo, hi) in objects.items():
+        obj.hide_render = name not in [c[0] for c in CURSORS]
+    for i, (item, _, turn) in enumerate(CURSORS):
+        obj, lo, hi = objects[item]
+        extent = np.linalg.norm(hi - lo)
+        s = 0.8 / extent
+        obj.scale = (s, s, s)
+        obj.rotation_euler = [math.radians(a) for a in turn]
+        bpy.context.view_layer.update()
+        corners = np.array([obj.matrix_world @ v.co for v in obj.data.vertices])
+        mid = (corners.min(axis=0) + corners.max(axis=0)) / 2
+        obj.location = (obj.location[0] + i - mid[0], obj.location[1] - mid[1], obj.location[2] - mid[2])
+    va.setup_workbench(scene, len(CURSORS) * big, big, transparent=True)
+    scene.display.render_aa = "8"
+    middle = ((len(CURSORS) - 1) / 2, 0, 0)
+    bpy.data.objects.remove(scene.camera)
+    va.camera_looking(scene, (middle[0], -0.6, 10), middle, ortho=len(CURSORS))
+    strip = va.render_to_array(scene, os.path.join(sheet_dir, "cursors.png"))
+    lines = ["; tool cursors: File, HotX, HotY (pixels from the top left)"]
+    for i, (_, name, _) in enumerate(CURSORS):
+        picture = downsample(strip[:, i * big:(i + 1) * big], 4)
+        ys, xs = np.nonzero(picture[:, :, 3] > 128)
+        if not len(xs):
+            raise va.ArtError("cursor %s came out empty" % name)
+        k = int(np.argmin(xs + ys))
+        path = "Common/cursor_%s.tga" % name
+        va.write_tga(os.path.join(out, path), picture)
+        lines.append("[%s]\nFile=%s\nHotX=%d\nHotY=%d" % (name, path, xs[k], ys[k]))
+    with open(os.path.join(out, "props", "cursors.ini"), "w") as f:
+        f.write("\n".join(lines) + "\n")
 
 
 if __name__ == "__main__":
