@@ -72,7 +72,7 @@ PARTS = [
          radii=[(0.026, 0.009), (0.017, 0.007), (0.004, 0.002)],
          bones=["ear_l", "head"]),
     dict(name="eye_l", rings=12, segments=16, caps=(1.0, 1.0),
-         points=[(0, 0, 0), (0, -0.001, 0)], radii=[(0.0135, 0.0135), (0.0135, 0.0135)],
+         points=[(0, 0, 0), (0, -0.001, 0)], radii=[(0.015, 0.015), (0.015, 0.015)],
          bones=["eye_l"]),
     dict(name="front_leg_l", rings=28, segments=16, caps=(1.0, 1.0),
          points=[(0.045, -0.085, 0.27), (0.05, -0.066, 0.15), (0.05, -0.078, 0.05), (0.05, -0.095, 0.021),
@@ -93,7 +93,7 @@ PARTS = [
 ]
 # Where the eyes and the mouth sit on the head.
 EYE_DIRECTION = (0.5, -0.72, 0.32)     # from the head's centre, left eye
-EYE_SINK = 0.7                         # fraction of the eye radius inside the head
+EYE_SINK = 0.62                        # fraction of the eye radius inside the head
 HEAD_CENTRE = (0, -0.262, 0.372)
 MOUTH_Z = 0.352                        # head vertices below this and forward of JAW_Y follow the jaw
 JAW_Y = -0.262
@@ -124,7 +124,7 @@ POSES = {
     "stand": {},
     "sit": {
         "root": dict(t=(0, -0.115, -0.01)),
-        "pelvis": (-38, 0, 0), "spine": (-6, 0, 0), "chest": (0, 0, 0), "neck": (10, 0, 0), "head": (30, 0, 0),
+        "pelvis": (-38, 0, 0), "spine": (-6, 0, 0), "chest": (0, 0, 0), "neck": (14, 0, 0), "head": (46, 0, 0),
         "front_upper_l": (40, 0, 0), "front_upper_r": (40, 0, 0), "front_lower_l": (4, 0, 0),
         "front_lower_r": (4, 0, 0), "front_foot_l": (-6, 0, 0), "front_foot_r": (-6, 0, 0),
         "back_upper_l": (-60, 0, 0), "back_upper_r": (-60, 0, 0), "back_lower_l": (-44, 0, 0),

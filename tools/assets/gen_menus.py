@@ -19,6 +19,9 @@ import vornart as va  # noqa: E402
 import gen_cat  # noqa: E402
 import gen_rooms  # noqa: E402
 
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import gen_images  # noqa: E402  (the button table)
+
 SIZE = (800, 600)
 FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
 TITLE_INK = (1.0, 0.94, 0.78)
@@ -28,7 +31,7 @@ TITLE_SHADOW = (0.12, 0.08, 0.16)
 # (breed, pose, x, y, turn degrees, height of what it stands on)
 SCENES = {
     "MainMenu": dict(room="living_room", title="Vorn", eye=(0.45, -1.25, 0.5), target=(0.0, -0.1, 0.3), lens=24,
-                     cats=[("Bengal", "sit", 0.0, -0.2, 15, 0.0)]),
+                     cats=[("Bengal", "sit", 0.0, -0.2, 40, 0.0)]),
     "OptionsMenu": dict(room="bedroom", title="Options", eye=(0.25, -0.55, 1.05), target=(-0.6, 0.7, 0.55), lens=26,
                         cats=[("Snowpoint", "sleep", -0.6, 0.6, 60, 0.52)]),
     "LoadMenu": dict(room="kitchen", title="Load a Pet", eye=(1.4, -0.1, 0.7), target=(-0.1, 0.8, 0.3), lens=24,
@@ -40,6 +43,82 @@ for n, breed in ((1, "Bengal"), (2, "Patches"), (3, "Snowpoint")):
     x = -3.2 + (n - 1) * 3.2
     SCENES["Kennel%d" % n] = dict(room="kennel", title="Kennel %d" % n, eye=(x + 0.3, -1.4, 1.2),
                                   target=(x, 0.6, 0.2), lens=22, cats=[(breed, "sit", x + 0.1, 0.3, 10, 0.0)])
+
+
+BUTTON = (160, 40)       # pixels per state; five states side by side
+# per state: face colour change, label colour, how far the face sinks (pixels)
+BUTTON_STATES = [(0, (255, 255, 255), 0), (-50, (255, 255, 255), 2), (45, (255, 255, 255), 0),
+                 (-50, (255, 240, 160), 2), (None, (190, 190, 190), 0)]
+
+
+RIM = (40, 32, 60)
+
+
+def rounded_slab(scene, cx, cy, w, h, radius, z, colour, corner_steps=6):
+    """A flat rounded rectangle (closed, 1 cm thick) centred at (cx, cy)."""
+    outline = []
+    for qx, qy, start in ((1, 1, 0), (-1, 1, 90), (-1, -1, 180), (1, -1, 270)):
+        ox, oy = cx + qx * (w / 2 - radius), cy + qy * (h / 2 - radius)
+        for k in range(corner_steps + 1):
+            a = math.radians(start + 90 * k / corner_steps)
+            outline.append((ox + radius * math.cos(a), oy + radius * math.sin(a)))
+    n = len(outline)
+    verts = [(x, y, z) for x, y in outline] + [(x, y, z - 0.01) for x, y in outline]
+    faces = [tuple(range(n)), tuple(range(2 * n - 1, n - 1, -1))]
+    faces += [((k + 1) % n, k, k + n, (k + 1) % n + n) for k in range(n)]
+    mesh = bpy.data.meshes.new("slab")
+    mesh.from_pydata(verts, [], faces)
+    slab = bpy.data.objects.new("slab", mesh)
+    slab.data.materials.append(va.colour_material("slab", colour, roughness=1))
+    scene.collection.objects.link(slab)
+    return slab
+
+
+def buttons(scene, font, out, sheet_dir):
+    """Every button strip as rounded slabs with the label set in the font,
+    all strips in one render and cut apart afterwards."""
+    for o in list(scene.objects):
+        o.hide_render = True
+    px = 0.01                                # metres per pixel in this scene
+    w, h = BUTTON[0] * px, BUTTON[1] * px
+    names = list(gen_images.BUTTONS)
+    made = []
+    for row, name in enumerate(names):
+        label, base = gen_images.BUTTONS[name]
+        for state, (change, ink, sink) in enumerate(BUTTON_STATES):
+            face = (120, 120, 128) if change is None else tuple(max(0, min(255, c + change)) for c in base)
+            cx, cy = (state + 0.5) * w, -(row + 0.5) * h - sink * px
+            for colour, grow, dx, dy, z in (((20, 20, 30), 0, 1, -3, -0.02), (RIM, 2, 0, 0, -0.01), (face, 0, 0, 0, 0)):
+                made.append(rounded_slab(scene, cx + dx * px, cy + dy * px, w - (6 - 2 * grow) * px,
+                                         h - (8 - 2 * grow) * px, (12 + grow) * px, z, colour))
+            curve = bpy.data.curves.new("label", "FONT")
+            curve.body = label
+            curve.font = font
+            curve.align_x = "CENTER"
+            curve.align_y = "CENTER"
+            curve.size = 0.19
+            text = bpy.data.objects.new("label", curve)
+            text.location = (cx, cy, 0.01)
+            text.data.materials.append(va.colour_material("ink", ink, roughness=1))
+            scene.collection.objects.link(text)
+            made.append(text)
+    va.setup_workbench(scene, BUTTON[0] * 5, BUTTON[1] * len(names), transparent=True)
+    scene.display.render_aa = "8"
+    scene.display.shading.light = "FLAT"
+    scene.display.shading.show_shadows = False
+    scene.view_settings.exposure = 0
+    scene.display.shading.show_cavity = False
+    width, height = 5 * w, len(names) * h
+    cam = va.camera_looking(scene, (width / 2, -height / 2, 5), (width / 2, -height / 2, 0), ortho=width)
+    strip = va.render_to_array(scene, os.path.join(sheet_dir, "buttons.png"))
+    written = []
+    for row, name in enumerate(names):
+        path = "Common/button_%s.tga" % name
+        va.write_tga(os.path.join(out, path), strip[row * BUTTON[1]:(row + 1) * BUTTON[1]])
+        written.append(path)
+    for o in made + [cam]:
+        bpy.data.objects.remove(o)
+    return written
 
 
 def build_room(name, materials):
@@ -158,6 +237,8 @@ def main():
             bpy.data.objects.remove(obj)
         timer.step(picture)
     os.remove(os.path.join(sheet_dir, "tmp_menu.png"))
+    written += buttons(scene, font, out, sheet_dir)
+    timer.step("buttons")
     os.makedirs(os.path.join(out, "menus"), exist_ok=True)
     with open(os.path.join(out, "menus", "list.txt"), "w") as f:
         f.write("\n".join(written) + "\n")

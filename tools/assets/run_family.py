@@ -35,7 +35,9 @@ def key(blender, generator):
     # keyed on that generator too
     with open(generator) as f:
         uses = re.findall(r"^import (gen_\w+)", f.read(), re.M)
-    for path in [generator, os.path.join(here, "vornart.py")] + [os.path.join(here, u + ".py") for u in uses]:
+    found = [os.path.join(d, u + ".py") for u in uses for d in (here, os.path.dirname(here))
+             if os.path.exists(os.path.join(d, u + ".py"))]
+    for path in [generator, os.path.join(here, "vornart.py")] + found:
         with open(path, "rb") as f:
             digest.update(f.read())
     version = subprocess.run([blender, "-b", "--factory-startup", "--version"], capture_output=True, text=True)

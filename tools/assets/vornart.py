@@ -393,9 +393,11 @@ def colour_material(name, rgb, roughness=0.7):
     mat = bpy.data.materials.new(name)
     mat.use_nodes = True
     bsdf = mat.node_tree.nodes["Principled BSDF"]
-    bsdf.inputs["Base Color"].default_value = (*[c / 255.0 for c in rgb], 1)
+    # colours are written as sRGB; Blender's material colours are linear
+    linear = [(c / 255.0) ** 2.2 for c in rgb]
+    bsdf.inputs["Base Color"].default_value = (*linear, 1)
     bsdf.inputs["Roughness"].default_value = roughness
-    mat.diffuse_color = (*[c / 255.0 for c in rgb], 1)
+    mat.diffuse_color = (*linear, 1)
     mat.use_backface_culling = True
     return mat
 
