@@ -768,6 +768,10 @@ def main():
     tmp = os.path.join(sheet_dir, "cat.png")
     timer.step("contact sheet scene")
     va.render_to_array(scene, tmp)
+    with open(os.path.join(sheet_dir, "cat.txt"), "w") as f:
+        f.write("cells of cat.png, %d per row, left to right:\n" % columns)
+        f.writelines("%3d  %s\n" % (i, clip and "%s frame %d" % (clip, frame) or "%s at rest" % breed)
+                     for i, (breed, clip, frame) in enumerate(cells))
     timer.step("contact sheet")
     timer.done()
 
