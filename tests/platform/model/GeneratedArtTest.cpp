@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <string>
 
 #include "ModelTestSupport.h"
 
@@ -37,6 +39,19 @@ std::vector<uint8_t> ReadBytes(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Clip lengths the generator wrote beside the clips: section name -> Seconds.
+std::map<std::string, float> ClipSeconds(const fs::path& ini)
+{
+    std::map<std::string, float> seconds;
+    std::ifstream in(ini);
+    std::string line, section;
+    while (std::getline(in, line)) {
+        if (line.size() > 2 && line.front() == '[' && line.back() == ']') section = line.substr(1, line.size() - 2);
+        else if (line.rfind("Seconds=", 0) == 0) seconds[section] = std::stof(line.substr(8));
+    }
+    return seconds;
 }
 
 struct SkinnedBox {
@@ -118,6 +133,8 @@ TEST_F(GeneratedArtTest, EveryCatClipMapsByBoneNameAndSkinsAtThreeTimes)
 
     std::vector<fs::path> clips = GlbFiles(folder / "anim");
     ASSERT_GE(clips.size(), 30u);
+    std::map<std::string, float> seconds = ClipSeconds(folder / "clips.ini");
+    EXPECT_EQ(seconds.size(), clips.size()) << "clips.ini and the clip files disagree";
     MdlModelInstance* instance = MdlInstantiateModel(cat);
     MdlLocalPose* pose = MdlNewLocalPose(skeleton->boneCount);
     for (const auto& path : clips) {
@@ -127,6 +144,8 @@ TEST_F(GeneratedArtTest, EveryCatClipMapsByBoneNameAndSkinsAtThreeTimes)
         ASSERT_NE(animation, nullptr);
         EXPECT_EQ(path.stem().string(), animation->name);
         EXPECT_GT(animation->duration, 0.2f);
+        ASSERT_TRUE(seconds.count(animation->name)) << "not in clips.ini";
+        EXPECT_NEAR(animation->duration, seconds[animation->name], 0.5f / 30) << "exported length differs";
         for (int t = 0; t < animation->trackCount; ++t) {
             int bone = -1;
             EXPECT_TRUE(MdlFindBoneByNameLowercase(skeleton, animation->tracks[t].boneName, &bone))
