@@ -30,8 +30,8 @@ TITLE_SHADOW = (0.12, 0.08, 0.16)
 # picture: room, title, camera eye, camera target, lens, cats as
 # (breed, pose, x, y, turn degrees, height of what it stands on)
 SCENES = {
-    "MainMenu": dict(room="living_room", title="Vorn", eye=(0.45, -1.25, 0.5), target=(0.0, -0.1, 0.3), lens=24,
-                     cats=[("Bengal", "sit", 0.0, -0.2, 40, 0.0)]),
+    "MainMenu": dict(room="living_room", title="Vorn", eye=(0.3, -1.3, 0.55), target=(0.0, -0.1, 0.35), lens=24,
+                     cats=[("Bengal", "sit", 0.42, -0.1, -25, 0.0)]),
     "OptionsMenu": dict(room="bedroom", title="Options", eye=(0.25, -0.55, 1.05), target=(-0.6, 0.7, 0.55), lens=26,
                         cats=[("Snowpoint", "sleep", -0.6, 0.6, 60, 0.52)]),
     "LoadMenu": dict(room="kitchen", title="Load a Pet", eye=(1.4, -0.1, 0.7), target=(-0.1, 0.8, 0.3), lens=24,
