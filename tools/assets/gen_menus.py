@@ -121,6 +121,56 @@ def buttons(scene, font, out, sheet_dir):
     return written
 
 
+# Flat faces: file, size, rounded layers (inset pixels, corner radius, colour)
+# and texts (words, centre x, centre y, height in pixels, colour), all pixels.
+FACES = [
+    ("Common/about_dialog.tga", (420, 240), [(0, 18, (50, 40, 80)), (4, 15, (250, 244, 230))],
+     [("About Vorn", 210, 34, 26, (70, 50, 110))]),
+    ("Common/question_dialog.tga", (420, 240), [(0, 18, (50, 40, 80)), (4, 15, (250, 244, 230))], []),
+    ("Common/credits_logo.tga", (240, 80), [(0, 20, (90, 60, 140)), (3, 17, (120, 85, 175))],
+     [("Vorn", 120, 40, 44, (255, 250, 235))]),
+]
+
+
+def flat_faces(scene, font, out, sheet_dir):
+    """Dialog faces and the logo: rounded layers and text, one render each."""
+    written = []
+    px = 0.01
+    for path, (w, h), layers, texts in FACES:
+        for o in list(scene.objects):
+            o.hide_render = True
+        made = []
+        for depth, (inset, radius, colour) in enumerate(layers):
+            made.append(rounded_slab(scene, w * px / 2, -h * px / 2, (w - 2 * inset) * px, (h - 2 * inset) * px,
+                                     radius * px, depth * 0.01, colour))
+        for words, x, y, size, colour in texts:
+            curve = bpy.data.curves.new("text", "FONT")
+            curve.body = words
+            curve.font = font
+            curve.align_x = "CENTER"
+            curve.align_y = "CENTER"
+            curve.size = size * px
+            text = bpy.data.objects.new("text", curve)
+            text.location = (x * px, -y * px, 0.05)
+            text.data.materials.append(va.colour_material("text", colour, roughness=1))
+            scene.collection.objects.link(text)
+            made.append(text)
+        va.setup_workbench(scene, w, h, transparent=True)
+        scene.display.render_aa = "8"
+        scene.display.shading.light = "FLAT"
+        scene.display.shading.show_shadows = False
+        scene.display.shading.show_cavity = False
+        scene.view_settings.exposure = 0
+        cam = va.camera_looking(scene, (w * px / 2, -h * px / 2, 5), (w * px / 2, -h * px / 2, 0), ortho=w * px)
+        picture = va.render_to_array(scene, os.path.join(sheet_dir, "tmp_face.png"))
+        va.write_tga(os.path.join(out, path), picture)
+        written.append(path)
+        for o in made + [cam]:
+            bpy.data.objects.remove(o)
+    os.remove(os.path.join(sheet_dir, "tmp_face.png"))
+    return written
+
+
 def build_room(name, materials):
     b = va.Builder(materials)
     if name == "kennel":
@@ -239,6 +289,8 @@ def main():
     os.remove(os.path.join(sheet_dir, "tmp_menu.png"))
     written += buttons(scene, font, out, sheet_dir)
     timer.step("buttons")
+    written += flat_faces(scene, font, out, sheet_dir)
+    timer.step("dialog faces")
     os.makedirs(os.path.join(out, "menus"), exist_ok=True)
     with open(os.path.join(out, "menus", "list.txt"), "w") as f:
         f.write("\n".join(written) + "\n")
