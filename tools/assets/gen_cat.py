@@ -20,6 +20,7 @@ import sys
 
 import bpy
 import numpy as np
+from mathutils import Euler, Matrix, Vector
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import vornart as va  # noqa: E402
@@ -376,7 +377,6 @@ CLIPS = {
                        front_upper_r=(-50, 0, 0), front_lower_l=(60, 0, 0), front_lower_r=(60, 0, 0),
                        tail1=(-20, 0, 0))), (45, pose("stand"))]),
 }
-# Bones each clip must move, so a clip never silently comes out empty.
 SHEET_TILE = (160, 120)        # pixels per cell of the contact sheet
 SHEET_COLUMNS = 12
 SHEET_SPACING = 0.8            # metres between cats in the sheet scene
@@ -641,7 +641,6 @@ def sampled_pose(arm, frame):
 
 
 def pose_matrices(arm, p, bone_names):
-    from mathutils import Euler, Matrix, Vector
     out = []
     for name in [pb.name for pb in arm.pose.bones]:
         spec = p.get(name, (0, 0, 0))

@@ -182,7 +182,7 @@ def build_room(name, materials):
     return b.finish(name)
 
 
-def build_cats(tubes_cache):
+def build_cats():
     """One cat rig; copies are made per scene."""
     bones = gen_cat.all_bones()
     arm = gen_cat.build_armature(bones)
@@ -242,7 +242,7 @@ def main():
     timer = va.Timer("menus")
     scene = va.reset_scene()
     materials = gen_rooms.make_materials()
-    arm, body, coats, names = build_cats(None)
+    arm, body, coats, names = build_cats()
     arm.hide_render = body.hide_render = True
     font = bpy.data.fonts.load(FONT)
     rooms = {}

@@ -14,7 +14,7 @@ import time
 
 import bpy
 import numpy as np
-from mathutils import Matrix, Vector
+from mathutils import Vector
 
 FPS = 30
 
