@@ -1,8 +1,9 @@
 // The art made by the Blender generators (data/generated), read through the
-// runtime the game uses: every model must read, convert and skin at rest,
-// the cat must stand on the floor, and every cat clip must map onto the
-// cat's skeleton by bone name and skin at three times without NaN or
-// vertices flying off.  Skipped when the art has not been generated.
+// runtime the game uses: every model must read, convert, skin at rest back
+// onto its modelled shape and stand on the floor, and every cat clip must
+// map onto the cat's skeleton by bone name, last as long as clips.ini says,
+// and skin at three times without NaN or vertices flying off.  Skipped when
+// the art has not been generated.
 #include <cmath>
 #include <algorithm>
 #include <cstdlib>
@@ -58,6 +59,7 @@ struct SkinnedBox {
     float low[3] = {1e30f, 1e30f, 1e30f};
     float high[3] = {-1e30f, -1e30f, -1e30f};
     bool finite = true;
+    float worstFromBind = 0;   // largest distance of a skinned vertex from its bind position
 };
 
 class GeneratedArtTest : public ModelTest {
@@ -81,12 +83,16 @@ protected:
                                           MdlGetMeshBindingBoneCount(binding),
                                           MdlGetWorldPoseComposite4x4Array(world), skeleton->boneCount,
                                           mesh->vertexCount, mesh->vertices, out.data()));
-            for (const MdlVertexPNT& v : out)
+            for (size_t i = 0; i < out.size(); ++i) {
+                const MdlVertexPNT& v = out[i];
                 for (int c = 0; c < 3; ++c) {
                     if (!std::isfinite(v.position[c]) || !std::isfinite(v.normal[c])) box.finite = false;
                     box.low[c] = std::fmin(box.low[c], v.position[c]);
                     box.high[c] = std::fmax(box.high[c], v.position[c]);
+                    box.worstFromBind =
+                        std::fmax(box.worstFromBind, std::fabs(v.position[c] - mesh->vertices[i].position[c]));
                 }
+            }
             MdlFreeMeshDeformer(deformer);
             MdlFreeMeshBinding(binding);
         }
@@ -111,6 +117,7 @@ TEST_F(GeneratedArtTest, EveryModelReadsAndSkinsAtRestOnTheFloor)
         SkinnedBox box = Skin(model, local);
         MdlFreeLocalPose(local);
         EXPECT_TRUE(box.finite);
+        EXPECT_LT(box.worstFromBind, 1e-3f) << "the bind matrices do not give back the modelled shape";
         // everything is modelled standing on the floor at height 0
         EXPECT_NEAR(box.low[1], 0.0f, 0.03f);
         EXPECT_LT(box.high[1], 12.0f);
