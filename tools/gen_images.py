@@ -173,6 +173,16 @@ def credits_logo():
     return image
 
 
+# Button strips: file name -> label and face colour (the Blender menu
+# generator renders the same table).
+BUTTONS = {"play": ("Play", (70, 150, 90)), "options": ("Options", (70, 110, 180)),
+           "about": ("About", (150, 110, 60)), "quit": ("Quit", (170, 70, 70)),
+           "back": ("Back", (90, 90, 150)), "ok": ("Ok", (70, 150, 90)),
+           "load": ("Load", (120, 90, 160)), "kennel": ("Kennel", (90, 140, 90)),
+           "house": ("House", (160, 120, 70)), "menu": ("Menu", (90, 90, 150)),
+           "yes": ("Yes", (70, 150, 90)), "no": ("No", (170, 70, 70))}
+
+
 def all_images():
     yield "MainMenu/background.tga", room_background("VORN", (70, 110, 190), (240, 170, 120), (255, 255, 255), 1)
     yield "OptionsMenu/background.tga", room_background("OPTIONS", (40, 120, 110), (170, 220, 150), (255, 255, 200), 2)
@@ -180,13 +190,7 @@ def all_images():
     yield "House/background.tga", room_background("HOUSE", (200, 170, 120), (120, 80, 50), (255, 240, 200), 4)
     for n in (1, 2, 3):
         yield "Kennel%d/background.tga" % n, room_background("KENNEL %d" % n, (90, 140, 90 + 30 * n), (60, 90, 60), (230, 255, 230), 4 + n)
-    buttons = {"play": ("Play", (70, 150, 90)), "options": ("Options", (70, 110, 180)),
-               "about": ("About", (150, 110, 60)), "quit": ("Quit", (170, 70, 70)),
-               "back": ("Back", (90, 90, 150)), "ok": ("Ok", (70, 150, 90)),
-               "load": ("Load", (120, 90, 160)), "kennel": ("Kennel", (90, 140, 90)),
-               "house": ("House", (160, 120, 70)), "menu": ("Menu", (90, 90, 150)),
-               "yes": ("Yes", (70, 150, 90)), "no": ("No", (170, 70, 70))}
-    for name, (label, colour) in buttons.items():
+    for name, (label, colour) in BUTTONS.items():
         yield "Common/button_%s.tga" % name, button_strip(label, colour)
     yield "Common/check.tga", check_strip()
     yield "Common/about_dialog.tga", dialog_face("ABOUT VORN")
@@ -199,8 +203,17 @@ def all_images():
 def main():
     if len(sys.argv) != 2:
         sys.exit("usage: gen_images.py OUTPUT_FOLDER")
+    # pictures the Blender menu generator rendered (its list) are kept; these
+    # flat ones stand in only where Blender has not run
+    rendered = set()
+    try:
+        with open(os.path.join(sys.argv[1], "menus", "list.txt")) as f:
+            rendered = {line.strip() for line in f if line.strip()}
+    except OSError:
+        pass
     for relative, image in all_images():
-        image.save_tga(os.path.join(sys.argv[1], relative))
+        if relative not in rendered:
+            image.save_tga(os.path.join(sys.argv[1], relative))
 
 
 if __name__ == "__main__":
