@@ -38,6 +38,7 @@ void CKelApp::StartCycle()
     AddIdleFunction(CxEvent::Pump);
     LoadGlobals();
     LoadCursors();
+    StartMovies();
     if (!ReadInt("Startup", "SkipIntroMovies", 0)) PlayIntroMovies();
     CreateSystemChannel();
 }
@@ -71,23 +72,12 @@ void CKelApp::ReadyCycle()
 
 int CKelApp::LoadCursors() { return LoadNamedCursors(kel_, "Cursors"); }
 
-// Movies are not part of this build yet: every existing intro movie is
-// named in the log so that a missing one is easy to tell from a skipped one.
-void CKelApp::PlayIntroMovies()
-{
-    CxOptionSection* section = kel_.FindSection("IntroMovies");
-    if (!section) return;
-    for (CxOptionVariable* entry = section->First(); entry; entry = section->Next()) {
-        CxString path = BuildGamePath(entry->value.Text());
-        if (QorFileExists(path.Text())) Print("Intro movie %s not played: no movie player\n", path.Text());
-    }
-}
-
 void CKelApp::StopCycle()
 {
     DestroyGlobals();
     if (!ReadInt("Startup", "SkipCredits", 0) && GetLastErrorCode() == 0) ShowCredits();
     DestroySystemChannel();
+    StopMovies();
     CxGameApp::StopCycle();
     kel_.Close();
 }

@@ -1,4 +1,5 @@
 #include "framework/CKelWindow.h"
+#include "media/CxMovie.h"
 #include "core/CxApp.h"
 #include "events/CxEventKinds.h"
 #include "events/CxEventScriptFunctions.h"
@@ -123,8 +124,30 @@ void CKelWindow::ReadAmbientMovies()
         auto* movie = new CKelAmbientMovie{BuildGamePath(file), CxPoint{}};
         description_.GetPoint(section, "Position", &movie->position, CxPoint{-1000, -1000});
         movies_.AddTail(movie);
+        StartAmbientMovie(movie, description_.ReadInt(section, "Repeat", 0) != 0);
     }
 }
+
+// A missing file is skipped quietly, as intro movies are; one that will not
+// load has said why and the room goes on without it.
+void CKelWindow::StartAmbientMovie(CKelAmbientMovie* ambient, bool repeat)
+{
+    if (!QorFileExists(ambient->fileName.Text())) return;
+    auto* movie = new CxMovie;
+    movie->SetRepeat(repeat);
+    if (movie->Load(ambient->fileName.Text()) != 0) {
+        delete movie;
+        return;
+    }
+    ambient->movie = movie;
+    movie->SetZOrder(Z_DEFAULT);
+    movie->Link(this);
+    movie->SetPosition(ambient->position);
+    movie->Show();
+    movie->Play(false, false);
+}
+
+CKelAmbientMovie::~CKelAmbientMovie() { delete movie; }
 
 void CKelWindow::ClearMovies()
 {

@@ -32,10 +32,14 @@ struct CKelMilestone {
     uint16_t flags;   // bit 0: reached
 };
 
+class CxMovie;
+
 // An ambient movie as the description names it; played on top of the room.
 struct CKelAmbientMovie {
     CxString fileName;
     CxPoint position;
+    CxMovie* movie = nullptr;   // owned; null when the file is missing or would not load
+    ~CKelAmbientMovie();
 };
 
 class CKelWindow : public CxGameWindow, public CxEventListener, public CxEventCreator, public CCommandHandler {
@@ -133,6 +137,7 @@ protected:
     void RemoveScoreText();
     void ReadMilestones();
     void ReadAmbientMovies();
+    void StartAmbientMovie(CKelAmbientMovie* ambient, bool repeat);
     void ReadIdleSettings();
 
     CxOptions description_;
