@@ -5,21 +5,41 @@
 #include "graphics/CxSurf.h"
 #include "platform/video/PlatformMovie.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 CxMovieAudioFactory gAudioFactory = nullptr;
 
 // The engine's file API as the decoder's byte source.  Positions are checked
 // here, so a seek the demuxer tries past either end fails quietly instead of
-// being reported as a file error.
+// being reported as a file error.  Zip members cannot seek: such a file is
+// read whole into memory at open (movies in archives are small).
 class QorMovieSource : public platform::MovieSource {
 public:
-    explicit QorMovieSource(QorFileHandle* handle) : handle_(handle), size_(QorFileGetHandleLength(handle)) {}
+    explicit QorMovieSource(QorFileHandle* handle) : handle_(handle), size_(QorFileGetHandleLength(handle))
+    {
+        bool seekable = QorFileSeek(handle_, size_ > 0 ? 1 : 0, 0) == 0 && QorFileTell(handle_) == (size_ > 0 ? 1 : 0) &&
+                        QorFileSeek(handle_, 0, 0) == 0 && QorFileTell(handle_) == 0;
+        if (seekable || size_ <= 0 || size_ > kMaxInMemory) return;
+        memory_.resize(size_t(size_));
+        uint32_t got = 0;
+        if (QorFileRead(handle_, memory_.data(), uint32_t(size_), &got) != 0 || got != uint32_t(size_)) memory_.clear();
+        QorFileClose(handle_);
+        handle_ = nullptr;
+        if (memory_.empty()) size_ = 0;
+    }
     ~QorMovieSource() override { QorFileClose(handle_); }
     int Read(uint8_t* buffer, int size) override
     {
         if (size <= 0 || at_ >= size_) return 0;
+        if (!handle_) {
+            int count = int(std::min<int64_t>(size, size_ - at_));
+            std::memcpy(buffer, memory_.data() + at_, size_t(count));
+            at_ += count;
+            return count;
+        }
         uint32_t got = 0;
         if (QorFileRead(handle_, buffer, uint32_t(size), &got) != 0) return -1;
         at_ += got;
@@ -29,16 +49,18 @@ public:
     {
         int64_t target = whence == 0 ? offset : whence == 1 ? at_ + offset : whence == 2 ? size_ + offset : -1;
         if (target < 0 || target > size_) return -1;
-        if (QorFileSeek(handle_, int32_t(target), 0) != 0) return -1;
+        if (handle_ && QorFileSeek(handle_, int32_t(target), 0) != 0) return -1;
         at_ = target;
         return at_;
     }
     int64_t Size() override { return size_; }
 
 private:
+    static constexpr int64_t kMaxInMemory = 256 << 20;
     QorFileHandle* handle_;
     int64_t size_;
     int64_t at_ = 0;
+    std::vector<uint8_t> memory_;
 };
 
 platform::MoviePixels PixelsFor(const CxDrawSurface* surface, bool* ok)

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -306,4 +307,28 @@ TEST_F(Movies, SoundTrackGoesToTheAudioOutputWithTheFrames)
     EXPECT_LT(afterFive, size_t(kMovieAudioRate) * 8 / 10) << "sound runs with the frames, not ahead of them";
     EXPECT_NEAR(double(total), kMovieAudioRate * 1.0, kMovieAudioRate * 0.15);
     gCaptured = nullptr;
+}
+
+// The file system a movie streams from goes away mid-play: the movie ends
+// by itself, without a report, and may be unloaded afterwards.
+TEST_F(Movies, FileSystemRemovedWhileStreamingEndsTheMovie)
+{
+    InTempDir here;
+    std::filesystem::create_directories("disc");
+    ASSERT_TRUE(testmovies::Encode("disc/long.avi", 64, 48, 200, 10, "-c:v rawvideo -pix_fmt bgr24"));   // 9 KB a frame
+    CxDirectoryFileSystem folder;
+    CxFileSystemList mounts;
+    mounts.NewFileSystem("<CDPath>", "disc");
+    CxMovie movie;
+    ASSERT_EQ(movie.Load("<CDPath>long.avi"), 0);
+    movie.Play(false, false);
+    Tick();
+    capture_.Reports().clear();
+    mounts.RemoveFileSystem("<CDPath>");
+    int updates = 0;
+    for (; updates < 250 && movie.IsPlaying(); ++updates) Tick();
+    EXPECT_FALSE(movie.IsPlaying());
+    EXPECT_LT(updates, 150) << "ended when the reads failed, not at the end of the file";
+    EXPECT_TRUE(capture_.Reports().empty());
+    movie.Unload();
 }
