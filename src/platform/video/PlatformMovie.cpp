@@ -216,8 +216,8 @@ bool MovieDecoder::Open(std::unique_ptr<MovieSource> source, const MovieOpenOpti
     state->video->thread_count = 1;
     code = avcodec_open2(state->video, videoCodec, nullptr);
     if (code < 0) return error_ = "cannot open the picture decoder (" + AvErrorText(code) + ")", false;
-    if (state->video->width <= 0 || state->video->height <= 0 || state->video->width > 8192 ||
-        state->video->height > 8192)
+    if (state->video->width <= 0 || state->video->height <= 0 || state->video->width > 4096 ||
+        state->video->height > 4096)
         return error_ = "picture size out of range", false;
 
     const AVCodec* audioCodec = nullptr;
