@@ -9,6 +9,7 @@
 #include "media/CxMovie.h"
 #include "media/CxMovieAudio.h"
 #include "media/CxMovieLibavDriver.h"
+#include "media/CxMovieSprite.h"
 
 #include <gtest/gtest.h>
 
@@ -331,4 +332,28 @@ TEST_F(Movies, FileSystemRemovedWhileStreamingEndsTheMovie)
     EXPECT_LT(updates, 150) << "ended when the reads failed, not at the end of the file";
     EXPECT_TRUE(capture_.Reports().empty());
     movie.Unload();
+}
+
+// A movie sprite decodes the frame it is set to when it draws; a copy shares
+// the movie but draws its own frames; a picture path loads as usual.
+TEST_F(Movies, MovieSpriteDecodesTheSelectedFrameWhenItDraws)
+{
+    CxMovieSprite sprite;
+    ASSERT_EQ(sprite.LoadSurface(Path("ten.avi").c_str()), 0);
+    EXPECT_EQ(sprite.GetNumFrames(), 10);
+    EXPECT_EQ(sprite.GetLastDecodedFrame(), 0);
+    CxDrawSurface canvas;
+    canvas.Create(40, 30, 32);
+    for (int frame : {4, -1, 12}) {
+        sprite.SetCurFrame(frame);
+        sprite.DrawTo(&canvas, 0, 0, nullptr);
+        EXPECT_EQ(canvas.GetPixel(3, 3) & 0xFFFFFF, Colour((frame + 10) % 10)) << frame;
+    }
+    CxMovieSprite copy;
+    copy.Duplicate(&sprite);
+    EXPECT_EQ(copy.GetMovieDriver(), sprite.GetMovieDriver());
+    copy.DrawTo(&canvas, 0, 0, nullptr, SPRITE_OWN_COLOUR, 7);
+    EXPECT_EQ(canvas.GetPixel(3, 3) & 0xFFFFFF, Colour(7));
+    sprite.DrawTo(&canvas, 0, 0, nullptr);
+    EXPECT_EQ(canvas.GetPixel(3, 3) & 0xFFFFFF, Colour(2)) << "the original's own frame";
 }
