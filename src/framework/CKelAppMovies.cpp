@@ -3,6 +3,7 @@
 // events and the script functions; and the intro movies of kel.ini.
 #include "framework/CKelApp.h"
 
+#include "display/CxCursor.h"
 #include "framework/CxGamePath.h"
 #include "framework/CxGameWindow.h"
 #include "media/CxMovie.h"
@@ -35,11 +36,14 @@ void CKelApp::StopMovies()
 }
 
 // Each existing movie of [IntroMovies], in entry order, skippable by a key
-// or a click; a missing one is skipped without a word.
+// or a click; a missing one is skipped without a word.  The cursor stays
+// hidden meanwhile, as it does for movie events.
 void CKelApp::PlayIntroMovies()
 {
     CxOptionSection* section = kel_.FindSection("IntroMovies");
     if (!section) return;
+    HideCursor();
     for (CxOptionVariable* entry = section->First(); entry; entry = section->Next())
         PlayGameMovie(entry->value.Text(), -1, -1, true);
+    ShowCursor();
 }
