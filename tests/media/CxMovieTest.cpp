@@ -357,3 +357,49 @@ TEST_F(Movies, MovieSpriteDecodesTheSelectedFrameWhenItDraws)
     sprite.DrawTo(&canvas, 0, 0, nullptr);
     EXPECT_EQ(canvas.GetPixel(3, 3) & 0xFFFFFF, Colour(2)) << "the original's own frame";
 }
+
+namespace {
+struct EndRecorder : CxMovieEndListener {
+    int heard = 0;
+    void OnMovieEnd(CxMovie*) override { ++heard; }
+};
+}  // namespace
+
+// Transparent movies show their first frame from the load on; an end
+// listener is told instead of the callback; without advancing, updates
+// redraw the same frame; repaint-all dirties the whole movie each update.
+TEST_F(Movies, TransparentListenerAdvanceAndRepaintFlags)
+{
+    CxMovie movie;
+    movie.SetTransparent(true);
+    ASSERT_EQ(movie.Load(Path("ten.avi").c_str()), 0);
+    EXPECT_EQ(ShownFrame(movie, 10), 0) << "drawn at load";
+    EndRecorder listener;
+    movie.SetEndListener(&listener);
+    movie.SetEndCallback(CountEnd);
+    movie.SetAdvance(false);
+    movie.Link(GetRootObject());
+    movie.SetPosition(30, 40);
+    movie.Show();
+    movie.SetCurFrame(3);
+    movie.Play(false, false);
+    for (int i = 0; i < 5; ++i) Tick();
+    EXPECT_EQ(ShownFrame(movie, 10), 0) << "Play starts at frame 0 and updates only redraw it";
+    EXPECT_TRUE(movie.IsPlaying());
+
+    movie.SetRepaintAll(true);
+    movie.SetAdvance(true);
+    CxDrawSurface screen;
+    screen.Create(200, 150, 32);
+    PaintDirtyRects(&screen, nullptr);
+    ASSERT_TRUE(CurrentDirtyRects().IsEmpty());
+    Tick();
+    CxRect dirty{};
+    for (auto* node = CurrentDirtyRects().GetHead(); node; node = node->next) dirty = UnionRects(dirty, node->value);
+    EXPECT_EQ(dirty, (CxRect{30, 40, 69, 69}));
+    movie.Stop();
+    EXPECT_EQ(listener.heard, 1);
+    EXPECT_EQ(gEndCalls, 0) << "the listener takes the callback's place";
+    movie.Stop();
+    EXPECT_EQ(listener.heard, 1) << "a stopped movie does not stop again";
+}
