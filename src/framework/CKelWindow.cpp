@@ -149,6 +149,35 @@ void CKelWindow::StartAmbientMovie(CKelAmbientMovie* ambient, bool repeat)
 
 CKelAmbientMovie::~CKelAmbientMovie() { delete movie; }
 
+namespace {
+// The first room entered after start-up comes in without a fade.
+bool gFadedInBefore = false;
+}
+
+void CKelWindow::PlayFadeMovie(const char* path)
+{
+    if (!QorFileExists(path)) return;
+    CountPause();
+    PlayMovieModal(path, 0, -1, false, false, true);
+    CountResume();
+}
+
+void CKelWindow::AfterStartRoom()
+{
+    if (!gFadedInBefore) {
+        gFadedInBefore = true;
+        return;
+    }
+    PlayFadeMovie("COMMON/FADE0.SMK");
+}
+
+void CKelWindow::BeforeStopRoom()
+{
+    CxApp* app = CxApp::GetApp();
+    if (app && app->GetQuitFlag()) return;
+    PlayFadeMovie("COMMON/FADE1.SMK");
+}
+
 void CKelWindow::ClearMovies()
 {
     while (!movies_.IsEmpty()) delete movies_.RemoveHead();

@@ -50,6 +50,10 @@ public:
     void OnRoomCreated() override;
     void StartRoom() override;
     void StopRoom() override;
+    // The fade movies "COMMON/FADE0.SMK" after start and "COMMON/FADE1.SMK"
+    // before stop, when they exist.
+    void AfterStartRoom() override;
+    void BeforeStopRoom() override;
     void UpdateRoom() override;
     void OnPause() override;
     void OnResume() override;
@@ -138,6 +142,7 @@ protected:
     void ReadMilestones();
     void ReadAmbientMovies();
     void StartAmbientMovie(CKelAmbientMovie* ambient, bool repeat);
+    void PlayFadeMovie(const char* path);
     void ReadIdleSettings();
 
     CxOptions description_;

@@ -1,4 +1,5 @@
 #include "../framework/RoomTestSupport.h"
+#include "../display/DisplayTestApp.h"
 #include "../platform/video/TestMovies.h"
 #include "framework/CKelWindow.h"
 #include "media/CxMovie.h"
@@ -58,4 +59,34 @@ TEST_F(AmbientMovies, RunInTheRoomAtTheirPlacesUntilItStops)
     int before = CxMovie::MovieCount();
     Enter("Shed");
     EXPECT_EQ(CxMovie::MovieCount(), before - 2);
+}
+
+// Going from one described room to another plays the leaving fade and then
+// the entering one, each modally; the rooms are paused meanwhile only.
+TEST_F(AmbientMovies, RoomChangesPlayTheFadeMovies)
+{
+    std::filesystem::create_directories("COMMON");
+    ASSERT_TRUE(testmovies::Encode("fade1.avi", 16, 16, 3, 10, "-c:v ffv1"));
+    ASSERT_TRUE(testmovies::Encode("fade0.avi", 16, 16, 5, 10, "-c:v ffv1"));
+    std::filesystem::rename("fade1.avi", "COMMON/FADE1.SMK");   // our driver reads any format under that name
+    std::filesystem::rename("fade0.avi", "COMMON/FADE0.SMK");
+    auto* yard = AddRoom<CKelWindow>("Yard");
+    auto* shed = AddRoom<CKelWindow>("Shed");
+    Enter("Yard");
+    ScriptedStepApp app;
+    int pausedYard = 0, pausedShed = 0;
+    app.onStep = [&](int) {
+        pausedYard += yard->GetPauseCount() > 0;
+        pausedShed += shed->GetPauseCount() > 0;
+        RoomTestNow() += 100;
+        CxMovie::UpdateAll();
+        return 0;
+    };
+    Enter("Shed");
+    EXPECT_EQ(app.passes, 4 + 6) << "three frames out and five in, each with the pass that sees its end";
+    EXPECT_EQ(pausedYard, 4);
+    EXPECT_EQ(pausedShed, 6);
+    EXPECT_EQ(yard->GetPauseCount(), 0);
+    EXPECT_EQ(shed->GetPauseCount(), 0);
+    EXPECT_TRUE(errors.Reports().empty());
 }
