@@ -104,6 +104,7 @@ int CxLibavMovieDriver::Open(const char* path, uint32_t flags)
     platform::MovieOpenOptions options;
     options.audio = (flags & MOVIE_DRIVER_SOUND) != 0;
     options.audioRate = kMovieAudioRate;
+    options.audioTrack = trackNumber_;
     if (!decoder->Open(std::make_unique<QorMovieSource>(handle), options))
         return Error(ERR_INVALID_FILE_TYPE, "The movie %s cannot be played: %s", path, decoder->Error().c_str()), ERR_INVALID_FILE_TYPE;
     decoder_ = std::move(decoder);
@@ -252,7 +253,14 @@ int CxLibavMovieDriver::Command(const char* name, int32_t value)
         if (!held_) timed_ = false;
         if (audio_) audio_->SetPlaying(!held_ && soundOn_);
     } else if (TextEquals(name, "TrackNumber", true)) {
+        if (value == trackNumber_) return 0;
         trackNumber_ = value;
+        if (!decoder_ || !(flags_ & MOVIE_DRIVER_SOUND)) return 0;
+        delete audio_;
+        audio_ = nullptr;
+        if (decoder_->SelectAudioTrack(value) && gAudioFactory)
+            audio_ = gAudioFactory(kMovieAudioRate, platform::MovieDecoder::kAudioChannels);
+        if (audio_) audio_->SetPlaying(soundOn_ && !held_);
     } else {
         return ERR_INVALID_ARGUMENT;
     }

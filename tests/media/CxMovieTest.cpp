@@ -310,6 +310,39 @@ TEST_F(Movies, SoundTrackGoesToTheAudioOutputWithTheFrames)
     gCaptured = nullptr;
 }
 
+namespace {
+// Zero crossings a second of the left channel.
+double Crossings(const std::vector<int16_t>& pcm)
+{
+    int count = 0;
+    for (size_t i = 2; i < pcm.size(); i += 2) count += (pcm[i] >= 0) != (pcm[i - 2] >= 0);
+    return count / (double(pcm.size() / 2) / kMovieAudioRate);
+}
+}  // namespace
+
+// "TrackNumber" picks the sound stream: the second track of a two-track movie.
+TEST_F(Movies, TrackNumberSelectsTheSoundStream)
+{
+    InTempDir here;
+    ASSERT_EQ(std::system("ffmpeg -nostdin -loglevel error -y -f lavfi -i color=c=red:s=16x16:r=10:d=1 "
+                          "-f lavfi -i sine=frequency=300:duration=1 -f lavfi -i sine=frequency=900:duration=1 "
+                          "-map 0 -map 1 -map 2 -c:v ffv1 -c:a pcm_s16le two.mkv"), 0);
+    std::vector<int16_t> captured;
+    gCaptured = &captured;
+    SetMovieAudioFactory(MakeCapture);
+    for (int track : {0, 1}) {
+        captured.clear();
+        CxMovie movie;
+        ASSERT_EQ(movie.Load("two.mkv"), 0);
+        movie.GetDriver()->Command("TrackNumber", track);
+        movie.Play(false, false);
+        while (movie.IsPlaying()) Tick();
+        ASSERT_GT(captured.size(), size_t(kMovieAudioRate));
+        EXPECT_NEAR(Crossings(captured), track ? 1800 : 600, 60) << "track " << track;
+    }
+    gCaptured = nullptr;
+}
+
 // The file system a movie streams from goes away mid-play: the movie ends
 // by itself, without a report, and may be unloaded afterwards.
 TEST_F(Movies, FileSystemRemovedWhileStreamingEndsTheMovie)

@@ -154,6 +154,39 @@ struct MovieDecoder::State {
         return false;
     }
 
+    // The n-th sound stream in file order; false (and silence) when there is
+    // none or it cannot be decoded.
+    bool OpenAudio(int track)
+    {
+        swr_free(&resampler);
+        avcodec_free_context(&audio);
+        audioIndex = -1;
+        samples.clear();
+        int index = -1;
+        for (unsigned i = 0, seen = 0; i < format->nb_streams; ++i)
+            if (format->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && int(seen++) == track) index = int(i);
+        if (index < 0) return false;
+        const AVCodec* codec = avcodec_find_decoder(format->streams[index]->codecpar->codec_id);
+        if (!codec) return false;
+        AVCodecContext* context = avcodec_alloc_context3(codec);
+        SwrContext* converter = nullptr;
+        AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+        if (context && avcodec_parameters_to_context(context, format->streams[index]->codecpar) >= 0 &&
+            avcodec_open2(context, codec, nullptr) >= 0 && context->sample_rate > 0 &&
+            context->ch_layout.nb_channels > 0 &&
+            swr_alloc_set_opts2(&converter, &stereo, AV_SAMPLE_FMT_S16, audioRate, &context->ch_layout,
+                                context->sample_fmt, context->sample_rate, 0, nullptr) >= 0 &&
+            swr_init(converter) >= 0) {
+            audio = context;
+            resampler = converter;
+            audioIndex = index;
+            return true;
+        }
+        swr_free(&converter);
+        avcodec_free_context(&context);
+        return false;
+    }
+
     void Restart()
     {
         avcodec_flush_buffers(video);
@@ -220,30 +253,7 @@ bool MovieDecoder::Open(std::unique_ptr<MovieSource> source, const MovieOpenOpti
         state->video->height > 4096)
         return error_ = "picture size out of range", false;
 
-    const AVCodec* audioCodec = nullptr;
-    int audioIndex = options.audio ? av_find_best_stream(state->format, AVMEDIA_TYPE_AUDIO, -1, state->videoIndex,
-                                                         &audioCodec, 0)
-                                   : -1;
-    if (audioIndex >= 0 && audioCodec) {
-        AVCodecContext* audio = avcodec_alloc_context3(audioCodec);
-        if (audio && avcodec_parameters_to_context(audio, state->format->streams[audioIndex]->codecpar) >= 0 &&
-            avcodec_open2(audio, audioCodec, nullptr) >= 0 && audio->sample_rate > 0 &&
-            audio->ch_layout.nb_channels > 0) {
-            AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-            SwrContext* resampler = nullptr;
-            if (swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_S16, state->audioRate, &audio->ch_layout,
-                                    audio->sample_fmt, audio->sample_rate, 0, nullptr) >= 0 &&
-                swr_init(resampler) >= 0) {
-                state->audio = audio;
-                state->resampler = resampler;
-                state->audioIndex = audioIndex;
-                audio = nullptr;
-            } else {
-                swr_free(&resampler);
-            }
-        }
-        avcodec_free_context(&audio);   // a sound track we cannot play leaves a silent movie
-    }
+    if (options.audio) state->OpenAudio(options.audioTrack);
 
     state->packet = av_packet_alloc();
     state->frame = av_frame_alloc();
@@ -476,6 +486,8 @@ void MovieDecoder::DropAudio()
 {
     if (state_) state_->samples.clear();
 }
+bool MovieDecoder::SelectAudioTrack(int track) { return state_ && state_->OpenAudio(track); }
+
 void MovieDecoder::SetAudioEnabled(bool on)
 {
     if (!state_) return;

@@ -41,6 +41,7 @@ struct MovieFrameTarget {
 
 struct MovieOpenOptions {
     bool audio = true;
+    int audioTrack = 0;        // which sound stream, counting in file order
     int audioRate = 44100;
     int maxFrames = 1 << 20;   // refuse streams indexing more packets than this
 };
@@ -88,6 +89,8 @@ public:
     size_t AudioFramesBuffered() const;
     void DropAudio();
     void SetAudioEnabled(bool on);
+    // Switches to another sound stream; false leaves the movie silent.
+    bool SelectAudioTrack(int track);
 
 private:
     struct State;
