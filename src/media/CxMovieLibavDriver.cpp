@@ -80,7 +80,18 @@ platform::MoviePixels PixelsFor(const CxDrawSurface* surface, bool* ok)
 }
 }  // namespace
 
+namespace {
+int32_t gMaxFrames = 0;
+int64_t gMaxPixels = 0;
+}  // namespace
+
 void SetMovieAudioFactory(CxMovieAudioFactory factory) { gAudioFactory = factory; }
+
+void CxLibavMovieDriver::SetLimits(int32_t maxFrames, int64_t maxPixels)
+{
+    gMaxFrames = maxFrames;
+    gMaxPixels = maxPixels;
+}
 CxMovieAudioFactory GetMovieAudioFactory() { return gAudioFactory; }
 
 CxLibavMovieDriver::CxLibavMovieDriver() = default;
@@ -105,6 +116,8 @@ int CxLibavMovieDriver::Open(const char* path, uint32_t flags)
     options.audio = (flags & MOVIE_DRIVER_SOUND) != 0;
     options.audioRate = kMovieAudioRate;
     options.audioTrack = trackNumber_;
+    if (gMaxFrames > 0) options.maxFrames = gMaxFrames;
+    if (gMaxPixels > 0) options.maxPixels = gMaxPixels;
     if (!decoder->Open(std::make_unique<QorMovieSource>(handle), options))
         return Error(ERR_INVALID_FILE_TYPE, "The movie %s cannot be played: %s", path, decoder->Error().c_str()), ERR_INVALID_FILE_TYPE;
     decoder_ = std::move(decoder);

@@ -36,6 +36,9 @@ public:
     bool HasSound() const { return audio_ != nullptr; }
     int32_t GetTrackNumber() const { return trackNumber_; }
     static CxMovieDriver* Create(const char* path, uint32_t flags);
+    // Bounds on the movies any driver opens from now on (frames, pixels a
+    // picture); 0 restores the built-in bound.  The fuzz target keeps them small.
+    static void SetLimits(int32_t maxFrames, int64_t maxPixels);
 
 private:
     int  DecodeInto(CxDrawSurface* surface, int32_t x, int32_t y);

@@ -39,6 +39,7 @@ void Decode(CxLibavMovieDriver& driver, int depth)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     SetErrorCallback(Silent);
+    CxLibavMovieDriver::SetLimits(2000, 320 * 240);   // a few frames of at most this size a run
     FILE* out = fopen(MoviePath().c_str(), "wb");
     if (!out) return 0;
     fwrite(data, 1, size, out);

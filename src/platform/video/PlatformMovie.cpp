@@ -73,6 +73,8 @@ struct MovieDecoder::State {
     bool ended = false;
     std::vector<int64_t> pts;        // presentation order
     std::vector<int64_t> keyPts;     // ascending
+    int32_t width = 0, height = 0;   // as opened; a frame of another size breaks the movie
+    bool broken = false;
     int32_t next = 0;                // the frame the next decode gives
     int32_t skipTo = -1;             // after a seek: frames before this are dropped
     uint8_t lastPalette[768] = {};
@@ -247,11 +249,16 @@ bool MovieDecoder::Open(std::unique_ptr<MovieSource> source, const MovieOpenOpti
     if (!state->video) return error_ = "out of memory", false;
     if (avcodec_parameters_to_context(state->video, stream->codecpar) < 0) return error_ = "bad codec parameters", false;
     state->video->thread_count = 1;
+    // Frames may announce another size than the stream did: the decoder
+    // refuses any picture beyond the bound before allocating it.
+    state->video->max_pixels = options.maxPixels;
     code = avcodec_open2(state->video, videoCodec, nullptr);
     if (code < 0) return error_ = "cannot open the picture decoder (" + AvErrorText(code) + ")", false;
     if (state->video->width <= 0 || state->video->height <= 0 || state->video->width > 4096 ||
-        state->video->height > 4096)
+        state->video->height > 4096 || int64_t(state->video->width) * state->video->height > options.maxPixels)
         return error_ = "picture size out of range", false;
+    state->width = state->video->width;
+    state->height = state->video->height;
 
     if (options.audio) state->OpenAudio(options.audioTrack);
 
@@ -293,8 +300,8 @@ bool MovieDecoder::Open(std::unique_ptr<MovieSource> source, const MovieOpenOpti
     return true;
 }
 
-int32_t MovieDecoder::Width() const { return state_ ? state_->video->width : 0; }
-int32_t MovieDecoder::Height() const { return state_ ? state_->video->height : 0; }
+int32_t MovieDecoder::Width() const { return state_ ? state_->width : 0; }
+int32_t MovieDecoder::Height() const { return state_ ? state_->height : 0; }
 int32_t MovieDecoder::FrameCount() const { return state_ ? int32_t(state_->pts.size()) : 0; }
 
 int MovieDecoder::FrameRateNum() const
@@ -391,8 +398,8 @@ bool MovieDecoder::DecodeNext(const MovieFrameTarget& target, bool* paletteChang
     if (paletteChanged) *paletteChanged = false;
     if (!state_) return error_ = "not open", false;
     State& s = *state_;
-    if (s.ended) return false;
-    int32_t width = s.video->width, height = s.video->height;
+    if (s.ended || s.broken) return false;
+    int32_t width = s.width, height = s.height;
     if (!target.pixels || target.width < width || target.height < height ||
         target.pitch < width * (target.format == MoviePixels::Indexed8 ? 1 : target.format == MoviePixels::Argb32 ? 4 : 2) ||
         (target.format == MoviePixels::Indexed8 && !target.palette))
@@ -421,6 +428,7 @@ bool MovieDecoder::DecodeNext(const MovieFrameTarget& target, bool* paletteChang
     AVFrame* frame = s.frame;
     if (frame->width != width || frame->height != height) {
         av_frame_unref(frame);
+        s.broken = true;
         return error_ = "a frame changed size", false;
     }
     bool ok = true;

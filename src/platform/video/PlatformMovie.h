@@ -44,6 +44,7 @@ struct MovieOpenOptions {
     int audioTrack = 0;        // which sound stream, counting in file order
     int audioRate = 44100;
     int maxFrames = 1 << 20;   // refuse streams indexing more packets than this
+    int64_t maxPixels = 1 << 22;   // refuse pictures larger than this (2048 x 2048)
 };
 
 class MovieDecoder {
