@@ -1,5 +1,6 @@
 #include "events/CSystemEventCreator.h"
 #include "core/CxError.h"
+#include "events/CMovieEvent.h"
 #include "events/CxEventKinds.h"
 #include "events/CxEventSequence.h"
 #include "foundation/Qorstr.h"
@@ -73,8 +74,9 @@ CxEvent* CSystemEventCreator::CreateEvent(const char* creatorName, const char* k
         return count >= 1 ? new CWaitForChannelEvent(uint32_t(strtoul(Argument(arguments, 0), nullptr, 10))) : nullptr;
     if (TextEquals(kind, "PlayMovie", true)) {
         if (count < 5) return nullptr;
-        Print("Movie \"%s\": no movie player in this build\n", Argument(arguments, 0));
-        return new CInfoEvent;
+        return MakeMovieEvent(Argument(arguments, 0), atoi(Argument(arguments, 1)), atoi(Argument(arguments, 2)),
+                              atoi(Argument(arguments, 3)), atoi(Argument(arguments, 4)),
+                              count > 5 ? atoi(Argument(arguments, 5)) : 0);
     }
     if (TextEquals(kind, "Sequence", true)) return MakeSequence(arguments);
     return new CCommandEvent(handler_, kind, arguments);

@@ -18,6 +18,7 @@ class CxDirectoryFileSystem : public CxFileSystem {
 public:
     CxDirectoryFileSystem();   // "<DEFAULT>" over the current folder
     CxDirectoryFileSystem(const char* root, const char* name);
+    ~CxDirectoryFileSystem() override { QorDetachFileSystemHandles(this); }
 
     int      BuildFileList(CxLinkedList<CxFileInfo*>* list, const char* pattern, uint32_t mask, int recurse) override;
     int      MakeDirectory(const char* path) override;

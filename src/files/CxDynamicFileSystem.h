@@ -7,6 +7,7 @@
 class CxDynamicFileSystem : public CxFileSystem {
 public:
     CxDynamicFileSystem(const char* basePath, const char* name);
+    ~CxDynamicFileSystem() override { QorDetachFileSystemHandles(this); }
 
     int      BuildFileList(CxLinkedList<CxFileInfo*>* list, const char* pattern, uint32_t mask, int recurse) override;
     int      MakeDirectory(const char* path) override;

@@ -36,8 +36,11 @@ void CxFileSystem::Link()
     gChain->AddTail(this);
 }
 
+// The derived destructors detach first, while their Close still runs; what
+// is left here (a file system that did not) is orphaned without a close.
 CxFileSystem::~CxFileSystem()
 {
+    QorDetachFileSystemHandles(this);
     if (!linked_ || !gChain) return;
     gChain->Remove(this);
     if (gChain->IsEmpty()) {

@@ -26,9 +26,12 @@
 // and in the normal form of QorPath.h.  Listings return each entry's path as
 // the caller can open it again: with the caller's prefix in front.
 //
-// Open questions: nothing is locked, so the chain belongs to the main thread;
-// a file system deleted while a handle of it is open leaves that handle
-// dangling, as it always has.
+// Removal.  A file system destroyed while files of it are open (a script's
+// RemoveFileSystem, the end of a cycle) closes them in its destructor and
+// leaves their handles orphaned: reads, writes and seeks on them fail
+// quietly until the holder closes them (QorFile.h).
+//
+// Open questions: nothing is locked, so the chain belongs to the main thread.
 #pragma once
 #include "core/CxError.h"
 #include "files/QorFile.h"

@@ -90,6 +90,7 @@ CxZipFileSystem::CxZipFileSystem(const char* path, const char* name) : archivePa
 
 CxZipFileSystem::~CxZipFileSystem()
 {
+    QorDetachFileSystemHandles(this);
     QorFree(CentralDir);
     QorFree(entries_);
     QorFree(names_);

@@ -47,6 +47,26 @@ bool Locate(const char* path, Located* at, bool forName = false)
     return at->fs != nullptr;
 }
 
+QorFileHandle* gOpenHandles = nullptr;
+int gOpenHandleCount = 0;
+
+void ListHandle(QorFileHandle* handle)
+{
+    handle->previous = nullptr;
+    handle->next = gOpenHandles;
+    if (gOpenHandles) gOpenHandles->previous = handle;
+    gOpenHandles = handle;
+    ++gOpenHandleCount;
+}
+
+void UnlistHandle(QorFileHandle* handle)
+{
+    if (handle->previous) handle->previous->next = handle->next;
+    else gOpenHandles = handle->next;
+    if (handle->next) handle->next->previous = handle->previous;
+    --gOpenHandleCount;
+}
+
 int32_t CopyChunkSize()
 {
     int32_t chunk = kDefaultCopyChunk;
@@ -71,50 +91,80 @@ QorFileHandle* QorFileOpen(const char* path, uint32_t flags)
     }
     handle->handle = inner;
     handle->fileSystem = at.fs;
+    ListHandle(handle);
     return handle;
 }
+
+void QorDetachFileSystemHandles(CxFileSystem* fileSystem)
+{
+    // A close may close further handles (a dynamic file system's inner one),
+    // changing the list: each pass starts again from the front.
+    for (;;) {
+        QorFileHandle* handle = gOpenHandles;
+        while (handle && handle->fileSystem != fileSystem) handle = handle->next;
+        if (!handle) return;
+        void* inner = handle->handle;
+        handle->fileSystem = nullptr;
+        handle->handle = nullptr;
+        fileSystem->Close(inner);
+    }
+}
+
+int QorOpenHandleCount() { return gOpenHandleCount; }
 
 int QorFileClose(QorFileHandle* handle)
 {
     if (!handle) return 0;
-    int code = handle->fileSystem->Close(handle->handle);
+    int code = handle->fileSystem ? handle->fileSystem->Close(handle->handle) : 0;
+    UnlistHandle(handle);
     QorFree(handle);
     return code;
 }
 
+// An orphaned handle (its file system went away) answers every operation
+// with a failure and nothing else: the holder was not the one who removed
+// the file system, and a message per read would bury the player in boxes.
 int QorFileRead(QorFileHandle* handle, void* buffer, uint32_t count, uint32_t* read)
 {
     if (read) *read = 0;
     if (!handle || !buffer) return ReportError(ERR_INVALID_ARGUMENT);
+    if (!handle->fileSystem) return ERR_READ_FILE;
     return handle->fileSystem->Read(handle->handle, buffer, count, read);
 }
 
 int QorFileWrite(QorFileHandle* handle, const void* buffer, uint32_t count)
 {
     if (!handle || !buffer) return ReportError(ERR_INVALID_ARGUMENT);
+    if (!handle->fileSystem) return ERR_WRITE_FILE;
     return handle->fileSystem->Write(handle->handle, buffer, count);
 }
 
 int QorFileSeek(QorFileHandle* handle, int32_t offset, int origin)
 {
+    if (handle && !handle->fileSystem) return ERR_SEEK_FILE;
     return handle ? handle->fileSystem->Seek(handle->handle, offset, origin) : 0;
 }
 
-int32_t QorFileTell(QorFileHandle* handle) { return handle ? handle->fileSystem->Tell(handle->handle) : 0; }
+int32_t QorFileTell(QorFileHandle* handle)
+{
+    return handle && handle->fileSystem ? handle->fileSystem->Tell(handle->handle) : 0;
+}
 
 int32_t QorFileGetHandleLength(QorFileHandle* handle)
 {
-    return handle ? handle->fileSystem->GetHandleLength(handle->handle) : 0;
+    return handle && handle->fileSystem ? handle->fileSystem->GetHandleLength(handle->handle) : 0;
 }
 
 int QorFileSetHandleLength(QorFileHandle* handle, int32_t length)
 {
+    if (handle && !handle->fileSystem) return ERR_WRITE_FILE;
     return handle ? handle->fileSystem->SetHandleLength(handle->handle, length) : 0;
 }
 
 int QorFileFlush(QorFileHandle* handle)
 {
     if (!handle) return ERR_INVALID_ARGUMENT;
+    if (!handle->fileSystem) return ERR_WRITE_FILE;
     return handle->fileSystem->Flush(handle->handle);
 }
 

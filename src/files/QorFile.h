@@ -31,11 +31,21 @@ class CxFileInfo;
 template <typename T> class CxLinkedList;
 
 // What QorFileOpen returns: the owning file system's own handle and the file
-// system itself.  Freed by QorFileClose.
+// system itself.  Freed by QorFileClose.  Every open handle is listed, so that
+// a file system going away closes its files and leaves their handles
+// orphaned (file system null): operations on them fail quietly until the
+// holder closes them.
 struct QorFileHandle {
     void* handle;
     CxFileSystem* fileSystem;
+    QorFileHandle* previous;
+    QorFileHandle* next;
 };
+
+// Closes the files `fileSystem` has open and orphans their handles; each file
+// system's destructor calls it while its own Close can still run.
+void QorDetachFileSystemHandles(CxFileSystem* fileSystem);
+int  QorOpenHandleCount();
 
 QorFileHandle* QorFileOpen(const char* path, uint32_t flags);
 int     QorFileClose(QorFileHandle* handle);

@@ -40,6 +40,7 @@ void CKelApp::StartCycle()
     AddIdleFunction(CxEvent::Pump);
     LoadGlobals();
     LoadCursors();
+    StartMovies();
     if (!ReadInt("Startup", "SkipIntroMovies", 0)) PlayIntroMovies();
     CreateSystemChannel();
 }
@@ -73,18 +74,6 @@ void CKelApp::ReadyCycle()
 
 int CKelApp::LoadCursors() { return LoadNamedCursors(kel_, "Cursors", BuildGamePath); }
 
-// Movies are not part of this build yet: every existing intro movie is
-// named in the log so that a missing one is easy to tell from a skipped one.
-void CKelApp::PlayIntroMovies()
-{
-    CxOptionSection* section = kel_.FindSection("IntroMovies");
-    if (!section) return;
-    for (CxOptionVariable* entry = section->First(); entry; entry = section->Next()) {
-        CxString path = BuildGamePath(entry->value.Text());
-        if (QorFileExists(path.Text())) Print("Intro movie %s not played: no movie player\n", path.Text());
-    }
-}
-
 // The room stack's script functions are the framework's: the engine's
 // application only hands the scripts its room manager.
 void CKelApp::RegisterScriptFunctions()
@@ -100,6 +89,7 @@ void CKelApp::StopCycle()
     GetGlobalInterpolator().RemoveAll();
     if (!ReadInt("Startup", "SkipCredits", 0) && GetLastErrorCode() == 0) ShowCredits();
     DestroySystemChannel();
+    StopMovies();
     CxGameApp::StopCycle();
     kel_.Close();
 }

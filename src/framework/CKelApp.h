@@ -46,6 +46,9 @@ private:
     void CreateSystemChannel();
     void DestroySystemChannel();
     void RunFileIfExists(const char* path);
+    // The movie layer's wiring (CKelAppMovies.cpp).
+    void StartMovies();
+    void StopMovies();
 
     CxOptions kel_;
     uint32_t systemChannel_ = 0;

@@ -1,6 +1,7 @@
 #include "framework/CKelWindow.h"
 #include "app/CxApp.h"
 #include "display/CxNotify.h"
+#include "media/CxMovie.h"
 #include "events/CxEventKinds.h"
 #include "events/CxEventScriptFunctions.h"
 #include "events/CxInterpolator.h"
@@ -124,7 +125,58 @@ void CKelWindow::ReadAmbientMovies()
         auto* movie = new CKelAmbientMovie{BuildGamePath(file), CxPoint{}};
         description_.GetPoint(section, "Position", &movie->position, CxPoint{-1000, -1000});
         movies_.AddTail(movie);
+        StartAmbientMovie(movie, description_.ReadInt(section, "Repeat", 0) != 0);
     }
+}
+
+// A missing file is skipped quietly, as intro movies are; one that will not
+// load has said why and the room goes on without it.
+void CKelWindow::StartAmbientMovie(CKelAmbientMovie* ambient, bool repeat)
+{
+    if (!QorFileExists(ambient->fileName.Text())) return;
+    auto* movie = new CxMovie;
+    movie->SetRepeat(repeat);
+    if (movie->Load(ambient->fileName.Text()) != 0) {
+        delete movie;
+        return;
+    }
+    ambient->movie = movie;
+    movie->SetZOrder(Z_DEFAULT);
+    movie->Link(this);
+    movie->SetPosition(ambient->position);
+    movie->Show();
+    movie->Play(false, false);
+}
+
+CKelAmbientMovie::~CKelAmbientMovie() { delete movie; }
+
+namespace {
+// The first room entered after start-up comes in without a fade.
+bool gFadedInBefore = false;
+}
+
+void CKelWindow::PlayFadeMovie(const char* path)
+{
+    if (!QorFileExists(path)) return;
+    CountPause();
+    PlayMovieModal(path, 0, -1, false, false, true);
+    CountResume();
+}
+
+void CKelWindow::AfterStartRoom()
+{
+    if (!gFadedInBefore) {
+        gFadedInBefore = true;
+        return;
+    }
+    PlayFadeMovie("COMMON/FADE0.SMK");
+}
+
+void CKelWindow::BeforeStopRoom()
+{
+    CxApp* app = CxApp::GetApp();
+    if (app && app->GetQuitFlag()) return;
+    PlayFadeMovie("COMMON/FADE1.SMK");
 }
 
 void CKelWindow::ClearMovies()

@@ -32,10 +32,14 @@ struct CKelMilestone {
     uint16_t flags;   // bit 0: reached
 };
 
+class CxMovie;
+
 // An ambient movie as the description names it; played on top of the room.
 struct CKelAmbientMovie {
     CxString fileName;
     CxPoint position;
+    CxMovie* movie = nullptr;   // owned; null when the file is missing or would not load
+    ~CKelAmbientMovie();
 };
 
 class CKelWindow : public CxGameWindow, public CxEventListener, public CxEventCreator, public CCommandHandler {
@@ -46,6 +50,10 @@ public:
     void OnRoomCreated() override;
     void StartRoom() override;
     void StopRoom() override;
+    // The fade movies "COMMON/FADE0.SMK" after start and "COMMON/FADE1.SMK"
+    // before stop, when they exist.
+    void AfterStartRoom() override;
+    void BeforeStopRoom() override;
     void UpdateRoom() override;
     void OnPause() override;
     void OnResume() override;
@@ -133,6 +141,8 @@ protected:
     void RemoveScoreText();
     void ReadMilestones();
     void ReadAmbientMovies();
+    void StartAmbientMovie(CKelAmbientMovie* ambient, bool repeat);
+    void PlayFadeMovie(const char* path);
     void ReadIdleSettings();
 
     CxOptions description_;

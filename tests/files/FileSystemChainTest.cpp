@@ -4,6 +4,7 @@
 #include "files/CxDynamicFileSystem.h"
 #include "files/CxFileSystemList.h"
 #include "files/QorFile.h"
+#include "ZipWriter.h"
 
 #include <gtest/gtest.h>
 #include <filesystem>
@@ -347,4 +348,47 @@ TEST(TempPath, EnvironmentThenCurrentFolder)
     EXPECT_STREQ(QorFileGetTempPath(out, sizeof out), "./");
     if (!saveTemp.empty()) setenv("TEMP", saveTemp.c_str(), 1);
     if (!saveTmp.empty()) setenv("TMP", saveTmp.c_str(), 1);
+}
+
+// A file system removed while files of it are open (a script's
+// RemoveFileSystem, the end of a cycle) closes them; the holders' handles
+// fail quietly from then on and still close, for every kind of reader,
+// including a dynamic file system whose target goes first.
+TEST(ChainRemoval, OpenFilesOutliveTheirFileSystemAndFailQuietly)
+{
+    InTempDir dir;
+    ErrorCapture capture;
+    fs::create_directories("disc/Activity");
+    WriteFileBytes("disc/Activity/a.txt", "folder bytes");
+    WriteFileBytes("pack.zip", BuildZip({{"z.txt", std::string(5000, 'z'), 8}}).bytes);
+    auto fallback = std::make_unique<CxDirectoryFileSystem>();
+    int openBefore = QorOpenHandleCount();
+    {
+        CxFileSystemList mounts;
+        mounts.NewFileSystem("<CDPath>", "disc");
+        mounts.NewFileSystem("<Zip>", "pack.zip");
+        mounts.NewFileSystem("<Act>", "<CDPath>Activity", true);
+        QorFileHandle* folder = QorFileOpen("<CDPath>Activity/a.txt", CBF_BINARY | CBF_READONLY);
+        QorFileHandle* zip = QorFileOpen("<Zip>z.txt", CBF_BINARY | CBF_READONLY);
+        QorFileHandle* dynamic = QorFileOpen("<Act>a.txt", CBF_BINARY | CBF_READONLY);
+        ASSERT_TRUE(folder && zip && dynamic);
+        char buffer[16];
+        uint32_t got = 0;
+        ASSERT_EQ(QorFileRead(zip, buffer, 4, &got), 0);
+
+        mounts.RemoveFileSystem("<CDPath>");   // the dynamic one's target goes first
+        EXPECT_NE(QorFileRead(dynamic, buffer, 4, &got), 0);
+        EXPECT_EQ(got, 0u);
+        mounts.RemoveFileSystem("<Zip>");
+        mounts.RemoveFileSystem("<Act>");
+        for (QorFileHandle* handle : {folder, zip, dynamic}) {
+            EXPECT_NE(QorFileRead(handle, buffer, 4, &got), 0);
+            EXPECT_EQ(got, 0u);
+            EXPECT_NE(QorFileSeek(handle, 0, 0), 0);
+            EXPECT_EQ(QorFileGetHandleLength(handle), 0);
+            EXPECT_EQ(QorFileClose(handle), 0);
+        }
+    }
+    EXPECT_EQ(QorOpenHandleCount(), openBefore);
+    EXPECT_TRUE(capture.Reports().empty()) << capture.Reports()[0].message;
 }
