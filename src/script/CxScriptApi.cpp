@@ -5,6 +5,7 @@
 #include "display/CxTextScript.h"
 #include "events/CxEventScriptFunctions.h"
 #include "framework/CxRoomScript.h"
+#include "media/CxSoundServices.h"
 #include "script/CxLuaEngine.h"
 
 int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems)
@@ -17,5 +18,6 @@ int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems
     if (code == 0 && engine.GetState()) RegisterEventScriptFunctions(engine.GetState());
     if (code == 0 && engine.GetState()) RegisterCursorScriptFunctions(engine.GetState());
     if (code == 0) code = RegisterRoomScriptFunctions(engine);
+    if (code == 0) code = RegisterSoundScriptApi(engine);
     return code;
 }
