@@ -50,7 +50,7 @@ int CxAudioSubTitle::Load(const char* path)
     Unload();
     char* bytes = nullptr;
     uint32_t size = 0;
-    if (QorFileReadAll(path, &bytes, &size) != 0) return Error(ERR_OPEN_FILE, "Could not open sound file: %s", path);
+    if (QorFileReadAll(path, &bytes, &size) != 0) return Fail(ERR_OPEN_FILE, "Could not open sound file: %s", path);
     FileName = path;
     int code = LoadFromMemory(bytes, size, true);
     QorFree(bytes);

@@ -10,6 +10,8 @@
 #include "platform/os/PlatformSystem.h"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 // ------------------------------------------------------------- system state
@@ -210,6 +212,17 @@ void CxSound::SetVol(int volume)
     VolumeState = (VolumeState & ~uint32_t(SOUND_VOLUME_MASK)) | uint32_t(std::clamp(volume, 0, 127));
 }
 
+int CxSound::Fail(int code, const char* format, ...)
+{
+    char text[512];
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    Error(code, "%s", text);
+    return code;
+}
+
 void CxSound::CallDone()
 {
     if (DoneCallback) DoneCallback(0, this);
@@ -230,19 +243,19 @@ int CxSound::Load(const char* path)
     if (!gSystem.driverFlag || !gSystem.queueFlag || errorCode_) return errorCode_;
     Unload();
     QorFileHandle* file = QorFileOpen(path, CBF_BINARY | CBF_READONLY);
-    if (!file) return Error(ERR_OPEN_FILE, "Could not open sound file: %s", path);
+    if (!file) return Fail(ERR_OPEN_FILE, "Could not open sound file: %s", path);
     int32_t length = QorFileGetHandleLength(file);
     if (length < 0) length = 0;
     auto* bytes = static_cast<uint8_t*>(QorAlloc(size_t(length) + 1, __FILE__, __LINE__, false));
     if (!bytes) {
         QorFileClose(file);
-        return Error(ERR_UNKNOWN, "Could not allocate %d bytes for %s", length, path);
+        return Fail(ERR_UNKNOWN, "Could not allocate %d bytes for %s", length, path);
     }
     uint32_t read = 0;
     if (QorFileRead(file, bytes, uint32_t(length), &read) != 0 || read != uint32_t(length)) {
         QorFileClose(file);
         QorFree(bytes);
-        return Error(ERR_READ_FILE, "Error reading soundbuffer from %s", path);
+        return Fail(ERR_READ_FILE, "Error reading soundbuffer from %s", path);
     }
     QorFileClose(file);
     AdoptData(bytes, uint32_t(length));
@@ -262,7 +275,7 @@ int CxSound::LoadFromMemory(const void* bytes, uint32_t count, bool borrow)
         return 0;
     }
     auto* copy = static_cast<uint8_t*>(QorAlloc(count ? count : 1, __FILE__, __LINE__, false));
-    if (!copy) return Error(ERR_OUT_OF_MEMORY, "Could not allocate buffer for sound");
+    if (!copy) return Fail(ERR_OUT_OF_MEMORY, "Could not allocate buffer for sound");
     if (count) memcpy(copy, bytes, count);
     AdoptData(copy, count);
     return 0;
@@ -389,9 +402,9 @@ int CxSound::GetWaveInfo(CxWaveInfo* info)
 {
     CxWaveInfo local;
     if (!info) info = &local;
-    if (!Data) return Error(ERR_INVALID_FILE_TYPE, "Invalid WAV File");
+    if (!Data) return Fail(ERR_INVALID_FILE_TYPE, "Invalid WAV File");
     int code = ReadWaveInfo(static_cast<const uint8_t*>(Data), DataSize, SoundFlags, info);
-    if (code) return Error(code, "Invalid WAV File");
+    if (code) return Fail(code, "Invalid WAV File");
     return 0;
 }
 

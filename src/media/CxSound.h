@@ -113,7 +113,8 @@ public:
 
     // Replaces the data with `bytes` (QorAlloc'd, taken over).
     void AdoptData(uint8_t* bytes, uint32_t count);
-    bool ClearsErrorAndFails(int code, const char* message);
+    // Error's report, answering the code itself rather than the callback's answer.
+    int Fail(int code, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
     CxString FileName;
     uint32_t Type = 0;

@@ -77,7 +77,7 @@ int CxWave::StartSample()
     if (errorCode_ || !Data) return errorCode_;
     StopSample();
     voice_ = PlatVoiceCreate(PlatAudioMixer());
-    if (!voice_) return Error(ERR_UNKNOWN, "Could not allocate an HSAMPLE. (%s)", PlatAudioLastError());
+    if (!voice_) return Fail(ERR_UNKNOWN, "Could not allocate an HSAMPLE. (%s)", PlatAudioLastError());
     const auto* bytes = static_cast<const uint8_t*>(Data);
     bool loaded;
     if (SoundFlags & SOUND_FLAG_MP3) {
@@ -95,7 +95,7 @@ int CxWave::StartSample()
         loaded = PlatVoiceLoad(voice_, bytes, DataSize, PLAT_VOICE_WAV);
     }
     if (!loaded) {
-        int code = Error(ERR_INVALID_FILE_TYPE, "Could not play %s: %s", FileName.Text(), PlatAudioLastError());
+        int code = Fail(ERR_INVALID_FILE_TYPE, "Could not play %s: %s", FileName.Text(), PlatAudioLastError());
         PlatVoiceRelease(voice_);
         voice_ = nullptr;
         return code;

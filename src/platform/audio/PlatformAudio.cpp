@@ -367,3 +367,4 @@ void PlatAudioDispatch()
 
 const char* PlatAudioLastError() { return gError.c_str(); }
 void PlatAudioClearError() { gError.clear(); }
+void PlatAudioSetError(const char* text) { gError = text ? text : ""; }

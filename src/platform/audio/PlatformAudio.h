@@ -17,6 +17,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 struct PlatVoice;
 struct PlatMixer;
@@ -51,6 +52,7 @@ float PlatAudioGetMasterLevel();
 void PlatAudioDispatch();
 const char* PlatAudioLastError();
 void PlatAudioClearError();
+void PlatAudioSetError(const char* text);
 
 // ------------------------------------------------------------- mixer
 PlatMixer* PlatMixerCreate(int frequency);
@@ -82,3 +84,9 @@ int  PlatVoiceStatus(const PlatVoice* voice);
 int64_t PlatVoicePosition(const PlatVoice* voice);   // source frames played in this pass
 int64_t PlatVoiceLength(const PlatVoice* voice);     // source frames, -1 while unknown (MP3)
 int  PlatVoiceChannels(const PlatVoice* voice);
+
+// ------------------------------------------------------------- decoding
+// A WAV image decoded by SDL's loader into 16-bit interleaved samples (the
+// reference the engine's own ADPCM converter is held to).  False with
+// PlatAudioLastError set for data SDL refuses.
+bool PlatAudioDecodeWav(const void* data, size_t size, std::vector<int16_t>& samples, int* channels, int* rate);

@@ -202,3 +202,29 @@ PlatAudioSource* PlatMakeMp3Source(const void* data, size_t size, std::string& e
     }
     return source;
 }
+
+#include "platform/audio/PlatformAudio.h"
+
+bool PlatAudioDecodeWav(const void* data, size_t size, std::vector<int16_t>& samples, int* channels, int* rate)
+{
+    std::string error;
+    PlatAudioSource* source = PlatMakeWavSource(data, size, error);
+    if (!source) {
+        PlatAudioSetError(error.c_str());
+        return false;
+    }
+    SDL_AudioStream* stream = SDL_NewAudioStream(source->Format(), Uint8(source->Channels()), source->Rate(), AUDIO_S16SYS,
+                                                 Uint8(source->Channels()), source->Rate());
+    std::vector<uint8_t> piece(8192);
+    for (size_t got; stream && (got = source->Read(piece.data(), piece.size())) > 0;)
+        SDL_AudioStreamPut(stream, piece.data(), int(got));
+    if (stream) SDL_AudioStreamFlush(stream);
+    int bytes = stream ? SDL_AudioStreamAvailable(stream) : 0;
+    samples.resize(size_t(bytes) / 2);
+    if (bytes > 0) SDL_AudioStreamGet(stream, samples.data(), bytes);
+    *channels = source->Channels();
+    *rate = source->Rate();
+    if (stream) SDL_FreeAudioStream(stream);
+    delete source;
+    return stream != nullptr;
+}

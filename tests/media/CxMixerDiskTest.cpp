@@ -1,0 +1,236 @@
+// The mixer through a real device: SDL's "disk" driver writes what it is
+// given (float stereo at the mixer's rate) to a file, which the tests read
+// back.  The driver runs in real time, so the tones are short.
+#include "../core/ErrorCapture.h"
+#include "SoundTestTones.h"
+
+#include "core/CxOptions.h"
+#include "events/CxEventKinds.h"
+#include "media/CxSoundServices.h"
+#include "media/CxWave.h"
+#include "platform/audio/PlatformAudio.h"
+#include "platform/os/PlatformSystem.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+
+namespace {
+constexpr int kRate = 44100;
+
+struct Capture {
+    std::vector<float> left, right;
+    // First and last frame louder than `level`, from `from` on.
+    int FirstLoud(int from = 0, float level = 0.01f) const
+    {
+        for (int i = from; i < int(left.size()); ++i)
+            if (fabsf(left[size_t(i)]) > level || fabsf(right[size_t(i)]) > level) return i;
+        return -1;
+    }
+    int FirstQuiet(int from, int run = 200) const   // start of `run` silent frames
+    {
+        for (int i = from, quiet = 0; i < int(left.size()); ++i) {
+            quiet = (fabsf(left[size_t(i)]) < 0.01f && fabsf(right[size_t(i)]) < 0.01f) ? quiet + 1 : 0;
+            if (quiet == run) return i - run + 1;
+        }
+        return int(left.size());
+    }
+    float Peak(const std::vector<float>& side, int from, int to) const
+    {
+        float peak = 0;
+        for (int i = from; i < to; ++i) peak = std::max(peak, fabsf(side[size_t(i)]));
+        return peak;
+    }
+    double Frequency(int from, int to) const
+    {
+        int crossings = 0;
+        for (int i = from + 1; i < to; ++i)
+            if ((left[size_t(i - 1)] < 0) != (left[size_t(i)] < 0)) ++crossings;
+        return crossings / 2.0 / (double(to - from) / kRate);
+    }
+};
+
+class DiskAudio : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        file_ = dir_.File("mix.raw");
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", file_.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        PlatAudioClose();
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+    }
+    bool Open()
+    {
+        if (PlatAudioOpen(kRate, 16, 2)) return true;
+        ADD_FAILURE() << "the disk driver did not open: " << PlatAudioLastError();
+        return false;
+    }
+    // Runs `poll` every 5 ms until it answers true or `ms` have passed.
+    static void WaitFor(int ms, const std::function<bool()>& poll)
+    {
+        for (int t = 0; t < ms && !poll(); t += 5) PlatSleep(5);
+    }
+    Capture Finish()
+    {
+        PlatAudioClose();
+        std::string bytes = ReadFileBytes(file_);
+        Capture c;
+        size_t frames = bytes.size() / 8;
+        const auto* f = reinterpret_cast<const float*>(bytes.data());
+        for (size_t i = 0; i < frames; ++i) {
+            c.left.push_back(f[2 * i]);
+            c.right.push_back(f[2 * i + 1]);
+        }
+        return c;
+    }
+    PlatVoice* Voice(const std::vector<uint8_t>& wav)
+    {
+        PlatVoice* v = PlatVoiceCreate(PlatAudioMixer());
+        EXPECT_TRUE(PlatVoiceLoad(v, wav.data(), wav.size(), PLAT_VOICE_WAV)) << PlatAudioLastError();
+        return v;
+    }
+    void PlayToEnd(PlatVoice* v, int ms = 3000)
+    {
+        PlatVoiceStart(v);
+        WaitFor(ms, [&] { return PlatVoiceStatus(v) == PLAT_VOICE_DONE; });
+        EXPECT_EQ(PlatVoiceStatus(v), PLAT_VOICE_DONE);
+    }
+    TempDir dir_;
+    std::string file_;
+};
+}  // namespace
+
+TEST_F(DiskAudio, DoubleRateDoublesThePitchAndHalvesTheLength)
+{
+    ASSERT_TRUE(Open());
+    std::vector<uint8_t> wav = SineWav(440, 0.4, 22050);
+    PlatVoice* v = Voice(wav);
+    PlatVoiceSetRate(v, 44100);
+    EXPECT_EQ(PlatVoiceGetRate(v), 44100);
+    PlayToEnd(v);
+    PlatVoiceRelease(v);
+    Capture c = Finish();
+    int start = c.FirstLoud(), end = c.FirstQuiet(start);
+    ASSERT_GE(start, 0);
+    EXPECT_NEAR(end - start, int(0.2 * kRate), kRate / 50);
+    EXPECT_NEAR(c.Frequency(start + 200, end - 200), 880.0, 15.0);
+}
+
+TEST_F(DiskAudio, PanAndVolumeScaleEachSide)
+{
+    ASSERT_TRUE(Open());
+    std::vector<uint8_t> wav = SineWav(300, 0.15, 22050, 0.8);
+    PlatVoice* v = Voice(wav);
+    PlatVoiceSetPan(v, 0);   // full left
+    PlayToEnd(v);
+    PlatVoiceSetPan(v, 64);
+    PlatVoiceSetVolume(v, 64);
+    PlayToEnd(v);
+    PlatVoiceRelease(v);
+    Capture c = Finish();
+    int first = c.FirstLoud(), firstEnd = c.FirstQuiet(first);
+    int second = c.FirstLoud(firstEnd), secondEnd = c.FirstQuiet(second);
+    ASSERT_GE(first, 0);
+    ASSERT_GE(second, 0);
+    EXPECT_NEAR(c.Peak(c.left, first, firstEnd), 0.8f, 0.02f);
+    EXPECT_LT(c.Peak(c.right, first, firstEnd), 1e-4f);
+    EXPECT_NEAR(c.Peak(c.left, second, secondEnd) / 0.8f, 64.0f / 127.0f, 0.02f);
+    EXPECT_NEAR(c.Peak(c.right, second, secondEnd) / 0.8f, 64.0f / 127.0f, 0.02f);
+}
+
+TEST_F(DiskAudio, ALoopedVoiceRepeatsItsCountAndTellsTheMainThread)
+{
+    ASSERT_TRUE(Open());
+    std::vector<uint8_t> wav = SineWav(500, 0.1, 22050);
+    PlatVoice* v = Voice(wav);
+    int ended = 0;
+    PlatVoiceSetEndCallback(v, [](PlatVoice*, void* user) { ++*static_cast<int*>(user); }, &ended);
+    PlatVoiceSetLoopCount(v, 3);
+    PlayToEnd(v);
+    EXPECT_EQ(ended, 0);   // never from the mixing thread
+    PlatAudioDispatch();
+    EXPECT_EQ(ended, 1);
+    PlatVoiceRelease(v);
+    Capture c = Finish();
+    int start = c.FirstLoud(), end = c.FirstQuiet(start);
+    EXPECT_NEAR(end - start, int(0.3 * kRate), kRate / 50);
+}
+
+TEST_F(DiskAudio, ThreeQueuedSoundsFollowEachOtherWithinATenthOfASecond)
+{
+    ErrorCapture capture;
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    CxSoundSettings settings;
+    settings.frequency = kRate;
+    settings.masterVolume = 127;
+    ASSERT_EQ(InitSoundWith(settings), 0) << PlatAudioLastError();
+    std::vector<uint8_t> tones[3] = {SineWav(300, 0.15), SineWav(600, 0.15), SineWav(900, 0.15)};
+    CxWave waves[3];
+    for (int i = 0; i < 3; ++i) {
+        waves[i].LoadFromMemory(tones[i].data(), uint32_t(tones[i].size()), true);
+        waves[i].PlayQueuedOn(3);
+        waves[i].Play();
+    }
+    EXPECT_TRUE(waves[0].IsPlaying());
+    EXPECT_FALSE(waves[1].IsPlaying());
+    EXPECT_FALSE(waves[2].IsEventDone());   // waiting its turn
+    WaitFor(3000, [&] {
+        PlatAudioDispatch();
+        RunSoundUpdate(false);
+        return IsAudioChannelFree(3);
+    });
+    EXPECT_TRUE(IsAudioChannelFree(3));
+    ShutdownSound();
+    Capture c = Finish();
+    int at = 0;
+    for (double hz : {300.0, 600.0, 900.0}) {
+        int start = c.FirstLoud(at), end = c.FirstQuiet(start, 40);
+        ASSERT_GE(start, 0);
+        if (at > 0) {
+            EXPECT_LT(start - at, kRate / 10) << hz << " Hz started late";
+        }
+        EXPECT_NEAR(c.Frequency(start + 100, end - 100), hz, 12.0);
+        at = end;
+    }
+}
+
+TEST_F(DiskAudio, SoundEventsWaitOrNotAndSkipABusyChannel)
+{
+    ErrorCapture capture;
+    TempDir data;
+    std::vector<uint8_t> tone = SineWav(400, 0.25);
+    WriteFileBytes(data.File("tone.wav"), std::string(tone.begin(), tone.end()));
+    std::string path = "<DEFAULT>" + data.File("tone.wav");
+    CxOptions app;
+    app.SetInt("Engine.Sound", "Frequency", kRate);
+    ASSERT_EQ(StartAppSounds(app, nullptr), 0);
+
+    CSoundEvent start(path.c_str(), -1, SOUND_EVENT_NO_WAIT);
+    start.Start();
+    EXPECT_TRUE(start.IsDone());   // in the pass it starts
+
+    CSoundEvent play(path.c_str(), 2, 0);
+    play.Start();
+    EXPECT_FALSE(play.IsDone());
+    CSoundEvent ifEmpty(path.c_str(), 2, SOUND_EVENT_IF_CHANNEL_EMPTY);
+    ifEmpty.Start();
+    EXPECT_TRUE(ifEmpty.IsDone());
+    EXPECT_TRUE(ifEmpty.GetSoundFlags() & SOUND_EVENT_SKIPPED);
+    WaitFor(2000, [&] {
+        PlatAudioDispatch();
+        RunSoundUpdate(false);
+        return play.IsDone();
+    });
+    EXPECT_TRUE(play.IsDone());
+    EXPECT_EQ(GetSoundCacheCount(), 1);   // the three events shared one cached sound
+    StopAppSounds();
+    EXPECT_TRUE(capture.Reports().empty());
+}
