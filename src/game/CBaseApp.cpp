@@ -124,12 +124,13 @@ void CBaseApp::StopCycle()
     if (CxLuaEngine* engine = GetScriptEngine()) engine->RunString("UnLoadPet()");
     if (fontId_ >= 0) DeleteFont(fontId_);
     fontId_ = -1;
+    StoreSoundVolumes();
+    if (gameOptions_.IsModified()) gameOptions_.Save();
+    gameOptions_.Close();
     if (GetErrorCallback() == GameErrorCallback) SetErrorCallback(gPreviousCallback);
     gPreviousCallback = nullptr;
     CKelApp::StopCycle();
     StopSoundWiring();
-    if (gameOptions_.IsModified()) gameOptions_.Save();
-    gameOptions_.Close();
     SetRoomQuestions(nullptr, nullptr);
     RemoveFileSystem("<AppData>");
 }

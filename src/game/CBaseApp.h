@@ -46,6 +46,7 @@ private:
     void InstallErrorCallback();
     // The sound system for a cycle, with the volumes of the game options.
     void StartSoundWiring();
+    void StoreSoundVolumes();
     void StopSoundWiring();
 
     CxOptions gameOptions_;

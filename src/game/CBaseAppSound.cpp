@@ -32,9 +32,10 @@ void CBaseApp::StartSoundWiring()
     ReadSoundVolumes(gameOptions_);
 }
 
+void CBaseApp::StoreSoundVolumes() { WriteSoundVolumes(gameOptions_); }
+
 void CBaseApp::StopSoundWiring()
 {
-    WriteSoundVolumes(gameOptions_);
     SetSubtitleStage(nullptr, nullptr);
     StopAppSounds();
 }
