@@ -234,3 +234,38 @@ TEST_F(DiskAudio, SoundEventsWaitOrNotAndSkipABusyChannel)
     StopAppSounds();
     EXPECT_TRUE(capture.Reports().empty());
 }
+
+TEST_F(DiskAudio, ExclusivePlayPausesTheSameTypeAndWaits)
+{
+    ErrorCapture capture;
+    CxSoundSettings settings;
+    settings.frequency = kRate;
+    ASSERT_EQ(InitSoundWith(settings), 0) << PlatAudioLastError();
+    std::vector<uint8_t> low = SineWav(300, 0.4), high = SineWav(900, 0.15);
+    CxWave background, exclusive, otherType;
+    background.LoadFromMemory(low.data(), uint32_t(low.size()), true);
+    exclusive.LoadFromMemory(high.data(), uint32_t(high.size()), true);
+    otherType.Type = 2;
+    background.Play();
+    otherType.Play();   // no data: plays nothing, but it must not be paused either
+    PlatSleep(100);
+    exclusive.SoundFlags = SOUND_FLAG_EXCLUSIVE;
+    exclusive.Play();   // returns once it has finished
+    EXPECT_TRUE(exclusive.IsDone());
+    EXPECT_FALSE(background.IsPaused());
+    EXPECT_FALSE(background.IsDone());
+    WaitFor(1000, [&] { return background.IsDone(); });
+    ShutdownSound();
+    Capture c = Finish();
+    // 20 ms windows while sound plays: 300 Hz, then only 900 Hz, then 300 Hz again.
+    std::vector<int> heard;
+    for (int at = c.FirstLoud(); at + 882 < int(c.left.size()); at += 882) {
+        if (c.Peak(c.left, at, at + 882) < 0.05f) continue;
+        double f = c.Frequency(at, at + 882);
+        int hz = fabs(f - 300) < 40 ? 300 : fabs(f - 900) < 60 ? 900 : 0;   // 0: a window across a change
+        if (hz == 0) continue;
+        if (heard.empty() || heard.back() != hz) heard.push_back(hz);
+    }
+    std::vector<int> expected = {300, 900, 300};
+    EXPECT_EQ(heard, expected);
+}

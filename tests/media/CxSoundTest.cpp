@@ -5,6 +5,7 @@
 #include "SoundTestTones.h"
 
 #include "core/CxOptions.h"
+#include "events/CxEventKinds.h"
 #include "media/CxAudioSubTitle.h"
 #include "media/CxImaAdpcm.h"
 #include "media/CxSoundServices.h"
@@ -451,4 +452,42 @@ TEST_F(NoDriverSound, AQueuedSubtitleWaitsForTheSoundsBeforeIt)
     RunSoundUpdate(true);   // the first ends and leaves the queue
     RunSoundUpdate(true);   // the second's turn
     EXPECT_TRUE(second.IsPlaying());
+}
+
+// ------------------------------------------------------------- sound events
+TEST(SoundEvents, ASubtitledEventOwnsItsSubtitleAndPausingFreezesIt)
+{
+    ErrorCapture capture;
+    UseNoDevice();
+    CxOptions app;
+    StartAppSounds(app, nullptr);
+    TempDir dir;
+    std::string path = "<DEFAULT>" + dir.File("line.TXT");
+    WriteFileBytes(dir.File("line.TXT"), "80,first\n80,second\n");
+    {
+        CSoundEvent event(path.c_str(), 1, 0);
+        ASSERT_TRUE(event.GetSoundFlags() & SOUND_EVENT_OWNS_SOUND);
+        auto* subtitle = dynamic_cast<CxAudioSubTitle*>(event.GetSound());
+        ASSERT_NE(subtitle, nullptr);
+        EXPECT_EQ(subtitle->GetLineCount(), 2);
+        event.Start();
+        EXPECT_FALSE(event.IsDone());   // subtitles need no driver: the queue starts them
+        event.Pause();
+        EXPECT_TRUE(event.IsPaused());
+        PlatSleep(120);
+        RunSoundUpdate(true);
+        EXPECT_EQ(subtitle->GetShownLine(), 0);
+        event.Resume();
+        for (int i = 0; i < 100 && !event.IsDone(); ++i) {
+            PlatSleep(5);
+            RunSoundUpdate(true);
+        }
+        EXPECT_TRUE(event.IsDone());
+    }
+    EXPECT_TRUE(IsAudioChannelFree(1));
+    // Without a driver a cached sound's event completes at once.
+    CSoundEvent missing("nothing.wav", 2, 0);
+    missing.Start();
+    EXPECT_TRUE(missing.IsDone());
+    StopAppSounds();
 }
