@@ -231,16 +231,24 @@ def purr(rng):
     # Each breath is a train of soft pulses at ~26 Hz through a low body
     # resonance; the exhale is louder than the inhale.
     seconds = 2.2
+
+    def breath_level(t):
+        phase = (t % 1.1) / 1.1
+        if phase < 0.55:
+            return 0.55 + 0.45 * math.sin(math.pi * phase / 0.55)   # the louder exhale
+        return 0.55 - 0.2 * math.sin(math.pi * (phase - 0.55) / 0.45)   # the quieter inhale
+
     out = []
     for i in range(int(seconds * RATE)):
         t = i / RATE
-        breath_phase = (t % 1.1) / 1.1
-        level = 0.55 + 0.45 * math.sin(math.pi * breath_phase) if breath_phase < 0.55 else \
-            0.35 + 0.25 * math.sin(math.pi * (breath_phase - 0.55) / 0.45)
+        level = breath_level(t)
         pulse = max(0.0, math.sin(TAU * 26 * t)) ** 6
         out.append(level * (pulse * rng.uniform(0.6, 1.0) + 0.05 * rng.uniform(-1, 1)))
     body = mix(gain(resonator(out, 120, 60), 1.0), gain(resonator(out, 260, 120), 0.6))
-    body = highpass(body, 40)
+    # The rattle of the larynx: throat noise gated by the same pulses.
+    pulses = [breath_level(i / RATE) * max(0.0, math.sin(TAU * 26 * i / RATE)) ** 4 for i in range(len(out))]
+    rattle = [p * n for p, n in zip(pulses, lowpass(lowpass(noise(seconds, rng), 1200), 1200))]
+    body = highpass(mix(body, gain(rattle, 0.6 * max(abs(v) for v in body) / max(1e-9, max(abs(v) for v in rattle)))), 40)
     return normalise(trim_to_zero_crossings(body), 0.6)
 
 
