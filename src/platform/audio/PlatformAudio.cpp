@@ -13,6 +13,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -22,13 +23,13 @@ struct PlatVoice {
     PlatMixer* mixer = nullptr;
     PlatAudioSource* source = nullptr;
     SDL_AudioStream* stream = nullptr;
-    int status = PLAT_VOICE_FREE;
-    int volume = 127;
-    int pan = 64;
+    std::atomic<int> status{PLAT_VOICE_FREE};   // read by the main thread without the lock
+    std::atomic<int> volume{127};
+    std::atomic<int> pan{64};
     int loopCount = 1;
     int passes = 0;         // passes through the source finished since Start
     int rate = 0;           // playback rate; 0 = the source's
-    int64_t position = 0;   // source frames handed to the stream in this pass
+    std::atomic<int64_t> position{0};   // source frames handed to the stream in this pass
     bool sourceEnded = false;
     bool endPending = false;
     PlatVoiceEndFn endFn = nullptr;
@@ -37,7 +38,7 @@ struct PlatVoice {
 
 struct PlatMixer {
     int rate = 44100;
-    float master = 1.0f;
+    std::atomic<float> master{1.0f};
     std::mutex lock;
     std::vector<PlatVoice*> voices;
     std::vector<float> scratch;
@@ -159,7 +160,6 @@ void PlatMixerMix(PlatMixer* m, float* out, int frames)
 
 void PlatMixerSetMasterLevel(PlatMixer* m, float level)
 {
-    std::lock_guard<std::mutex> hold(m->lock);
     m->master = std::clamp(level, 0.0f, 1.0f);
 }
 
@@ -235,7 +235,7 @@ bool PlatVoiceLoad(PlatVoice* v, const void* data, size_t size, PlatVoiceFormat 
 
 void PlatVoiceSetVolume(PlatVoice* v, int volume)
 {
-    if (v) v->volume = std::clamp(volume, 0, 127);   // one int: the mixer reads it whole
+    if (v) v->volume = std::clamp(volume, 0, 127);
 }
 
 void PlatVoiceSetPan(PlatVoice* v, int pan)
@@ -298,8 +298,8 @@ void PlatVoiceResume(PlatVoice* v)
     if (v->status == PLAT_VOICE_STOPPED) v->status = PLAT_VOICE_PLAYING;
 }
 
-int PlatVoiceStatus(const PlatVoice* v) { return v ? v->status : PLAT_VOICE_FREE; }
-int64_t PlatVoicePosition(const PlatVoice* v) { return v ? v->position : 0; }
+int PlatVoiceStatus(const PlatVoice* v) { return v ? v->status.load() : int(PLAT_VOICE_FREE); }
+int64_t PlatVoicePosition(const PlatVoice* v) { return v ? v->position.load() : 0; }
 int64_t PlatVoiceLength(const PlatVoice* v) { return v && v->source ? v->source->Frames() : 0; }
 int PlatVoiceChannels(const PlatVoice* v) { return v && v->source ? v->source->Channels() : 0; }
 
