@@ -269,3 +269,32 @@ TEST_F(DiskAudio, ExclusivePlayPausesTheSameTypeAndWaits)
     std::vector<int> expected = {300, 900, 300};
     EXPECT_EQ(heard, expected);
 }
+
+TEST_F(DiskAudio, FlushStopsThePlayingSoundAndTheTwoWaiting)
+{
+    ErrorCapture capture;
+    CxSoundSettings settings;
+    settings.frequency = kRate;
+    ASSERT_EQ(InitSoundWith(settings), 0) << PlatAudioLastError();
+    std::vector<uint8_t> tone = SineWav(440, 1.0);
+    CxWave waves[3];
+    for (CxWave& w : waves) {
+        w.LoadFromMemory(tone.data(), uint32_t(tone.size()), true);
+        w.PlayQueuedOn(5);
+        w.Play();
+    }
+    ASSERT_TRUE(waves[0].IsPlaying());
+    EXPECT_EQ(GetAudioChannelCount(5), 3);
+    PlatSleep(50);
+    FlushAudioChannel(5);
+    EXPECT_TRUE(IsAudioChannelFree(5));
+    for (CxWave& w : waves) {
+        EXPECT_FALSE(w.IsPlaying() || w.IsQueued());
+        EXPECT_EQ(w.GetVoice(), nullptr);
+    }
+    ShutdownSound();
+    Capture c = Finish();
+    int start = c.FirstLoud();
+    ASSERT_GE(start, 0);
+    EXPECT_LT(c.FirstQuiet(start) - start, kRate / 2);   // cut off long before its second
+}
