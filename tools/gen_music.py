@@ -197,6 +197,14 @@ PIECES = {"menu.mp3": menu_theme, "house.mp3": house_theme, "talent.mp3": talent
 
 
 # ------------------------------------------------------------- rendering
+def best_join(samples, channels, start, nominal, reach=160, span=3000):
+    """The shift from `nominal` whose frames best repeat those at `start`."""
+    def distance(shift):
+        a, b = start * channels, (nominal + shift) * channels
+        return sum((samples[a + i] - samples[b + i]) ** 2 for i in range(0, span * channels, 3))
+    return min(range(-reach, reach + 1), key=distance)
+
+
 def render_loop(song, font, work, name):
     mid = os.path.join(work, name + ".mid")
     raw = os.path.join(work, name + "-two.wav")
@@ -208,8 +216,12 @@ def render_loop(song, font, work, name):
     loop = int(round(song.beats * 60.0 / song.tempo * RATE))
     with wave.open(raw, "rb") as w:
         channels, width = w.getnchannels(), w.getsampwidth()
-        w.setpos(loop)
-        frames = array.array("h", w.readframes(loop))
+        every = array.array("h", w.readframes(w.getnframes()))
+    # The synthesiser starts notes on its own block boundaries, so the third
+    # pass may begin a few samples off the nominal length: the cut ends where
+    # the third pass's opening matches the second's best.
+    end = 2 * loop + best_join(every, channels, loop, 2 * loop)
+    frames = every[loop * channels:end * channels]
     if sys.byteorder != "little":
         frames.byteswap()
     # The sound font plays softly; the loop is brought up to a common peak.

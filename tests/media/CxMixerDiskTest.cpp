@@ -298,3 +298,35 @@ TEST_F(DiskAudio, FlushStopsThePlayingSoundAndTheTwoWaiting)
     ASSERT_GE(start, 0);
     EXPECT_LT(c.FirstQuiet(start) - start, kRate / 2);   // cut off long before its second
 }
+
+// The menu music loops without a gap: one pass decodes to exactly the
+// length the generator cut, and the join is no louder a step than the music.
+TEST(MusicLoop, TheGeneratedMusicDecodesGaplessly)
+{
+    std::string bytes = ReadFileBytes(std::string(VORN_SOURCE_DIR) + "/data/generated/Music/menu.mp3");
+    if (bytes.empty()) GTEST_SKIP() << "the generated music is not built";
+    PlatMixer* mixer = PlatMixerCreate(44100);
+    PlatVoice* v = PlatVoiceCreate(mixer);
+    ASSERT_TRUE(PlatVoiceLoad(v, bytes.data(), bytes.size(), PLAT_VOICE_MP3)) << PlatAudioLastError();
+    EXPECT_EQ(PlatVoiceSourceRate(v), 44100);
+    PlatVoiceSetLoopCount(v, 2);
+    PlatVoiceStart(v);
+    std::vector<float> all, block(2 * 1024);
+    while (PlatVoiceStatus(v) == PLAT_VOICE_PLAYING) {
+        PlatMixerMix(mixer, block.data(), 1024);
+        all.insert(all.end(), block.begin(), block.end());
+    }
+    PlatVoiceRelease(v);
+    PlatMixerDestroy(mixer);
+    while (!all.empty() && all.back() == 0.0f) all.pop_back();
+    const size_t pass = size_t(32 * 60.0 / 88 * 44100 + 0.5);   // 32 beats at 88 a minute
+    EXPECT_NEAR(double(all.size()) / 2, double(2 * pass), 1200.0);
+    size_t join = all.size() / 4;   // the cut may be a few samples off the nominal length
+    float biggest = 0, atJoin = 0;
+    for (size_t i = 2; i < all.size(); i += 2) {
+        float step = fabsf(all[i] - all[i - 2]);
+        biggest = std::max(biggest, step);
+        if (i / 2 + 4 >= join && i / 2 <= join + 4) atJoin = std::max(atJoin, step);
+    }
+    EXPECT_LT(atJoin, biggest * 0.5f);
+}
