@@ -219,9 +219,19 @@ def render_loop(song, font, work, name):
         every = array.array("h", w.readframes(w.getnframes()))
     # The synthesiser starts notes on its own block boundaries, so the third
     # pass may begin a few samples off the nominal length: the cut ends where
-    # the third pass's opening matches the second's best.
+    # the third pass's opening matches the second's best.  Chorus and reverb
+    # never repeat to the sample, so the loop's last moments fade into what
+    # led into its first sample (the end of the first pass).
     end = 2 * loop + best_join(every, channels, loop, 2 * loop)
+    length = end - loop
     frames = every[loop * channels:end * channels]
+    fade = 4096
+    for i in range(length - fade, length):
+        w = (i - (length - fade) + 1) / fade
+        for c in range(channels):
+            here = frames[i * channels + c]
+            before_start = every[(loop + i - length) * channels + c]
+            frames[i * channels + c] = int(round((1.0 - w) * here + w * before_start))
     if sys.byteorder != "little":
         frames.byteswap()
     # The sound font plays softly; the loop is brought up to a common peak.
