@@ -491,3 +491,22 @@ TEST(SoundEvents, ASubtitledEventOwnsItsSubtitleAndPausingFreezesIt)
     EXPECT_TRUE(missing.IsDone());
     StopAppSounds();
 }
+
+// ------------------------------------------------------------- the mixer's inputs
+TEST(MixerInput, UnplayableRatesAreRefusedAndPlaybackRatesClamped)
+{
+    PlatMixer* mixer = PlatMixerCreate(22050);
+    PlatVoice* voice = PlatVoiceCreate(mixer);
+    std::string absurd = Riff(Chunk("fmt ", Fmt(1, 1, 0x54FF5622, 2, 16)) + Chunk("data", std::string(64, '\0')));
+    EXPECT_FALSE(PlatVoiceLoad(voice, absurd.data(), absurd.size(), PLAT_VOICE_WAV));
+    EXPECT_NE(std::string(PlatAudioLastError()), "");
+    EXPECT_FALSE(PlatVoiceLoad(voice, absurd.data(), absurd.size(), PLAT_VOICE_RAW16, 0));
+    std::vector<uint8_t> tone = SineWav(440, 0.05);
+    ASSERT_TRUE(PlatVoiceLoad(voice, tone.data(), tone.size(), PLAT_VOICE_WAV));
+    PlatVoiceSetRate(voice, 2000000000);
+    EXPECT_EQ(PlatVoiceGetRate(voice), 384000);
+    PlatVoiceSetRate(voice, -1);
+    EXPECT_EQ(PlatVoiceGetRate(voice), 22050);
+    PlatVoiceRelease(voice);
+    PlatMixerDestroy(mixer);
+}

@@ -254,7 +254,7 @@ void PlatVoiceSetRate(PlatVoice* v, int hz)
 {
     if (!v || !v->mixer) return;
     std::lock_guard<std::mutex> hold(v->mixer->lock);
-    int wanted = hz > 0 ? hz : 0;
+    int wanted = hz > 0 ? std::clamp(hz, kMinRate, kMaxRate) : 0;
     if (wanted == v->rate) return;
     v->rate = wanted;
     RebuildStream(v);

@@ -73,7 +73,7 @@ bool PlatVoiceLoad(PlatVoice* voice, const void* data, size_t size, PlatVoiceFor
 void PlatVoiceSetVolume(PlatVoice* voice, int volume);    // clamped to 0..127
 void PlatVoiceSetPan(PlatVoice* voice, int pan);          // clamped to 0..127
 void PlatVoiceSetLoopCount(PlatVoice* voice, int count);  // 0 = forever
-void PlatVoiceSetRate(PlatVoice* voice, int hz);          // playback rate; <= 0 the file's own
+void PlatVoiceSetRate(PlatVoice* voice, int hz);          // 1000..384000 Hz; <= 0 the file's own
 int  PlatVoiceGetRate(const PlatVoice* voice);            // the playback rate
 int  PlatVoiceSourceRate(const PlatVoice* voice);         // the file's rate
 void PlatVoiceSetEndCallback(PlatVoice* voice, PlatVoiceEndFn fn, void* user);

@@ -157,9 +157,11 @@ PlatAudioSource* PlatMakeWavSource(const void* data, size_t size, std::string& e
         error = SDL_GetError();
         return nullptr;
     }
-    if (spec.channels == 0 || spec.freq <= 0) {
+    // A rate or channel count no sound has would only make the converter
+    // ask for absurd buffers.
+    if (spec.channels == 0 || spec.channels > 8 || spec.freq < kMinRate || spec.freq > kMaxRate) {
         SDL_FreeWAV(buffer);
-        error = "WAV format without channels or rate";
+        error = "WAV format with an unplayable rate or channel count";
         return nullptr;
     }
     auto* source = new PcmSource(buffer, length, true);
@@ -169,8 +171,8 @@ PlatAudioSource* PlatMakeWavSource(const void* data, size_t size, std::string& e
 
 PlatAudioSource* PlatMakeRawSource(const void* data, size_t size, int rate, std::string& error)
 {
-    if (!data || rate <= 0) {
-        error = "raw PCM without data or rate";
+    if (!data || rate < kMinRate || rate > kMaxRate) {
+        error = "raw PCM without data or with an unplayable rate";
         return nullptr;
     }
     auto* source = new PcmSource(static_cast<const uint8_t*>(data), size, false);

@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <string>
 
+// The rates a source or a playback rate may have.
+constexpr int kMinRate = 1000;
+constexpr int kMaxRate = 384000;
+
 class PlatAudioSource {
 public:
     virtual ~PlatAudioSource() = default;
