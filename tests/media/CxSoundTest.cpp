@@ -501,6 +501,10 @@ TEST(MixerInput, UnplayableRatesAreRefusedAndPlaybackRatesClamped)
     EXPECT_FALSE(PlatVoiceLoad(voice, absurd.data(), absurd.size(), PLAT_VOICE_WAV));
     EXPECT_NE(std::string(PlatAudioLastError()), "");
     EXPECT_FALSE(PlatVoiceLoad(voice, absurd.data(), absurd.size(), PLAT_VOICE_RAW16, 0));
+    // A data chunk that claims 3.5 GB in a 60-byte image never reaches SDL's loader.
+    std::string claims = Riff(Chunk("fmt ", Fmt(1, 1, 22050, 2, 16))) + "data" + std::string("\0\0\0\xe2", 4) + "abcd";
+    EXPECT_FALSE(PlatVoiceLoad(voice, claims.data(), claims.size(), PLAT_VOICE_WAV));
+    EXPECT_EQ(std::string(PlatAudioLastError()), "a WAV chunk runs past the end of the data");
     std::vector<uint8_t> tone = SineWav(440, 0.05);
     ASSERT_TRUE(PlatVoiceLoad(voice, tone.data(), tone.size(), PLAT_VOICE_WAV));
     PlatVoiceSetRate(voice, 2000000000);

@@ -139,10 +139,30 @@ private:
 };
 }  // namespace
 
+namespace {
+// SDL's loader allocates what a chunk header claims before it reads; a
+// chunk that runs past the image is refused here first.
+bool ChunksFit(const uint8_t* p, size_t size)
+{
+    if (size < 12 || memcmp(p, "RIFF", 4) != 0) return false;
+    for (size_t at = 12; at + 8 <= size;) {
+        uint32_t length = uint32_t(p[at + 4]) | uint32_t(p[at + 5]) << 8 | uint32_t(p[at + 6]) << 16 |
+                          uint32_t(p[at + 7]) << 24;
+        if (length > size - at - 8) return false;
+        at += 8 + size_t(length) + (length & 1);
+    }
+    return true;
+}
+}  // namespace
+
 PlatAudioSource* PlatMakeWavSource(const void* data, size_t size, std::string& error)
 {
     if (!data || size == 0 || size > size_t(INT32_MAX)) {
         error = "empty or oversized WAV image";
+        return nullptr;
+    }
+    if (!ChunksFit(static_cast<const uint8_t*>(data), size)) {
+        error = "a WAV chunk runs past the end of the data";
         return nullptr;
     }
     SDL_RWops* io = SDL_RWFromConstMem(data, int(size));
