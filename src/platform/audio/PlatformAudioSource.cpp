@@ -29,7 +29,7 @@ public:
     size_t Read(uint8_t* out, size_t capacity) override
     {
         size_t count = std::min(capacity - capacity % size_t(FrameBytes()), size_ - position_);
-        memcpy(out, bytes_ + position_, count);
+        if (count) memcpy(out, bytes_ + position_, count);   // an empty WAV may come with no buffer
         position_ += count;
         return count;
     }
