@@ -5,6 +5,7 @@
 #include "SoundTestTones.h"
 
 #include "core/CxOptions.h"
+#include "display/CxDrawText.h"
 #include "events/CxEventKinds.h"
 #include "media/CxAudioSubTitle.h"
 #include "media/CxImaAdpcm.h"
@@ -513,4 +514,36 @@ TEST(MixerInput, UnplayableRatesAreRefusedAndPlaybackRatesClamped)
     EXPECT_EQ(PlatVoiceGetRate(voice), 22050);
     PlatVoiceRelease(voice);
     PlatMixerDestroy(mixer);
+}
+
+namespace {
+CxDisplayObject* gStage = nullptr;
+CxDisplayObject* StageParent() { return gStage; }
+CxSize StageSize() { return CxSize{640, 480}; }
+}  // namespace
+
+TEST_F(NoDriverSound, SubtitleLinesAppearAlongTheBottomOfTheRoomAndGoAfterwards)
+{
+    CxDisplayObject room;
+    room.Create(0, 0, 640, 480, nullptr, 0);
+    gStage = &room;
+    SetSubtitleStage(StageParent, StageSize);
+    const char text[] = "40,Hello\n40,again";
+    CxAudioSubTitle subtitle;
+    subtitle.LoadFromMemory(text, uint32_t(strlen(text)), true);
+    subtitle.Play();
+    CxDrawText* line = subtitle.GetTextObject();
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->GetParent(), &room);
+    EXPECT_EQ(line->GetRect(), (CxRect{0, 440, 639, 479}));   // 40 pixels high, the full width
+    EXPECT_STREQ(line->GetString(), "Hello");
+    PlatSleep(50);
+    RunSoundUpdate(true);
+    EXPECT_STREQ(line->GetString(), "again");
+    PlatSleep(50);
+    RunSoundUpdate(true);
+    EXPECT_FALSE(subtitle.IsPlaying());
+    EXPECT_EQ(line->GetParent(), nullptr);
+    SetSubtitleStage(nullptr, nullptr);
+    gStage = nullptr;
 }
