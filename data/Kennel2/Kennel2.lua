@@ -1,4 +1,5 @@
 -- Kennel 2.  The pet rooms replace this with the 3D kennel.
 function Room.OnStartRoom()
+    RoomMusic("menu.mp3")
     print("Entered Kennel2")
 end

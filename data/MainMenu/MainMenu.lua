@@ -4,6 +4,7 @@
 gMainMenuVisits = (gMainMenuVisits or 0) + 1
 
 function Room.OnStartRoom()
+    RoomMusic("menu.mp3")
     print("Entered MainMenu (visit " .. gMainMenuVisits .. ")")
 end
 

@@ -10,6 +10,7 @@ local function StoreTips(on)
 end
 
 function Room.OnStartRoom()
+    RoomMusic("menu.mp3")
     print("Entered OptionsMenu")
     Room.tips = CxCheckButton()
     Room.tips:LoadSurface("generated/Common/check.tga", 5)

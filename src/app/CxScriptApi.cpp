@@ -5,6 +5,7 @@
 #include "display/CxDisplayScript.h"
 #include "display/CxTextScript.h"
 #include "events/CxEventScriptFunctions.h"
+#include "media/CxSoundServices.h"
 #include "script/CxLuaEngine.h"
 
 int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems)
@@ -16,5 +17,6 @@ int RegisterHeadlessScriptApi(CxLuaEngine& engine, CxFileSystemList* fileSystems
     if (code == 0) code = RegisterDialogScriptFunctions(engine);
     if (code == 0 && engine.GetState()) RegisterEventScriptFunctions(engine.GetState());
     if (code == 0 && engine.GetState()) RegisterCursorScriptFunctions(engine.GetState());
+    if (code == 0) code = RegisterSoundScriptApi(engine);
     return code;
 }

@@ -4,6 +4,7 @@
 #include "core/CxTimer.h"
 #include "events/CCommandHandler.h"
 #include "events/CxEvent.h"
+#include "events/CxEventSound.h"
 #include "events/CxInterpolator.h"
 
 // Done as soon as it starts: a mark in a channel that listeners hear of.
@@ -98,26 +99,32 @@ enum CSoundEventFlags : uint32_t {
     SOUND_EVENT_SKIPPED = 0x20,
 };
 
-// Plays one sound file on a sound channel.  Until the sound system exists
-// the event says which file it would play and completes at once.
+// Plays one sound file, directly or queued on a sound channel (0 to 7).
+// The sound comes from the sound system's host when the event is made: a
+// subtitle it owns, or a cached sound it only borrows.  Without a host (or
+// a sound) the event completes at once.
 class CSoundEvent : public CxEvent {
 public:
-    CSoundEvent(const char* file, int soundChannel, uint32_t soundFlags)
-        : file_(file), soundChannel_(soundChannel), soundFlags_(soundFlags) {}
+    CSoundEvent(const char* file, int soundChannel, uint32_t soundFlags);
+    ~CSoundEvent() override;
+    CSoundEvent(const CSoundEvent&) = delete;
+    CSoundEvent& operator=(const CSoundEvent&) = delete;
     void Release() override { soundFlags_ &= ~(SOUND_EVENT_STARTED | SOUND_EVENT_SKIPPED); }
     void Start() override;
     bool IsStarted() override { return (soundFlags_ & SOUND_EVENT_STARTED) != 0; }
-    void Stop() override {}
-    bool IsDone() override { return true; }
-    void Pause() override {}
-    void Resume() override {}
-    bool IsPaused() override { return false; }
+    void Stop() override;
+    bool IsDone() override;
+    void Pause() override;
+    void Resume() override;
+    bool IsPaused() override;
     const char* GetFile() const { return file_.Text(); }
     uint32_t GetSoundFlags() const { return soundFlags_; }
     int GetSoundChannel() const { return soundChannel_; }
+    CxEventSound* GetSound() const { return sound_; }
 
 private:
     CxString file_;
     int soundChannel_;
     uint32_t soundFlags_;
+    CxEventSound* sound_ = nullptr;
 };

@@ -9,6 +9,7 @@
 #include "foundation/Qorstr.h"
 #include "framework/CKelCommandArgs.h"
 #include "app/CxGamePath.h"
+#include "media/CxSoundServices.h"
 #include "script/CxLuaEngine.h"
 
 #include <cstdlib>
@@ -41,8 +42,7 @@ int CKelApp::OnCommand(const char* command, CxLinkedList<CxString>& arguments)
     else if (Is(command, "GotoRoom") && first) GetRooms().GotoRoom(first);
     else if (Is(command, "RunScript") && first && engine) engine->RunFile(BuildGamePath(first).Text());
     else if (Is(command, "RunScriptString") && first && engine) engine->RunString(BuildGamePath(first).Text());
-    // The audio commands ("FlushAudioChannel", "StartMusic" ...) and
-    // "SetDebugWindowText" are accepted and do nothing: there is no sound
-    // system in this build.
+    else if (RunSoundCommand(command, arguments)) {}
+    // "SetDebugWindowText" is accepted and does nothing: there is no debug window.
     return 0;
 }

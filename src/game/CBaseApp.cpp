@@ -48,6 +48,7 @@ void CBaseApp::StartCycle()
     RunLanguageScript();
     MountSaveFolder();
     gameOptions_.Open("<AppData>options.ini");
+    StartSoundWiring();
     CKelApp::StartCycle();
     LoadGameFont();
     InstallErrorCallback();
@@ -123,11 +124,13 @@ void CBaseApp::StopCycle()
     if (CxLuaEngine* engine = GetScriptEngine()) engine->RunString("UnLoadPet()");
     if (fontId_ >= 0) DeleteFont(fontId_);
     fontId_ = -1;
+    StoreSoundVolumes();
     if (gameOptions_.IsModified()) gameOptions_.Save();
     gameOptions_.Close();
     if (GetErrorCallback() == GameErrorCallback) SetErrorCallback(gPreviousCallback);
     gPreviousCallback = nullptr;
     CKelApp::StopCycle();
+    StopSoundWiring();
     SetRoomQuestions(nullptr, nullptr);
     RemoveFileSystem("<AppData>");
 }

@@ -44,6 +44,10 @@ private:
     void MountSaveFolder();
     void LoadGameFont();
     void InstallErrorCallback();
+    // The sound system for a cycle, with the volumes of the game options.
+    void StartSoundWiring();
+    void StoreSoundVolumes();
+    void StopSoundWiring();
 
     CxOptions gameOptions_;
     char language_[16] = "English";
