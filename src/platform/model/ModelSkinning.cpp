@@ -134,7 +134,7 @@ inline const float* RowsOf(const RowTable& table, uint8_t bone)
 inline void StoreVertex(__m128 position, __m128 normal, const MdlSkinnedVertex& in, MdlVertexPNT* out)
 {
     // [px py pz nx] [ny nz u v]
-    __m128 uv = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(in.uv)));
+    __m128 uv = _mm_setr_ps(in.uv[0], in.uv[1], 0.0f, 0.0f);   // uv is only 4-byte aligned
     __m128 first = _mm_shuffle_ps(position, _mm_shuffle_ps(position, normal, _MM_SHUFFLE(0, 0, 2, 2)),
                                   _MM_SHUFFLE(2, 0, 1, 0));
     __m128 second = _mm_shuffle_ps(normal, uv, _MM_SHUFFLE(1, 0, 2, 1));
