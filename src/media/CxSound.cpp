@@ -6,6 +6,7 @@
 #include "files/QorFile.h"
 #include "foundation/CxMemory.h"
 #include "foundation/Qorstr.h"
+#include "media/CxMovieAudio.h"
 #include "platform/audio/PlatformAudio.h"
 #include "platform/os/PlatformSystem.h"
 
@@ -49,6 +50,7 @@ int InitSoundWith(const CxSoundSettings& settings)
     gSystem.updatedOnce = false;
     gHook = new SoundUpdateHook;
     gSystem.driverFlag = PlatAudioOpen(settings.frequency, settings.bitsPerSample, settings.numChannels);
+    if (gSystem.driverFlag) SetMovieAudioFactory(MakeMovieVoiceOutput);   // movies opened from now on are heard
     SetMasterVolume(settings.masterVolume);
     return gSystem.driverFlag ? 0 : ERR_UNKNOWN;
 }
@@ -89,6 +91,9 @@ void ShutdownSound()
     delete gHook;
     gHook = nullptr;
     for (auto* node = gSystem.sounds.GetHead(); node; node = node->next) node->value->StopSample();
+    // Movies still open keep voices of the closing mixer, which fall silent
+    // but stay safe to use and release.
+    if (GetMovieAudioFactory() == MakeMovieVoiceOutput) SetMovieAudioFactory(nullptr);
     PlatAudioClose();
     gSystem.driverFlag = false;
 }

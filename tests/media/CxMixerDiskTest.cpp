@@ -2,10 +2,15 @@
 // given (float stereo at the mixer's rate) to a file, which the tests read
 // back.  The driver runs in real time, so the tones are short.
 #include "../core/ErrorCapture.h"
+#include "../platform/video/TestMovies.h"
 #include "SoundTestTones.h"
 
 #include "core/CxOptions.h"
+#include "display/CxDisplayTree.h"
 #include "events/CxEventKinds.h"
+#include "media/CxMovie.h"
+#include "media/CxMovieDriver.h"
+#include "media/CxMovieLibavDriver.h"
 #include "media/CxSoundServices.h"
 #include "media/CxWave.h"
 #include "platform/audio/PlatformAudio.h"
@@ -15,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -297,6 +303,65 @@ TEST_F(DiskAudio, FlushStopsThePlayingSoundAndTheTwoWaiting)
     int start = c.FirstLoud();
     ASSERT_GE(start, 0);
     EXPECT_LT(c.FirstQuiet(start) - start, kRate / 2);   // cut off long before its second
+}
+
+// A non-modal movie's sound track through the mixer: its tone starts with
+// the first frame, a pause silences it, and its volume follows SetVolumePan.
+TEST_F(DiskAudio, AMoviesSoundTrackIsHeardWithItsFramesAndPausesWithThem)
+{
+    if (!testmovies::HaveFfmpeg()) GTEST_SKIP() << "no ffmpeg tool";
+    ErrorCapture capture;
+    std::string path = dir_.File("tone.mkv");
+    ASSERT_TRUE(testmovies::Encode(path, 16, 16, 15, 10, "-c:v ffv1", 440));
+    CxSoundSettings settings;
+    settings.frequency = kRate;
+    settings.masterVolume = 127;
+    ASSERT_EQ(InitSoundWith(settings), 0) << PlatAudioLastError();
+    InitDisplayTree(CxSize{100, 100});
+    RegisterEngineMovieDrivers();
+    // The frames the device has taken so far: where the next sound lands.
+    auto mixedFrames = [&] { return int(std::filesystem::file_size(file_) / 8); };
+    auto runFor = [&](CxMovie& movie, int ms) {
+        WaitFor(ms, [&] {
+            CxMovie::UpdateAll();
+            return !movie.IsPlaying();
+        });
+    };
+    int firstFrameAt, pausedAt, resumedAt;
+    {
+        CxMovie movie;
+        ASSERT_EQ(movie.Load(path.c_str()), 0);
+        ASSERT_TRUE(static_cast<CxLibavMovieDriver*>(movie.GetDriver())->HasSound());
+        PlatSleep(100);   // the device is running before the movie starts
+        firstFrameAt = mixedFrames();
+        movie.Play(false, false);
+        runFor(movie, 500);
+        movie.Pause();
+        pausedAt = mixedFrames();
+        PlatSleep(300);
+        movie.SetVolumePan(64, 0);
+        resumedAt = mixedFrames();
+        movie.Resume();
+        runFor(movie, 2000);
+        EXPECT_FALSE(movie.IsPlaying());
+    }
+    UnregisterMovieDrivers("*");
+    ShutdownDisplayTree();
+    ShutdownSound();
+    EXPECT_EQ(GetMovieAudioFactory(), nullptr);
+    Capture c = Finish();
+    int start = c.FirstLoud();
+    ASSERT_GE(start, firstFrameAt);
+    EXPECT_LT(start - firstFrameAt, kRate / 10) << "the sound started late";
+    EXPECT_NEAR(c.Frequency(start + 200, pausedAt), 440.0, 15.0);
+    float before = c.Peak(c.left, start, pausedAt);
+    EXPECT_GT(before, 0.05f);
+    EXPECT_LT(c.Peak(c.left, pausedAt + kRate / 20, resumedAt), 0.001f) << "a paused movie is silent";
+    int again = c.FirstLoud(resumedAt);
+    ASSERT_GE(again, 0);
+    EXPECT_LT(again - resumedAt, kRate / 10);
+    EXPECT_NEAR(c.Peak(c.left, again, c.FirstQuiet(again)) / before, 64.0f / 127.0f, 0.05f);
+    EXPECT_TRUE(capture.Reports().empty());
 }
 
 // The menu music loops without a gap: one pass decodes to exactly the

@@ -9,6 +9,7 @@
 #include "events/CxEventKinds.h"
 #include "media/CxAudioSubTitle.h"
 #include "media/CxImaAdpcm.h"
+#include "media/CxMovieAudio.h"
 #include "media/CxSoundServices.h"
 #include "media/CxWave.h"
 #include "platform/audio/PlatformAudio.h"
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -514,6 +516,52 @@ TEST(MixerInput, UnplayableRatesAreRefusedAndPlaybackRatesClamped)
     EXPECT_EQ(PlatVoiceGetRate(voice), 22050);
     PlatVoiceRelease(voice);
     PlatMixerDestroy(mixer);
+}
+
+// A queued voice plays what it is given, then silence while dry without
+// ending; a flush drops what waits, and the queue holds two seconds at most.
+TEST(MixerInput, AQueuedVoicePlaysSilenceWhenDryAndFlushEmptiesIt)
+{
+    PlatMixer* mixer = PlatMixerCreate(22050);
+    PlatVoice* voice = PlatVoiceCreate(mixer);
+    EXPECT_FALSE(PlatVoiceLoadQueue(voice, 22050, 3));
+    ASSERT_TRUE(PlatVoiceLoadQueue(voice, 22050, 2));
+    PlatVoiceStart(voice);
+    std::vector<float> out(2 * 256, 1.0f);
+    auto loud = [&] { return std::count_if(out.begin(), out.end(), [](float f) { return f != 0.0f; }); };
+    PlatMixerMix(mixer, out.data(), 256);
+    EXPECT_EQ(loud(), 0);
+    EXPECT_EQ(PlatVoiceStatus(voice), PLAT_VOICE_PLAYING);
+    std::vector<int16_t> block(2 * 100, 16384);
+    EXPECT_EQ(PlatVoiceQueue(voice, block.data(), 100), 100u);
+    PlatMixerMix(mixer, out.data(), 256);
+    EXPECT_EQ(loud(), 200);   // the 100 frames, then silence
+    EXPECT_FLOAT_EQ(out[0], 0.5f);
+    EXPECT_EQ(out[200], 0.0f);
+    PlatMixerMix(mixer, out.data(), 256);
+    EXPECT_EQ(loud(), 0);
+    EXPECT_EQ(PlatVoiceStatus(voice), PLAT_VOICE_PLAYING);
+    PlatMixerDispatch(mixer);
+    EXPECT_EQ(PlatVoiceStatus(voice), PLAT_VOICE_PLAYING);   // never ends of its own accord
+
+    PlatVoiceQueue(voice, block.data(), 100);
+    EXPECT_EQ(PlatVoiceQueuedFrames(voice), 100u);
+    PlatVoiceFlushQueue(voice);
+    EXPECT_EQ(PlatVoiceQueuedFrames(voice), 0u);
+    PlatMixerMix(mixer, out.data(), 256);
+    EXPECT_EQ(loud(), 0);
+
+    std::vector<int16_t> seconds(2 * 22050 * 3);
+    EXPECT_EQ(PlatVoiceQueue(voice, seconds.data(), 22050 * 3), 22050u * 2);
+    PlatVoiceRelease(voice);
+    PlatMixerDestroy(mixer);
+}
+
+// Without a device movies get no voice, and nothing is queued anywhere.
+TEST_F(NoDriverSound, MoviesGetNoVoiceWithoutADevice)
+{
+    EXPECT_EQ(GetMovieAudioFactory(), nullptr);
+    EXPECT_EQ(MakeMovieVoiceOutput(kMovieAudioRate, 2), nullptr);
 }
 
 namespace {

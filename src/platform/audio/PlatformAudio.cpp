@@ -2,7 +2,8 @@
 //
 // Each voice owns an SDL audio stream from its source's format and its
 // playback rate to float stereo at the mixer's rate; a rate change makes a
-// new stream.  The mixing thread and the main thread share the voices under
+// new stream.  A queued voice's source is filled by the main thread under
+// the same lock and drained by the mix.  The mixing thread and the main thread share the voices under
 // one mutex, held for a whole mix call and for each voice operation; a
 // voice that ends only marks itself, and PlatAudioDispatch (main thread)
 // calls its end callback.
@@ -22,6 +23,7 @@
 struct PlatVoice {
     PlatMixer* mixer = nullptr;
     PlatAudioSource* source = nullptr;
+    PlatQueueSource* queue = nullptr;   // the source again when it is a queue
     SDL_AudioStream* stream = nullptr;
     std::atomic<int> status{PLAT_VOICE_FREE};   // read by the main thread without the lock
     std::atomic<int> volume{127};
@@ -50,6 +52,7 @@ std::string gError;
 SDL_AudioDeviceID gDevice = 0;
 PlatMixer* gDeviceMixer = nullptr;
 bool gInitedSubsystem = false;
+constexpr int kMaxQueuedSeconds = 2;
 
 int PlayRate(const PlatVoice* v) { return v->rate > 0 ? v->rate : (v->source ? v->source->Rate() : 0); }
 
@@ -82,6 +85,7 @@ void Feed(PlatVoice* v, int wanted)
             rewindsWithoutData = 0;
             continue;
         }
+        if (v->source->Endless()) break;   // dry for now: silence until more comes
         ++v->passes;
         bool again = v->loopCount == 0 || v->passes < v->loopCount;
         if (again && ++rewindsWithoutData < 2) {   // an empty source must not spin forever
@@ -227,10 +231,53 @@ bool PlatVoiceLoad(PlatVoice* v, const void* data, size_t size, PlatVoiceFormat 
     std::lock_guard<std::mutex> hold(v->mixer->lock);
     delete v->source;
     v->source = source;
+    v->queue = nullptr;
     v->status = PLAT_VOICE_DONE;
     v->endPending = false;
     RebuildStream(v);
     return v->stream != nullptr;
+}
+
+bool PlatVoiceLoadQueue(PlatVoice* v, int rate, int channels)
+{
+    if (!v || !v->mixer) return false;
+    if (rate < kMinRate || rate > kMaxRate || channels < 1 || channels > 2) {
+        gError = "a queued voice needs 1 or 2 channels at 1000..384000 Hz";
+        return false;
+    }
+    auto* queue = new PlatQueueSource(rate, channels, size_t(rate) * kMaxQueuedSeconds);
+    std::lock_guard<std::mutex> hold(v->mixer->lock);
+    delete v->source;
+    v->source = v->queue = queue;
+    v->status = PLAT_VOICE_DONE;
+    v->endPending = false;
+    RebuildStream(v);
+    return v->stream != nullptr;
+}
+
+size_t PlatVoiceQueue(PlatVoice* v, const int16_t* frames, size_t count)
+{
+    if (!v || !v->mixer || !frames) return 0;
+    std::lock_guard<std::mutex> hold(v->mixer->lock);
+    return v->queue ? v->queue->Push(frames, count) : 0;
+}
+
+void PlatVoiceFlushQueue(PlatVoice* v)
+{
+    if (!v || !v->mixer) return;
+    std::lock_guard<std::mutex> hold(v->mixer->lock);
+    if (!v->queue) return;
+    v->queue->Clear();
+    if (v->stream) SDL_AudioStreamClear(v->stream);   // converted but not yet mixed
+}
+
+size_t PlatVoiceQueuedFrames(const PlatVoice* v)
+{
+    if (!v || !v->mixer) return 0;
+    std::lock_guard<std::mutex> hold(v->mixer->lock);
+    if (!v->queue) return 0;
+    int inStream = v->stream ? SDL_AudioStreamAvailable(v->stream) : 0;
+    return v->queue->Queued() + size_t(std::max(0, inStream)) / (2 * sizeof(float));
 }
 
 void PlatVoiceSetVolume(PlatVoice* v, int volume)

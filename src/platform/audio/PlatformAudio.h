@@ -5,8 +5,9 @@
 // count (0 = forever), playback rate (resampled through SDL's audio
 // streams), position and status, and an end-of-sample callback that the
 // main thread receives from PlatAudioDispatch, never on the mixing thread.
-// Voice sources: WAV images (SDL's own loader), raw 16-bit PCM, and MP3
-// images that libmpg123 decodes a little at a time while mixing.
+// Voice sources: WAV images (SDL's own loader), raw 16-bit PCM, MP3
+// images that libmpg123 decodes a little at a time while mixing, and a
+// queue of 16-bit frames the main thread fills while the voice plays.
 //
 // The mixer itself (PlatMixer*) runs without a device too, so tests and
 // benchmarks can mix into their own buffers.  Output is 32-bit float stereo
@@ -70,6 +71,15 @@ void PlatVoiceRelease(PlatVoice* voice);
 // The bytes stay the caller's and must outlive the voice's use of them.
 // False (with PlatAudioLastError set) for data the decoder refuses.
 bool PlatVoiceLoad(PlatVoice* voice, const void* data, size_t size, PlatVoiceFormat format, int rawRate = 22000);
+// A voice fed by PlatVoiceQueue instead of a file (a movie's sound track).
+// It never ends by itself: while its queue is dry it plays silence, and
+// resumes as soon as more is queued.  Up to two seconds wait; PlatVoiceQueue
+// returns how many of `count` frames it took.  Flushing forgets what is
+// queued and not yet heard.
+bool   PlatVoiceLoadQueue(PlatVoice* voice, int rate, int channels);
+size_t PlatVoiceQueue(PlatVoice* voice, const int16_t* frames, size_t count);
+void   PlatVoiceFlushQueue(PlatVoice* voice);
+size_t PlatVoiceQueuedFrames(const PlatVoice* voice);   // not yet heard (approximate across rates)
 void PlatVoiceSetVolume(PlatVoice* voice, int volume);    // clamped to 0..127
 void PlatVoiceSetPan(PlatVoice* voice, int pan);          // clamped to 0..127
 void PlatVoiceSetLoopCount(PlatVoice* voice, int count);  // 0 = forever

@@ -1,7 +1,7 @@
-// The three sources.  WAV images go through SDL's own loader, which already
+// The sources.  WAV images go through SDL's own loader, which already
 // knows PCM, IMA and MS ADPCM and float; raw PCM is read in place; MP3 is
 // fed to libmpg123 in memory-sized pieces so that music never sits decoded
-// in memory as a whole.
+// in memory as a whole; queued sound is copied in as it comes.
 #include "platform/audio/PlatformAudioSource.h"
 
 #include <mpg123.h>
@@ -249,4 +249,41 @@ bool PlatAudioDecodeWav(const void* data, size_t size, std::vector<int16_t>& sam
     if (stream) SDL_FreeAudioStream(stream);
     delete source;
     return stream != nullptr;
+}
+
+// ------------------------------------------------------------- queue
+PlatQueueSource::PlatQueueSource(int rate, int channels, size_t capacity) : capacity_(capacity)
+{
+    format_ = AUDIO_S16SYS;
+    channels_ = channels;
+    rate_ = rate;
+}
+
+size_t PlatQueueSource::Read(uint8_t* out, size_t capacity)
+{
+    size_t count = std::min(capacity / sizeof(int16_t) / size_t(channels_) * size_t(channels_), samples_.size() - head_);
+    if (count) memcpy(out, samples_.data() + head_, count * sizeof(int16_t));
+    head_ += count;
+    // The read part is dropped once it outweighs what waits, so the copy
+    // stays a fraction of what was read.
+    if (head_ == samples_.size()) Clear();
+    else if (head_ > samples_.size() / 2) {
+        samples_.erase(samples_.begin(), samples_.begin() + ptrdiff_t(head_));
+        head_ = 0;
+    }
+    return count * sizeof(int16_t);
+}
+
+size_t PlatQueueSource::Push(const int16_t* frames, size_t count)
+{
+    size_t room = capacity_ > Queued() ? capacity_ - Queued() : 0;
+    count = std::min(count, room);
+    samples_.insert(samples_.end(), frames, frames + count * size_t(channels_));
+    return count;
+}
+
+void PlatQueueSource::Clear()
+{
+    samples_.clear();
+    head_ = 0;
 }
