@@ -1,0 +1,48 @@
+// A scripted room that draws a 3D scene behind its interface: its camera,
+// its scene manager with the lights, its ambient colour and the per-frame
+// device set-up every 3D room shares.
+#pragma once
+#include "framework/CBaseRoom.h"
+#include "game/world/CxSceneManager.h"
+#include "platform/gpu/GpuDevice.h"
+
+class CxD3DDevice;
+
+// Left-handed look-at camera.  Nothing it computes is ever NaN: degenerate
+// eyes, targets and up vectors keep the last good matrix.
+struct CxCamera {
+    GpuMatrix view, projection;
+    float eye[3] = {0, 0, 0}, target[3] = {0, 0, 0}, up[3] = {0, 0, 0};
+    int valid = 0;
+
+    const GpuMatrix& GetView();   // rebuilt from eye, target and up while valid
+    void SetPerspective(float fov, float aspect, float zNear, float zFar);
+    // The pixel of a world point on a width × height screen; false (and 0, 0)
+    // when it cannot be projected.
+    bool ScreenPosition(const float point[3], int width, int height, int* x, int* y);
+    void SetDistance(float distance);
+};
+
+class C3DRoom : public CBaseRoom {
+public:
+    C3DRoom();
+    ~C3DRoom() override;
+
+    virtual void BeginRender(CxD3DDevice* device);
+    virtual void RenderScene(const RenderContext& context);
+    virtual void EndRender(CxD3DDevice* device);
+
+    CxCamera& GetCamera() { return camera_; }
+    CxSceneManager& GetSceneManager() { return scene_; }
+    void SetAmbient(uint32_t argb) { ambient_ = argb; }
+    uint32_t GetAmbient() const { return ambient_; }
+    void SetRoomSize(int width, int height) { width_ = width, height_ = height; }
+    int GetRoomWidth() const { return width_; }
+    int GetRoomHeight() const { return height_; }
+
+private:
+    CxCamera camera_;
+    CxSceneManager scene_;
+    uint32_t ambient_ = 0xFFFFFFFF;
+    int width_ = 800, height_ = 600;
+};

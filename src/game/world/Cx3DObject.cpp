@@ -1,0 +1,214 @@
+#include "game/world/Cx3DObject.h"
+
+#include "core/CxError.h"
+#include "game/world/CxModelManager.h"
+#include "graphics/CxD3DDevice.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+float gGameTime = 0;
+int gLiveObjects = 0;
+}  // namespace
+
+void Cx3DObject::SetGameTime(float seconds)
+{
+    if (std::isfinite(seconds)) gGameTime = seconds;
+}
+float Cx3DObject::GetGameTime() { return gGameTime; }
+int Cx3DObject::LiveCount() { return gLiveObjects; }
+
+Cx3DObject::Cx3DObject() { ++gLiveObjects; }
+
+Cx3DObject::~Cx3DObject()
+{
+    UnLoad();
+    --gLiveObjects;
+}
+
+int Cx3DObject::LoadModel(const char* path)
+{
+    delete rig_;
+    rig_ = path ? CxModelRig::Load(path) : nullptr;
+    playing_.clear();
+    current_.clear();
+    return 0;
+}
+
+int Cx3DObject::LoadAnim(const char* name, const char* path, const char* bone)
+{
+    if (!rig_) return ReportError(ERR_INVALID_ARGUMENT, "An animation needs a model first");
+    if (!path) return ReportError(ERR_INVALID_ARGUMENT, "No animation file");
+    return rig_->AddChannel(name, path, bone) >= 0 ? 0 : ERR_INVALID_FILE_TYPE;
+}
+
+void Cx3DObject::UnLoad()
+{
+    SetVisible(0);
+    UnLink();
+    delete rig_;
+    rig_ = nullptr;
+    texture_.Release();
+    playing_.clear();
+    current_.clear();
+}
+
+int Cx3DObject::SetTexture(const char* path)
+{
+    texture_.Release();
+    return path ? GetTexture(path, &texture_) : 0;
+}
+
+void Cx3DObject::Play(const char* name, int loops, float weight)
+{
+    if (rig_) rig_->Play(rig_->FindChannel(name), loops, weight);
+}
+
+void Cx3DObject::BlendIn(const char* name, float duration, int loops, int fromCurrent)
+{
+    if (!rig_) return;
+    int channel = rig_->FindChannel(name);
+    if (channel < 0) return;
+    playing_.push_back(name);
+    rig_->BlendIn(channel, duration, loops, fromCurrent != 0);
+    if (!rig_->ChannelHasMask(channel)) current_ = name;
+}
+
+void Cx3DObject::BlendOut(const char* name, float duration, int loops)
+{
+    if (!rig_) return;
+    std::string which = name && *name ? name : current_;
+    rig_->BlendOut(rig_->FindChannel(which.c_str()), duration, loops);
+    auto at = std::find(playing_.begin(), playing_.end(), which);
+    if (at != playing_.end()) playing_.erase(at);
+}
+
+void Cx3DObject::BlendOutAll(float duration, int loops)
+{
+    std::vector<std::string> playing = playing_;
+    for (const std::string& name : playing) BlendOut(name.c_str(), duration, loops);
+    playing_.clear();
+}
+
+void Cx3DObject::StopAnim(const char* name)
+{
+    if (rig_) rig_->Stop(rig_->FindChannel(name));
+}
+
+void Cx3DObject::StopAll()
+{
+    if (rig_) rig_->StopAll();
+}
+
+void Cx3DObject::SetAnimLoopCount(const char* name, int loops)
+{
+    if (rig_) rig_->SetLoopCount(rig_->FindChannel(name), loops);
+}
+
+void Cx3DObject::SetAnimWeight(const char* name, float weight)
+{
+    if (rig_) rig_->SetWeight(rig_->FindChannel(name), weight);
+}
+
+void Cx3DObject::SetAnimSpeed(const char* name, float speed)
+{
+    if (rig_) rig_->SetSpeed(rig_->FindChannel(name), speed);
+}
+
+float Cx3DObject::GetAnimDuration(const char* name) const
+{
+    return rig_ ? rig_->GetDuration(rig_->FindChannel(name)) : 0.0f;
+}
+
+void Cx3DObject::SetPosition(float x, float y, float z)
+{
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) return;
+    placement_.m[3][0] = x, placement_.m[3][1] = y, placement_.m[3][2] = z;
+}
+
+void Cx3DObject::GetPosition(float* x, float* y, float* z) const
+{
+    bool model = rig_ != nullptr;
+    if (x) *x = model ? placement_.m[3][0] : 0;
+    if (y) *y = model ? placement_.m[3][1] : 0;
+    if (z) *z = model ? placement_.m[3][2] : 0;
+}
+
+void Cx3DObject::SetScale(float s)
+{
+    if (!std::isfinite(s)) return;
+    for (auto& row : placement_.m) {
+        if (&row == &placement_.m[3]) break;
+        float length = std::sqrt(row[0] * row[0] + row[1] * row[1] + row[2] * row[2]);
+        if (length < 1e-12f) continue;
+        for (int i = 0; i < 3; ++i) row[i] = row[i] / length * s;
+    }
+}
+
+void Cx3DObject::Rotate(int axis, float radians)
+{
+    if (!std::isfinite(radians) || axis < 0 || axis > 2) return;
+    float c = std::cos(radians), s = std::sin(radians);
+    GpuMatrix r;
+    int a = (axis + 1) % 3, b = (axis + 2) % 3;
+    r.m[a][a] = c, r.m[a][b] = s, r.m[b][a] = -s, r.m[b][b] = c;
+    // Rotating the axes in place leaves the position where it was.
+    GpuMatrix turned = GpuMultiply(placement_, r);
+    for (int i = 0; i < 3; ++i) turned.m[3][i] = placement_.m[3][i];
+    placement_ = turned;
+}
+
+void Cx3DObject::GetWorldMatrix(GpuMatrix* m) const
+{
+    GpuMatrix initial;
+    if (rig_) rig_->GetInitialPlacement(&initial.m[0][0]);
+    *m = GpuMultiply(initial, placement_);
+}
+
+int Cx3DObject::GetBoneIndex(const char* name) const { return rig_ ? rig_->FindBone(name) : -1; }
+int Cx3DObject::GetNumBones() const { return rig_ ? rig_->GetBoneCount() : 0; }
+
+bool Cx3DObject::GetBonePosition(int bone, float position[3]) const
+{
+    float m[16];
+    if (!rig_ || !rig_->GetBoneMatrix(bone, m)) return false;
+    position[0] = m[12], position[1] = m[13], position[2] = m[14];
+    return true;
+}
+
+void Cx3DObject::ReleaseDevice()
+{
+    if (rig_) rig_->ReleaseDevice();
+    for (CxRenderable* child : children_)
+        if (auto* object = dynamic_cast<Cx3DObject*>(child)) object->ReleaseDevice();
+}
+
+void Cx3DObject::Render(const RenderContext& context)
+{
+    bool draw = (!hasAlpha_ && context.pass == RENDERPASS_OPAQUE) || (hasAlpha_ && context.pass == RENDERPASS_TRANSPARENT) ||
+                (foreground_ && context.pass == RENDERPASS_FOREGROUND);
+    CxD3DDevice* device = context.device;
+    if (draw && device) {
+        device->SetTexture(0, texture_.GetTexture());
+        if (materialOn_) {
+            device->PushMaterial();
+            device->SetMaterial(material_);
+        }
+        if (rig_) {
+            GpuMatrix world;
+            GetWorldMatrix(&world);
+            uint32_t cull = 0;
+            if (twoSided_) {
+                device->GetRenderState(GPURS_CULLMODE, &cull);
+                device->SetRenderState(GPURS_CULLMODE, GPUCULL_NONE);
+            }
+            rig_->Draw(device, &world.m[0][0], gGameTime);
+            if (twoSided_) device->SetRenderState(GPURS_CULLMODE, cull);
+            ++draws_;
+        }
+        if (materialOn_) device->PopMaterial();
+    }
+    RenderChildren(context);
+}

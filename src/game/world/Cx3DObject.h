@@ -1,0 +1,76 @@
+// A model in the 3D world: its placement, animations, texture, material
+// and flags, drawn in the passes its flags ask for.
+#pragma once
+#include "game/world/CxRenderable.h"
+#include "game/world/CxTextureCache.h"
+#include "platform/gpu/GpuDevice.h"
+
+#include <string>
+#include <vector>
+
+class CxModelRig;
+
+class Cx3DObject : public CxRenderable {
+public:
+    Cx3DObject();
+    ~Cx3DObject() override;
+
+    void Render(const RenderContext& context) override;
+
+    int  LoadModel(const char* path);   // 0; an unreadable file leaves the object without a model
+    int  LoadAnim(const char* name, const char* path, const char* bone);
+    void UnLoad();
+    int  SetTexture(const char* path);
+    bool HasModel() const { return rig_ != nullptr; }
+    CxModelRig* GetRig() const { return rig_; }
+
+    // Animations by channel name (case ignored); unknown names do nothing.
+    void Play(const char* name, int loops, float weight);
+    void BlendIn(const char* name, float duration, int loops, int fromCurrent);
+    void BlendOut(const char* name, float duration, int loops);   // "" = the current animation
+    void BlendOutAll(float duration, int loops);
+    void StopAnim(const char* name);
+    void StopAll();
+    void SetAnimLoopCount(const char* name, int loops);
+    void SetAnimWeight(const char* name, float weight);
+    void SetAnimSpeed(const char* name, float speed);
+    float GetAnimDuration(const char* name) const;
+    const char* GetCurrentAnim() const { return current_.c_str(); }
+
+    // Placement: row-major, row vectors; rows 0-2 the axes, row 3 the position.
+    void SetPosition(float x, float y, float z);
+    void GetPosition(float* x, float* y, float* z) const;
+    void SetScale(float s);
+    void Rotate(int axis, float radians);   // 0 = X, 1 = Y, 2 = Z
+    void SetOrientation(const GpuMatrix& m) { placement_ = m; }
+    const GpuMatrix& GetOrientation() const { return placement_; }
+    void GetWorldMatrix(GpuMatrix* m) const;   // initial placement × placement
+
+    void SetMaterial(const GpuMaterial& material) { material_ = material, materialOn_ = true; }
+    void SetTwoSided(int on) { twoSided_ = on; }
+    void SetForeground(int on) { foreground_ = on; }
+    int  IsForeground() const { return foreground_; }
+
+    int  GetBoneIndex(const char* name) const;
+    int  GetNumBones() const;
+    bool GetBonePosition(int bone, float position[3]) const;
+
+    int  GetDrawCount() const { return draws_; }
+    void ReleaseDevice();
+
+    // Seconds on the clock every animation follows; the 3D room sets it each frame.
+    static void SetGameTime(float seconds);
+    static float GetGameTime();
+    static int LiveCount();
+
+private:
+    CxModelRig* rig_ = nullptr;
+    CxTextureHandle texture_;
+    GpuMatrix placement_;
+    GpuMaterial material_;
+    bool materialOn_ = false;
+    int twoSided_ = 0, foreground_ = 0;
+    std::vector<std::string> playing_;
+    std::string current_;
+    int draws_ = 0;
+};

@@ -1,0 +1,162 @@
+// The 3D world drawn on real OpenGL: a model made by another tool, lit by
+// one directional light, with the 2D overlay on top, kept as golden frames.
+#include "GpuTestSupport.h"
+#include "TestSupport.h"
+#include "game/world/C3DRoom.h"
+#include "game/world/Cx3DObject.h"
+#include "graphics/CxD3DDevice.h"
+#include "graphics/CxD3DRenderTarget.h"
+#include "graphics/CxD3DScreen.h"
+#include "graphics/CxScreenSelect.h"
+#include "platform/window/PlatformWindow.h"
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+namespace {
+const std::string kModels = VORN_SHARED_MODELS;
+
+class WorldFrames : public ::testing::Test {
+protected:
+    void Open(int32_t width, int32_t height)
+    {
+        std::string reason;
+        if (!GpuTestOpenWindow(width, height, &reason)) GTEST_SKIP() << "no window: " << reason;
+        CxScreenSettings settings;
+        settings.allowDirectX = true;
+        settings.useDirect3D = 2;
+        CxScreenOpenParams params;
+        params.window = PlatWindowNativeHandle();
+        params.width = width, params.height = height, params.depth = 32;
+        CxScreenKind kind = SCREEN_NONE;
+        screen_.reset(SelectScreen(settings, params, nullptr, DefaultScreenMakers(), &kind));
+        if (kind != SCREEN_DIRECT3D) GTEST_SKIP() << "no OpenGL 3.3 here: " << GpuLastError();
+        d3d_ = static_cast<CxD3DScreen*>(screen_.get())->GetD3DDevice();
+        width_ = width, height_ = height;
+    }
+    void TearDown() override
+    {
+        cat_.reset();
+        room_.reset();
+        screen_.reset();
+        GpuTestCloseWindow();
+    }
+
+    // The cat three quarters on, a white light from above and in front.
+    void BuildRoom()
+    {
+        room_ = std::make_unique<C3DRoom>();
+        CxCamera& camera = room_->GetCamera();
+        camera.SetPerspective(0.8f, float(width_) / float(height_), 0.05f, 50.0f);
+        camera.eye[0] = 0.6f, camera.eye[1] = 0.45f, camera.eye[2] = -0.9f;
+        camera.target[0] = 0, camera.target[1] = 0.15f, camera.target[2] = 0;
+        camera.up[1] = 1;
+        camera.valid = 1;
+        light_.type = GPULIGHT_DIRECTIONAL;
+        light_.SetDirection(-0.3f, -0.8f, 0.5f);
+        light_.diffuse[0] = light_.diffuse[1] = light_.diffuse[2] = light_.diffuse[3] = 255;
+        room_->GetSceneManager().AddLight(&light_);
+        room_->SetAmbient(0xFF303030);
+        cat_ = std::make_unique<Cx3DObject>();
+        ASSERT_EQ(cat_->LoadModel((kModels + "/cat_model.glb").c_str()), 0);
+        ASSERT_TRUE(cat_->HasModel());
+        ASSERT_EQ(cat_->LoadAnim("idle", (kModels + "/cat_anim_idle.glb").c_str(), ""), 0);
+        cat_->Link(&room_->GetSceneManager());
+        cat_->Play("idle", 0, 1.0f);
+    }
+
+    GpuFrame DrawFrame(float seconds, bool overlay)
+    {
+        d3d_->BeginScene();
+        room_->BeginRender(d3d_);
+        Cx3DObject::SetGameTime(seconds);
+        RenderContext context{d3d_, RENDERPASS_OPAQUE, 1};
+        room_->RenderScene(context);
+        d3d_->SetRenderState(GPURS_ZWRITEENABLE, 0);
+        context.pass = RENDERPASS_TRANSPARENT;
+        room_->RenderScene(context);
+        d3d_->SetRenderState(GPURS_ZENABLE, 0);
+        context.pass = RENDERPASS_FOREGROUND;
+        room_->RenderScene(context);
+        room_->EndRender(d3d_);
+        if (overlay) {
+            // An interface panel: a bar along the bottom with a light square on it.
+            CxD3DRenderTarget target(d3d_, width_, height_, CxSize{width_, height_}, 32);
+            CxDrawSurface bar;
+            EXPECT_EQ(bar.Create(width_, 40, 32), 0);
+            for (int32_t y = 0; y < 40; ++y)
+                for (int32_t x = 0; x < width_; ++x)
+                    bar.SetPixel(x, y, (x > 10 && x < 50 && y > 8 && y < 32) ? bar.MakeColor(240, 220, 80)
+                                                                              : bar.MakeColor(40, 60, 120));
+            target.BeginDraw();
+            target.DrawSurfaceAt(&bar, 0, height_ - 40, nullptr, CxPixel(-1), nullptr);
+            target.EndDraw();
+        }
+        d3d_->EndScene();
+        return GpuTestReadBack(d3d_->GetDevice());
+    }
+
+    // Pixels of the frame above the overlay bar that are not the black clear.
+    int LitPixels(const GpuFrame& frame)
+    {
+        int lit = 0;
+        for (uint32_t y = 0; y + 40 < frame.height; ++y)
+            for (uint32_t x = 0; x < frame.width; ++x)
+                if ((frame.At(x, y) & 0xFFFFFF) != 0) ++lit;
+        return lit;
+    }
+
+    std::unique_ptr<CxScreenSurface> screen_;
+    CxD3DDevice* d3d_ = nullptr;
+    int32_t width_ = 0, height_ = 0;
+    std::unique_ptr<C3DRoom> room_;
+    std::unique_ptr<Cx3DObject> cat_;
+    CxLight light_;
+};
+}  // namespace
+
+TEST_F(WorldFrames, CatLitByOneDirectionalLightUnderTheOverlay)
+{
+    Open(320, 240);
+    BuildRoom();
+    GpuFrame rest = DrawFrame(0.0f, true);
+    ASSERT_EQ(rest.width, 320u);
+    EXPECT_GT(LitPixels(rest), 2000) << "the cat covers a good part of the frame";
+    EXPECT_EQ(Red(rest.At(30, 220)), 240) << "the overlay lies on top";
+    EXPECT_EQ(Blue(rest.At(200, 220)), 120);
+    EXPECT_TRUE(GpuFrameMatchesGolden(rest, "world_cat_lit"));
+
+    // Half a second into the idle clip the pose has moved.
+    GpuFrame later = DrawFrame(0.5f, true);
+    int changed = 0;
+    for (size_t i = 0; i < later.pixels.size(); ++i) changed += later.pixels[i] != rest.pixels[i];
+    EXPECT_GT(changed, 20);
+    EXPECT_TRUE(GpuFrameMatchesGolden(later, "world_cat_idle_half_second"));
+}
+
+TEST_F(WorldFrames, InactiveLightsKeepTheirIndexAndDarkenTheScene)
+{
+    Open(320, 240);
+    BuildRoom();
+    CxLight unused, second;
+    unused.active = 0;
+    room_->GetSceneManager().RemoveLight(&light_);
+    room_->GetSceneManager().AddLight(&unused);
+    room_->GetSceneManager().AddLight(&light_);
+    GpuFrame frame = DrawFrame(0.0f, false);
+    GpuLight gpu;
+    bool enabled = true;
+    d3d_->GetLight(0, &gpu, &enabled);
+    EXPECT_FALSE(enabled);
+    d3d_->GetLight(1, &gpu, &enabled);
+    EXPECT_TRUE(enabled);
+    // Fewer lights than the frame before: index 1 goes dark.
+    room_->GetSceneManager().RemoveLight(&light_);
+    GpuFrame dark = DrawFrame(0.0f, false);
+    d3d_->GetLight(1, &gpu, &enabled);
+    EXPECT_FALSE(enabled);
+    long before = 0, after = 0;
+    for (size_t i = 0; i < frame.pixels.size(); ++i) before += Green(frame.pixels[i]), after += Green(dark.pixels[i]);
+    EXPECT_LT(after, before);
+}
