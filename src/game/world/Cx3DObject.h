@@ -26,6 +26,8 @@ public:
 
     // Animations by channel name (case ignored); unknown names do nothing.
     void Play(const char* name, int loops, float weight);
+    void PlayOnce(const char* name, float weight) { Play(name, 1, weight); }
+    void PlayInfinite(const char* name, float weight) { Play(name, 0, weight); }
     void BlendIn(const char* name, float duration, int loops, int fromCurrent);
     void BlendOut(const char* name, float duration, int loops);   // "" = the current animation
     void BlendOutAll(float duration, int loops);
