@@ -2,9 +2,14 @@
 
 #include "core/CxTime.h"
 #include "game/world/Cx3DObject.h"
+#include "game/world/CxWorldScript.h"
 #include "graphics/CxD3DDevice.h"
+#include "script/CxLuaEngine.h"
+
+#include <lua.hpp>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 using Vec = float[3];
@@ -91,7 +96,6 @@ void CxCamera::SetDistance(float distance)
 }
 
 C3DRoom::C3DRoom() = default;
-C3DRoom::~C3DRoom() = default;
 
 void C3DRoom::BeginRender(CxD3DDevice* device)
 {
@@ -139,4 +143,172 @@ void C3DRoom::EndRender(CxD3DDevice* device)
     device->PopTransform(GPUTS_PROJECTION);
     device->PopMaterial();
     device->PopRenderStates();
+}
+
+// ---------------------------------------------------------------- the room's life
+namespace {
+C3DRoom* gRunning = nullptr;
+}
+
+C3DRoom* C3DRoom::GetRunning() { return gRunning; }
+
+void C3DRoom::PrepareRoom()
+{
+    CBaseRoom::PrepareRoom();
+    gRunning = this;
+    CxLuaEngine* engine = GetScriptEngine();
+    if (!engine) return;
+    RegisterWorldScriptClasses(*engine);
+    RegisterCameraFunctions(*engine);
+    ScriptExpose(*engine, &scene_, kCxSceneManagerScriptClass,
+                 "Room.m_cSceneManager = CxSceneManager:SubClass(_tmpObj) _tmpObj = nil");
+}
+
+void C3DRoom::StartRoom()
+{
+    gRunning = this;
+    CxOptions& description = GetDescription();
+    float fov = description.ReadFloat("Camera", "FieldOfView", 0);
+    if (fov > 0 && fov < 180) {
+        float zNear = description.ReadFloat("Camera", "Near", 0.1f), zFar = description.ReadFloat("Camera", "Far", 100);
+        camera_.SetPerspective(fov * 3.14159265f / 180, float(width_) / float(height_), zNear, zFar);
+    }
+    CBaseRoom::StartRoom();
+}
+
+void C3DRoom::StopRoom()
+{
+    CBaseRoom::StopRoom();
+    // The scene's objects belong to the scripts; what is still linked is
+    // let go so that nothing points into the room once it is gone.
+    std::vector<CxRenderable*> children = scene_.GetChildren();
+    for (CxRenderable* child : children) child->UnLink();
+    sceneShown_ = false;
+    if (gRunning == this) gRunning = nullptr;
+}
+
+C3DRoom::~C3DRoom()
+{
+    if (gRunning == this) gRunning = nullptr;
+}
+
+void C3DRoom::OnPaint(CxRenderTarget* target, const CxRect* rect)
+{
+    if (sceneShown_) CxDisplayObject::OnPaint(target, rect);
+    else CBaseRoom::OnPaint(target, rect);
+}
+
+// ---------------------------------------------------------------- camera functions
+namespace {
+C3DRoom* Room(lua_State* L)
+{
+    C3DRoom* room = C3DRoom::GetRunning();
+    if (!room) luaL_error(L, "no 3D room is running");
+    return room;
+}
+
+float Number(lua_State* L, int index)
+{
+    if (lua_type(L, index) != LUA_TNUMBER) luaL_argerror(L, index, "bad argument");
+    return float(lua_tonumber(L, index));
+}
+
+// Three finite numbers, or the call changes nothing.
+bool Point(lua_State* L, float out[3])
+{
+    for (int i = 0; i < 3; ++i) out[i] = Number(L, i + 1);
+    return Finite3(out);
+}
+
+int Push3(lua_State* L, const float v[3])
+{
+    for (int i = 0; i < 3; ++i) lua_pushnumber(L, v[i]);
+    return 3;
+}
+
+int GetCameraPositionFn(lua_State* L) { return Push3(L, Room(L)->GetCamera().eye); }
+int GetCameraTargetFn(lua_State* L) { return Push3(L, Room(L)->GetCamera().target); }
+
+int GetScreenPositionFn(lua_State* L)
+{
+    float p[3];
+    for (int i = 0; i < 3; ++i) p[i] = Number(L, i + 1);
+    C3DRoom* room = Room(L);
+    int x = 0, y = 0;
+    room->GetCamera().ScreenPosition(p, room->GetRoomWidth(), room->GetRoomHeight(), &x, &y);
+    lua_pushnumber(L, x);
+    lua_pushnumber(L, y);
+    return 2;
+}
+
+int SetCameraPositionFn(lua_State* L)
+{
+    float p[3];
+    if (!Point(L, p)) return 0;
+    CxCamera& camera = Room(L)->GetCamera();
+    for (int i = 0; i < 3; ++i) camera.eye[i] = p[i];
+    camera.valid = 1;
+    return 0;
+}
+
+int SetCameraLookAtFn(lua_State* L)
+{
+    float p[3];
+    if (!Point(L, p)) return 0;
+    CxCamera& camera = Room(L)->GetCamera();
+    for (int i = 0; i < 3; ++i) camera.target[i] = p[i];
+    camera.valid = 1;
+    return 0;
+}
+
+int SetCameraVectorFn(lua_State* L)
+{
+    float d[3];
+    if (!Point(L, d)) return 0;
+    CxCamera& camera = Room(L)->GetCamera();
+    for (int i = 0; i < 3; ++i) camera.target[i] = camera.eye[i] + d[i];
+    camera.valid = 1;
+    return 0;
+}
+
+int SetCameraUpFn(lua_State* L)
+{
+    float d[3];
+    if (!Point(L, d)) return 0;
+    CxCamera& camera = Room(L)->GetCamera();
+    for (int i = 0; i < 3; ++i) camera.up[i] = d[i];
+    camera.valid = 1;
+    return 0;
+}
+
+int SetCameraDistanceFn(lua_State* L)
+{
+    Room(L)->GetCamera().SetDistance(Number(L, 1));
+    return 0;
+}
+
+int SetGlobalAmbientLightFn(lua_State* L)
+{
+    uint32_t c[4];
+    for (int i = 0; i < 4; ++i) {
+        float v = Number(L, i + 1);
+        c[i] = std::isfinite(v) ? uint32_t(int64_t(v) & 255) : 0;
+    }
+    Room(L)->SetAmbient((c[3] << 24) | (c[0] << 16) | (c[1] << 8) | c[2]);
+    return 0;
+}
+
+const luaL_Reg kCameraFunctions[] = {
+    {"GetCameraPosition", GetCameraPositionFn},   {"GetCameraTarget", GetCameraTargetFn},
+    {"GetScreenPosition", GetScreenPositionFn},   {"SetCameraPosition", SetCameraPositionFn},
+    {"SetCameraLookAt", SetCameraLookAtFn},       {"SetCameraVector", SetCameraVectorFn},
+    {"SetCameraUp", SetCameraUpFn},               {"SetCameraDistance", SetCameraDistanceFn},
+    {"SetGlobalAmbientLight", SetGlobalAmbientLightFn},
+};
+}  // namespace
+
+int RegisterCameraFunctions(CxLuaEngine& engine)
+{
+    for (const luaL_Reg& entry : kCameraFunctions) engine.RegisterFunction(entry.name, entry.func);
+    return 0;
 }

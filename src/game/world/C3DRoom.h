@@ -28,6 +28,19 @@ public:
     C3DRoom();
     ~C3DRoom() override;
 
+    // Registers the camera functions, exposes `Room.m_cSceneManager` and
+    // takes the camera's perspective from the description's [Camera].
+    void PrepareRoom() override;
+    void StartRoom() override;
+    void StopRoom() override;
+    // While the 3D frame draws the room, its picture is the scene: only the
+    // interface above it is painted.
+    void OnPaint(CxRenderTarget* target, const CxRect* rect) override;
+    void SetSceneShown(bool shown) { sceneShown_ = shown; }
+
+    // The 3D room the camera functions steer (the one running), or null.
+    static C3DRoom* GetRunning();
+
     virtual void BeginRender(CxD3DDevice* device);
     virtual void RenderScene(const RenderContext& context);
     virtual void EndRender(CxD3DDevice* device);
@@ -45,4 +58,8 @@ private:
     CxSceneManager scene_;
     uint32_t ambient_ = 0xFFFFFFFF;
     int width_ = 800, height_ = 600;
+    bool sceneShown_ = false;
 };
+
+class CxLuaEngine;
+int RegisterCameraFunctions(CxLuaEngine& engine);

@@ -49,6 +49,14 @@ public:
     void GetWorldMatrix(GpuMatrix* m) const;   // initial placement × placement
 
     void SetMaterial(const GpuMaterial& material) { material_ = material, materialOn_ = true; }
+    // 0 diffuse, 1 ambient, 2 specular, 3 emissive; each turns the material on.
+    void SetMaterialPart(int which, const GpuColorValue& color)
+    {
+        (which == 0 ? material_.diffuse : which == 1 ? material_.ambient : which == 2 ? material_.specular
+                                                                                      : material_.emissive) = color;
+        materialOn_ = true;
+    }
+    void SetMaterialPower(float power) { material_.power = power, materialOn_ = true; }
     void SetTwoSided(int on) { twoSided_ = on; }
     void SetForeground(int on) { foreground_ = on; }
     int  IsForeground() const { return foreground_; }
