@@ -10,8 +10,8 @@ function BuildWorldRoom(spec)
 
     local room = Cx3DObject:new()
     room:LoadModel(spec.model)
-    room:SetMaterialDiffuse(0.85, 0.85, 0.85, 1.0)
-    room:SetMaterialAmbient(0.6, 0.6, 0.6, 1.0)
+    room:SetMaterialDiffuse(0.6, 0.58, 0.55, 1.0)
+    room:SetMaterialAmbient(0.8, 0.78, 0.75, 1.0)
     room:Link(scene)
     Room.m_cRoomModel = room
 
@@ -22,7 +22,7 @@ function BuildWorldRoom(spec)
     light:SetActive(1)
     scene:AddLight(light)
     Room.m_cLight = light
-    SetGlobalAmbientLight(90, 90, 100, 255)
+    SetGlobalAmbientLight(120, 118, 125, 255)
 
     local cat = Cx3DObject:new()
     cat:LoadModel("generated/cat/cat.glb")
