@@ -4,6 +4,8 @@
 #include "TestSupport.h"
 #include "game/world/C3DRoom.h"
 #include "game/world/Cx3DObject.h"
+#include "game/world/CxWorldScript.h"
+#include "script/CxLuaEngine.h"
 #include "graphics/CxD3DDevice.h"
 #include "graphics/CxD3DRenderTarget.h"
 #include "graphics/CxD3DScreen.h"
@@ -159,4 +161,37 @@ TEST_F(WorldFrames, InactiveLightsKeepTheirIndexAndDarkenTheScene)
     long before = 0, after = 0;
     for (size_t i = 0; i < frame.pixels.size(); ++i) before += Green(frame.pixels[i]), after += Green(dark.pixels[i]);
     EXPECT_LT(after, before);
+}
+
+// Scripts own their lights and objects: one they drop and the collector
+// takes leaves the scene that held it, so the next frame draws without it
+// (the sanitizer build would catch any pointer left behind).
+TEST_F(WorldFrames, ObjectsAndLightsCollectedFromScriptsLeaveTheScene)
+{
+    Open(160, 120);
+    BuildRoom();
+    CxLuaEngine engine;
+    ASSERT_EQ(engine.Init(), 0);
+    ASSERT_EQ(RegisterWorldScriptClasses(engine), 0);
+    ASSERT_EQ(ScriptExpose(engine, &room_->GetSceneManager(), kCxSceneManagerScriptClass,
+                           "scene = CxSceneManager:SubClass(_tmpObj) _tmpObj = nil"),
+              0);
+    std::string load = "cat = Cx3DObject:new() cat:LoadModel('" + kModels + "/cat_model.glb') cat:Link(scene) "
+                       "cat:SetPosition(0.3, 0, 0) cat:SetPosition(0/0, 0, 0) "
+                       "light = CxLight:new() light:SetType(3) light:SetDirection(0, 0, 0) "
+                       "light:SetDiffuse(255, 300, 0, 0) scene:AddLight(light)";
+    ASSERT_EQ(engine.RunString(load.c_str()), 0);
+    EXPECT_EQ(engine.EvalInt("select(1, cat:GetPosition()) * 10", -1), 3) << "a NaN leaves the placement alone";
+    EXPECT_EQ(engine.EvalInt("select(2, light:GetDiffuse())", -1), 44) << "300 modulo 256";
+    EXPECT_EQ(room_->GetSceneManager().GetChildren().size(), 2u);
+    EXPECT_EQ(room_->GetSceneManager().GetLights().size(), 2u);
+    DrawFrame(0.0f, false);
+    int liveBefore = Cx3DObject::LiveCount();
+    ASSERT_EQ(engine.RunString("cat = nil light = nil collectgarbage('collect') collectgarbage('collect')"), 0);
+    EXPECT_EQ(Cx3DObject::LiveCount(), liveBefore - 1);
+    EXPECT_EQ(room_->GetSceneManager().GetChildren().size(), 1u);
+    EXPECT_EQ(room_->GetSceneManager().GetLights().size(), 1u);
+    GpuFrame after = DrawFrame(0.0f, false);
+    EXPECT_GT(LitPixels(after), 100);
+    engine.Shutdown();
 }
