@@ -2,13 +2,16 @@
 
 #include "core/CxTime.h"
 #include "game/world/Cx3DObject.h"
+#include "game/world/CxSplineEvents.h"
 #include "game/world/CxWorldScript.h"
+#include "foundation/Qorstr.h"
 #include "graphics/CxD3DDevice.h"
 #include "script/CxLuaEngine.h"
 
 #include <lua.hpp>
 
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -151,6 +154,7 @@ C3DRoom* gRunning = nullptr;
 }
 
 C3DRoom* C3DRoom::GetRunning() { return gRunning; }
+void C3DRoom::SetRunning(C3DRoom* room) { gRunning = room; }
 
 void C3DRoom::PrepareRoom()
 {
@@ -311,4 +315,55 @@ int RegisterCameraFunctions(CxLuaEngine& engine)
 {
     for (const luaL_Reg& entry : kCameraFunctions) engine.RegisterFunction(entry.name, entry.func);
     return 0;
+}
+
+// ---------------------------------------------------------------- commands and events
+namespace {
+std::vector<float> Numbers(CxLinkedList<CxString>& arguments)
+{
+    std::vector<float> out;
+    for (auto* node = arguments.GetHead(); node; node = node->next) {
+        float v = std::strtof(node->value.Text(), nullptr);
+        out.push_back(std::isfinite(v) ? v : 0.0f);
+    }
+    return out;
+}
+}  // namespace
+
+CxEvent* C3DRoom::CreateEvent(const char* creatorName, const char* kind, CxLinkedList<CxString>& arguments)
+{
+    bool move = TextEquals(kind, "MoveCamera", true), track = TextEquals(kind, "TrackCamera", true);
+    bool zoom = TextEquals(kind, "ZoomCamera", true);
+    if (!move && !track && !zoom) return CBaseRoom::CreateEvent(creatorName, kind, arguments);
+    std::vector<float> n = Numbers(arguments);
+    int samples = n.size() > 0 ? int(n[0]) : 0;
+    float speed = n.size() > 1 ? n[1] : 100.0f;
+    if (zoom) return NewZoomCameraEvent(samples, speed, n.size() > 2 ? n[2] : 1.0f);
+    std::vector<CxVec3> points;
+    const float* start = move ? camera_.eye : camera_.target;
+    points.push_back(CxVec3{start[0], start[1], start[2]});
+    for (size_t i = 2; i + 2 < n.size(); i += 3) points.push_back(CxVec3{n[i], n[i + 1], n[i + 2]});
+    return new CCameraMoveAlongSplineEvent(move ? CCameraMoveAlongSplineEvent::EYE : CCameraMoveAlongSplineEvent::TARGET,
+                                           std::move(points), samples, speed);
+}
+
+int C3DRoom::OnCommand(const char* command, CxLinkedList<CxString>& arguments)
+{
+    std::vector<float> n = Numbers(arguments);
+    n.resize(std::max<size_t>(n.size(), 3), 0.0f);
+    if (TextEquals(command, "SetCameraPosition", true)) {
+        camera_.eye[0] = n[0], camera_.eye[1] = n[1], camera_.eye[2] = n[2];
+        camera_.valid = 1;
+        return 0;
+    }
+    if (TextEquals(command, "SetCameraLookAt", true)) {
+        camera_.target[0] = n[0], camera_.target[1] = n[1], camera_.target[2] = n[2];
+        camera_.valid = 1;
+        return 0;
+    }
+    if (TextEquals(command, "SetCameraDistance", true)) {
+        camera_.SetDistance(n[0]);
+        return 0;
+    }
+    return CBaseRoom::OnCommand(command, arguments);
 }

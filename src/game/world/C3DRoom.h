@@ -38,8 +38,15 @@ public:
     void OnPaint(CxRenderTarget* target, const CxRect* rect) override;
     void SetSceneShown(bool shown) { sceneShown_ = shown; }
 
+    // "MoveCamera", "TrackCamera", "ZoomCamera" events and the camera
+    // commands; everything else goes to the base room.
+    CxEvent* CreateEvent(const char* creatorName, const char* kind, CxLinkedList<CxString>& arguments) override;
+    int OnCommand(const char* command, CxLinkedList<CxString>& arguments) override;
+
     // The 3D room the camera functions steer (the one running), or null.
     static C3DRoom* GetRunning();
+    // Rooms set it as they start; hosts without a room manager (tests, tools) set it themselves.
+    static void SetRunning(C3DRoom* room);
 
     virtual void BeginRender(CxD3DDevice* device);
     virtual void RenderScene(const RenderContext& context);
