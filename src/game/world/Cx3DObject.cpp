@@ -210,5 +210,23 @@ void Cx3DObject::Render(const RenderContext& context)
         }
         if (materialOn_) device->PopMaterial();
     }
+    for (CxRenderable* child : children_)
+        if (auto* object = dynamic_cast<Cx3DObject*>(child); object && object->attachBone_ != -1) PlaceChild(object);
     RenderChildren(context);
+}
+
+void Cx3DObject::PlaceChild(Cx3DObject* child) const
+{
+    float bone[16];
+    if (!rig_ || !rig_->GetBoneMatrix(child->attachBone_, bone)) return;
+    if (child->attachOrientation_) {
+        GpuMatrix m;
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 4; ++c) m.m[r][c] = bone[r * 4 + c];
+        for (int i = 0; i < 3; ++i) m.m[3][i] += child->offset_[i];
+        child->placement_ = GpuMultiply(child->local_, m);
+        return;
+    }
+    for (int i = 0; i < 3; ++i)
+        child->placement_.m[3][i] = (child->flags_ & (1 << i)) ? child->fixed_[i] : bone[12 + i] + child->offset_[i];
 }

@@ -65,6 +65,21 @@ public:
     int  GetNumBones() const;
     bool GetBonePosition(int bone, float position[3]) const;
 
+    // Attachment to a bone of the parent object: with attach orientation the
+    // child takes the bone's axes and position (plus the offset) times its
+    // local matrix; without, only the position, where flag bits 0/1/2 keep
+    // the fixed X/Y/Z instead.
+    void SetAttachmentBoneIndex(int bone) { attachBone_ = bone; }
+    int  GetAttachmentBoneIndex() const { return attachBone_; }
+    void SetAttachOrientation(int on) { attachOrientation_ = on; }
+    int  GetAttachOrientation() const { return attachOrientation_; }
+    void SetOffset(float x, float y, float z) { offset_[0] = x, offset_[1] = y, offset_[2] = z; }
+    const float* GetOffset() const { return offset_; }
+    void SetFixedPos(float x, float y, float z) { fixed_[0] = x, fixed_[1] = y, fixed_[2] = z; }
+    void SetFlags(int flags) { flags_ = flags; }
+    int  GetFlags() const { return flags_; }
+    void SetLocalOrientation(const GpuMatrix& m) { local_ = m; }
+
     int  GetDrawCount() const { return draws_; }
     void ReleaseDevice();
 
@@ -83,4 +98,9 @@ private:
     std::vector<std::string> playing_;
     std::string current_;
     int draws_ = 0;
+    int attachBone_ = -1, attachOrientation_ = 1, flags_ = 0;
+    float offset_[3] = {0, 0, 0}, fixed_[3] = {0, 0, 0};
+    GpuMatrix local_;
+
+    void PlaceChild(Cx3DObject* child) const;
 };

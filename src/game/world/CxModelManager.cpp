@@ -518,7 +518,8 @@ bool CxModelRig::Pick(const float origin[3], const float direction[3], const cha
             const char* name = impl_->Skeleton()->bones[skeletonBone].name;
             if (filter && *filter && !MatchWildcards(filter, name)) continue;
             float boxT = 0;
-            if (!MdlRayIntersectsBoxAt(&composite[skeletonBone], binding.boxMin, binding.boxMax, origin, direction,
+            const MdlMatrix4* boneWorld = MdlGetWorldPose4x4(impl_->world, skeletonBone);
+            if (!boneWorld || !MdlRayIntersectsBoxAt(boneWorld, binding.boxMin, binding.boxMax, origin, direction,
                                        &boxT))
                 continue;
             if (!precise || binding.triangleCount == 0) {

@@ -137,6 +137,21 @@ int GetBonePosition(lua_State* L, Obj& o)
     o.GetBonePosition(ScriptCheckInt(L, 2), p);
     return Push3(L, p[0], p[1], p[2]);
 }
+int SetLocalOrientation(lua_State* L, Obj& o)
+{
+    GpuMatrix m;
+    if (ReadMatrix(L, 2, &m)) o.SetLocalOrientation(m);
+    return 0;
+}
+void SetAttachmentBoneIndex(Obj& o, int32_t bone) { o.SetAttachmentBoneIndex(bone); }
+int32_t GetAttachmentBoneIndex(Obj& o) { return o.GetAttachmentBoneIndex(); }
+void SetAttachOrientation(Obj& o, bool on) { o.SetAttachOrientation(on); }
+bool GetAttachOrientation(Obj& o) { return o.GetAttachOrientation() != 0; }
+void SetOffset(Obj& o, double x, double y, double z) { o.SetOffset(Real(x), Real(y), Real(z)); }
+int GetOffset(lua_State* L, Obj& o) { return Push3(L, o.GetOffset()[0], o.GetOffset()[1], o.GetOffset()[2]); }
+void SetFixedPos(Obj& o, double x, double y, double z) { o.SetFixedPos(Real(x), Real(y), Real(z)); }
+void SetFlags(Obj& o, int32_t flags) { o.SetFlags(flags); }
+int32_t GetFlags(Obj& o) { return o.GetFlags(); }
 void Pause(Obj&) {}
 void Resume(Obj&) {}
 void PrintAnimArray(Obj&) {}
@@ -185,6 +200,16 @@ const CxScriptMethod kObjectMethods[] = {
     ScriptMethod("GetBoneIndex", &GetBoneIndex),
     ScriptMethod("GetNumBones", &GetNumBones),
     ScriptMethod("GetBonePosition", &GetBonePosition),
+    ScriptMethod("SetLocalOrientation", &SetLocalOrientation),
+    ScriptMethod("SetAttachmentBoneIndex", &SetAttachmentBoneIndex),
+    ScriptMethod("GetAttachmentBoneIndex", &GetAttachmentBoneIndex),
+    ScriptMethod("SetAttachOrientation", &SetAttachOrientation),
+    ScriptMethod("GetAttachOrientation", &GetAttachOrientation),
+    ScriptMethod("SetOffset", &SetOffset),
+    ScriptMethod("GetOffset", &GetOffset),
+    ScriptMethod("SetFixedPos", &SetFixedPos),
+    ScriptMethod("SetFlags", &SetFlags),
+    ScriptMethod("GetFlags", &GetFlags),
     ScriptMethod("Pause", &Pause),
     ScriptMethod("Resume", &Resume),
     ScriptMethod("PrintAnimArray", &PrintAnimArray),

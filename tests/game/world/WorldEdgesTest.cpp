@@ -146,3 +146,54 @@ TEST(Channels, BlendOutOfNothingNamedEasesTheCurrentAndAClipEasedOutPlaysAgain)
     EXPECT_TRUE(cat.GetBonePosition(cat.GetBoneIndex("head"), p));
     EXPECT_GT(cat.GetAnimDuration("walk"), 0.1f);
 }
+
+TEST(Attachments, ChildFollowsItsBoneInXAndZButKeepsItsFixedY)
+{
+    Cx3DObject cat, hat;
+    ASSERT_EQ(cat.LoadModel((kModels + "/cat_model.glb").c_str()), 0);
+    ASSERT_TRUE(cat.HasModel());
+    ASSERT_EQ(hat.LoadModel((kModels + "/cat_model.glb").c_str()), 0);
+    cat.SetPosition(2, 0, 1);
+    hat.Link(&cat);
+    hat.SetAttachmentBoneIndex(3);
+    hat.SetAttachOrientation(0);
+    hat.SetFlags(2);   // bit 1: Y stays fixed
+    hat.SetFixedPos(0, 7, 0);
+    hat.SetOffset(0.5f, 0, 0);
+    GpuMatrix world;
+    cat.GetWorldMatrix(&world);
+    cat.GetRig()->Pose(&world.m[0][0], 0);
+    cat.Render(RenderContext{nullptr, RENDERPASS_OPAQUE, 0});
+    float bone[3];
+    ASSERT_TRUE(cat.GetBonePosition(3, bone));
+    float x, y, z;
+    hat.GetPosition(&x, &y, &z);
+    EXPECT_NEAR(x, bone[0] + 0.5f, 1e-4f);
+    EXPECT_FLOAT_EQ(y, 7);
+    EXPECT_NEAR(z, bone[2], 1e-4f);
+    EXPECT_GT(bone[0], 1.0f) << "the bone is where the cat stands";
+}
+
+TEST(Picking, ARayThroughTheHeadFindsABoneAndOneBesideItNone)
+{
+    Cx3DObject cat;
+    ASSERT_EQ(cat.LoadModel((kModels + "/cat_model.glb").c_str()), 0);
+    ASSERT_TRUE(cat.HasModel());
+    GpuMatrix world;
+    cat.GetWorldMatrix(&world);
+    cat.GetRig()->Pose(&world.m[0][0], 0);
+    float head[3];
+    ASSERT_TRUE(cat.GetBonePosition(cat.GetBoneIndex("head"), head));
+    const float origin[3] = {head[0], head[1], head[2] - 5}, along[3] = {0, 0, 1};
+    char bone[64];
+    float distance = 0;
+    for (bool precise : {false, true}) {
+        EXPECT_TRUE(cat.GetRig()->Pick(origin, along, "", precise, bone, sizeof bone, &distance)) << precise;
+        EXPECT_NE(bone[0], 0);
+        EXPECT_GT(distance, 3.0f);
+        EXPECT_LT(distance, 5.5f);
+    }
+    const float beside[3] = {head[0] + 10, head[1], head[2] - 5};
+    EXPECT_FALSE(cat.GetRig()->Pick(beside, along, "", true, bone, sizeof bone, &distance));
+    EXPECT_EQ(bone[0], 0);
+}
