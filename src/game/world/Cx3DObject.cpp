@@ -1,17 +1,103 @@
 #include "game/world/Cx3DObject.h"
 
 #include "core/CxError.h"
+#include "events/CxEventKinds.h"
+#include "foundation/Qorstr.h"
 #include "game/world/CxModelManager.h"
 #include "graphics/CxD3DDevice.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 
 namespace {
 float gGameTime = 0;
 int gLiveObjects = 0;
+uint32_t gNextId = 1;
+
+std::unordered_map<uint32_t, Cx3DObject*>& LiveObjects()
+{
+    static std::unordered_map<uint32_t, Cx3DObject*> live;
+    return live;
+}
+
+// The one handler every object's command events go to: the first argument
+// names the object, the rest are the command's.
+class ObjectCommands : public CCommandHandler {
+public:
+    int OnCommand(const char* command, CxLinkedList<CxString>& arguments) override
+    {
+        if (arguments.IsEmpty()) return 0;
+        uint32_t id = uint32_t(std::strtoul(arguments.GetHead()->value.Text(), nullptr, 10));
+        arguments.RemoveHead();
+        Cx3DObject* object = Cx3DObject::FindLive(id);
+        return object ? object->OnCommand(command, arguments) : 0;
+    }
+};
+ObjectCommands gObjectCommands;
+
+const char* Word(CxLinkedList<CxString>& arguments, int index)
+{
+    auto* node = arguments.GetHead();
+    for (int i = 0; node && i < index; ++i) node = node->next;
+    return node ? node->value.Text() : nullptr;
+}
+
+float WordNumber(CxLinkedList<CxString>& arguments, int index, float def)
+{
+    const char* word = Word(arguments, index);
+    if (!word) return def;
+    float v = std::strtof(word, nullptr);
+    return std::isfinite(v) ? v : def;
+}
 }  // namespace
+
+Cx3DObject* Cx3DObject::FindLive(uint32_t id)
+{
+    auto at = LiveObjects().find(id);
+    return at == LiveObjects().end() ? nullptr : at->second;
+}
+
+int Cx3DObject::RegisterEventName(const char* name)
+{
+    if (!name) return ReportError(ERR_INVALID_ARGUMENT, "No event name");
+    if (!eventName_.empty() && FindEventCreator(eventName_.c_str()) == this) UnregisterEventCreators(eventName_.c_str());
+    char cut[32];
+    CopyText(cut, name, sizeof cut);
+    eventName_ = cut;
+    return RegisterEventCreator(cut, this);
+}
+
+CxEvent* Cx3DObject::CreateEvent(const char* creatorName, const char* kind, CxLinkedList<CxString>& arguments)
+{
+    bool mine = TextEquals(creatorName, "this", true) || (!eventName_.empty() && TextEquals(creatorName, eventName_.c_str(), true));
+    if (!mine || !kind || TextEquals(kind, "TODO: Add New Events Here", true)) return nullptr;
+    CxLinkedList<CxString> addressed;
+    addressed.AddTail(CxString::FormatNew("%u", id_));
+    for (auto* node = arguments.GetHead(); node; node = node->next) addressed.AddTail(node->value);
+    return new CCommandEvent(&gObjectCommands, kind, addressed);
+}
+
+int Cx3DObject::OnCommand(const char* command, CxLinkedList<CxString>& arguments)
+{
+    const char* name = Word(arguments, 0);
+    if (!name) return 0;
+    auto is = [command](const char* n) { return TextEquals(command, n, true); };
+    int count = int(arguments.GetCount());
+    if (is("StopAnim")) StopAnim(name);
+    else if (is("PlayInfinite")) Play(name, 0, 1.0f);
+    else if (is("PlayOnce")) Play(name, 1, 1.0f);
+    else if (is("PlayMaskAnim")) Play(name, count > 1 ? int(WordNumber(arguments, 1, 0)) : 0, 1.0f);
+    else if (is("SetAnimWeight")) SetAnimWeight(name, WordNumber(arguments, 1, 1.0f));
+    else if (is("BlendOut")) BlendOut(name, WordNumber(arguments, 1, 0), int(WordNumber(arguments, 2, -1)));
+    else if (is("BlendOutAll")) BlendOutAll(WordNumber(arguments, 1, 0), int(WordNumber(arguments, 2, -1)));
+    else if (is("BlendIn"))
+        BlendIn(name, WordNumber(arguments, 1, 0), int(WordNumber(arguments, 2, -1)), int(WordNumber(arguments, 3, 0)));
+    else if (is("SetLoopCount")) SetAnimLoopCount(name, int(WordNumber(arguments, 1, 0)));
+    return 0;
+}
 
 void Cx3DObject::SetGameTime(float seconds)
 {
@@ -20,11 +106,16 @@ void Cx3DObject::SetGameTime(float seconds)
 float Cx3DObject::GetGameTime() { return gGameTime; }
 int Cx3DObject::LiveCount() { return gLiveObjects; }
 
-Cx3DObject::Cx3DObject() { ++gLiveObjects; }
+Cx3DObject::Cx3DObject() : id_(gNextId++)
+{
+    ++gLiveObjects;
+    LiveObjects()[id_] = this;
+}
 
 Cx3DObject::~Cx3DObject()
 {
     UnLoad();
+    LiveObjects().erase(id_);
     --gLiveObjects;
 }
 
@@ -46,6 +137,9 @@ int Cx3DObject::LoadAnim(const char* name, const char* path, const char* bone)
 
 void Cx3DObject::UnLoad()
 {
+    // The registry must not name an object that is gone or unloaded.
+    if (!eventName_.empty() && FindEventCreator(eventName_.c_str()) == this) UnregisterEventCreators(eventName_.c_str());
+    eventName_.clear();
     SetVisible(0);
     UnLink();
     delete rig_;

@@ -1,6 +1,8 @@
 // A model in the 3D world: its placement, animations, texture, material
 // and flags, drawn in the passes its flags ask for.
 #pragma once
+#include "events/CCommandHandler.h"
+#include "events/CxEvent.h"
 #include "game/world/CxRenderable.h"
 #include "game/world/CxTextureCache.h"
 #include "platform/gpu/GpuDevice.h"
@@ -10,10 +12,20 @@
 
 class CxModelRig;
 
-class Cx3DObject : public CxRenderable {
+class Cx3DObject : public CxRenderable, public CxEventCreator, public CCommandHandler {
 public:
     Cx3DObject();
     ~Cx3DObject() override;
+
+    // Events named for this object (its registered event name, or "this")
+    // become commands to it.  The command events name the object by an id,
+    // so one still queued when the object dies finds nothing instead of a
+    // freed object.
+    int  RegisterEventName(const char* name);
+    const char* GetEventName() const { return eventName_.c_str(); }
+    CxEvent* CreateEvent(const char* creatorName, const char* kind, CxLinkedList<CxString>& arguments) override;
+    int  OnCommand(const char* command, CxLinkedList<CxString>& arguments) override;
+    static Cx3DObject* FindLive(uint32_t id);
 
     void Render(const RenderContext& context) override;
 
@@ -98,6 +110,8 @@ private:
     std::vector<std::string> playing_;
     std::string current_;
     int draws_ = 0;
+    uint32_t id_ = 0;
+    std::string eventName_;
     int attachBone_ = -1, attachOrientation_ = 1, flags_ = 0;
     float offset_[3] = {0, 0, 0}, fixed_[3] = {0, 0, 0};
     GpuMatrix local_;

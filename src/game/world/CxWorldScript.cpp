@@ -152,6 +152,7 @@ int GetOffset(lua_State* L, Obj& o) { return Push3(L, o.GetOffset()[0], o.GetOff
 void SetFixedPos(Obj& o, double x, double y, double z) { o.SetFixedPos(Real(x), Real(y), Real(z)); }
 void SetFlags(Obj& o, int32_t flags) { o.SetFlags(flags); }
 int32_t GetFlags(Obj& o) { return o.GetFlags(); }
+int32_t RegisterEventName(Obj& o, const char* name) { return o.RegisterEventName(name); }
 void Pause(Obj&) {}
 void Resume(Obj&) {}
 void PrintAnimArray(Obj&) {}
@@ -210,6 +211,7 @@ const CxScriptMethod kObjectMethods[] = {
     ScriptMethod("SetFixedPos", &SetFixedPos),
     ScriptMethod("SetFlags", &SetFlags),
     ScriptMethod("GetFlags", &GetFlags),
+    ScriptMethod("RegisterEventName", &RegisterEventName),
     ScriptMethod("Pause", &Pause),
     ScriptMethod("Resume", &Resume),
     ScriptMethod("PrintAnimArray", &PrintAnimArray),

@@ -6,10 +6,12 @@
 #include "game/world/Cx3DObject.h"
 #include "game/world/CxModelManager.h"
 #include "game/world/CxTextureCache.h"
+#include "events/CxEvent.h"
 #include "graphics/QorImageFilters.h"
 
 #include <gtest/gtest.h>
 #include <cmath>
+#include <memory>
 #include <string>
 
 namespace {
@@ -196,4 +198,28 @@ TEST(Picking, ARayThroughTheHeadFindsABoneAndOneBesideItNone)
     const float beside[3] = {head[0] + 10, head[1], head[2] - 5};
     EXPECT_FALSE(cat.GetRig()->Pick(beside, along, "", true, bone, sizeof bone, &distance));
     EXPECT_EQ(bone[0], 0);
+}
+
+TEST(ObjectEvents, CommandsReachALiveObjectAndNothingAfterItDies)
+{
+    auto* cat = new Cx3DObject;
+    ASSERT_EQ(cat->LoadModel((kModels + "/cat_model.glb").c_str()), 0);
+    ASSERT_EQ(cat->LoadAnim("idle", (kModels + "/cat_anim_idle.glb").c_str(), ""), 0);
+    ASSERT_EQ(cat->RegisterEventName("Whiskers"), 0);
+    EXPECT_EQ(FindEventCreator("whiskers"), cat);
+    CxLinkedList<CxString> args;
+    args.AddTail(CxString("idle"));
+    EXPECT_EQ(cat->CreateEvent("Other", "PlayOnce", args), nullptr);
+    EXPECT_EQ(cat->CreateEvent("this", "TODO: add new events here", args), nullptr);
+    std::unique_ptr<CxEvent> play(cat->CreateEvent("WHISKERS", "PlayOnce", args));
+    std::unique_ptr<CxEvent> late(cat->CreateEvent("this", "PlayOnce", args));
+    ASSERT_NE(play, nullptr);
+    int idle = cat->GetRig()->FindChannel("idle");
+    EXPECT_FALSE(cat->GetRig()->IsActive(idle));
+    play->Start();
+    EXPECT_TRUE(cat->GetRig()->IsActive(idle));
+    cat->UnLoad();
+    EXPECT_EQ(FindEventCreator("Whiskers"), nullptr) << "unloading unregisters";
+    delete cat;
+    late->Start();   // the object is gone: nothing to reach, nothing freed touched
 }
