@@ -33,6 +33,8 @@ public:
     // Draws the frame when the 16 ms since the last one are up (or a
     // capture forces it), and only while the application is active.
     void UpdateDisplay() override;
+    // "MoveSprite" (case ignored) is the game's; every other kind goes to the framework.
+    CxEvent* CreateEvent(const char* creatorName, const char* kind, CxLinkedList<CxString>& arguments) override;
     void ReleaseDevice() override;
     void RestoreDevice() override;
     int  Step() override;

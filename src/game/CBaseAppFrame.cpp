@@ -7,7 +7,9 @@
 #include "display/CxDisplayTree.h"
 #include "game/world/C3DRoom.h"
 #include "game/world/Cx3DObject.h"
+#include "game/world/CxSplineEvents.h"
 #include "game/world/CxTextureCache.h"
+#include "foundation/Qorstr.h"
 #include "graphics/CxD3DDevice.h"
 #include "graphics/CxD3DRenderTarget.h"
 #include "graphics/CxD3DScreen.h"
@@ -194,4 +196,10 @@ int CBaseApp::Step()
         return 0;
     }
     return CKelApp::Step();
+}
+
+CxEvent* CBaseApp::CreateEvent(const char* creatorName, const char* kind, CxLinkedList<CxString>& arguments)
+{
+    if (TextEquals(kind, "MoveSprite", true)) return NewMoveSpriteEvent(arguments);
+    return CKelApp::CreateEvent(creatorName, kind, arguments);
 }

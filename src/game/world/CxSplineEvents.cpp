@@ -1,10 +1,14 @@
 #include "game/world/CxSplineEvents.h"
 
 #include "core/CxTime.h"
+#include "display/CxDisplayTree.h"
+#include "display/CxSprite.h"
 #include "game/world/C3DRoom.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 
 namespace {
 CxMoveClock gClock = nullptr;
@@ -179,4 +183,57 @@ CCameraMoveAlongSplineEvent* NewZoomCameraEvent(int samples, float speed, float 
                       c.target[2] - (c.target[2] - c.eye[2]) * fraction};
     }
     return new CCameraMoveAlongSplineEvent(CCameraMoveAlongSplineEvent::EYE, {eye, goal}, samples, speed);
+}
+
+namespace {
+CxDisplayObject* FindIn(CxDisplayObject* node, uintptr_t identity)
+{
+    if (!node) return nullptr;
+    if (reinterpret_cast<uintptr_t>(node) == identity) return node;
+    for (auto* child = node->GetChildren().GetHead(); child; child = child->next)
+        if (CxDisplayObject* found = FindIn(child->value, identity)) return found;
+    return nullptr;
+}
+
+CxSprite* FindSprite(uintptr_t identity)
+{
+    return identity ? dynamic_cast<CxSprite*>(FindIn(GetRootObject(), identity)) : nullptr;
+}
+}  // namespace
+
+CSpriteMoveAlongSplineEvent::CSpriteMoveAlongSplineEvent(uintptr_t sprite, std::vector<CxVec3> points, int samples,
+                                                         float speed)
+    : CSplineEventEx(std::move(points), samples, speed), sprite_(sprite)
+{
+}
+
+bool CSpriteMoveAlongSplineEvent::CurrentStart(CxVec3* start)
+{
+    CxSprite* sprite = FindSprite(sprite_);
+    if (!sprite) return false;
+    CxPoint p = sprite->GetPosition(ANCHOR_TOP_LEFT);
+    *start = CxVec3{float(p.x), float(p.y), 0};
+    return true;
+}
+
+void CSpriteMoveAlongSplineEvent::Apply(const CxVec3& point)
+{
+    if (CxSprite* sprite = FindSprite(sprite_))
+        sprite->SetPosition(int32_t(std::lround(point.x)), int32_t(std::lround(point.y)), ANCHOR_TOP_LEFT);
+}
+
+CxEvent* NewMoveSpriteEvent(CxLinkedList<CxString>& words)
+{
+    std::vector<double> n;
+    for (auto* node = words.GetHead(); node; node = node->next) {
+        double v = std::strtod(node->value.Text(), nullptr);
+        n.push_back(std::isfinite(v) ? v : 0.0);
+    }
+    if (n.empty() || n[0] <= 0 || n[0] > double(UINTPTR_MAX)) return nullptr;
+    uintptr_t sprite = uintptr_t(n[0]);
+    int samples = n.size() > 1 ? int(std::clamp(n[1], 0.0, 100000.0)) : 0;
+    float speed = n.size() > 2 ? float(n[2]) : 100.0f;
+    std::vector<CxVec3> points = {CxVec3{}};   // replaced by the sprite's position at the start
+    for (size_t i = 3; i + 1 < n.size(); i += 2) points.push_back(CxVec3{float(n[i]), float(n[i + 1]), 0});
+    return new CSpriteMoveAlongSplineEvent(sprite, std::move(points), samples, speed);
 }

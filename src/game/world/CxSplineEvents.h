@@ -73,3 +73,25 @@ private:
 // `ZoomCamera samples speed fraction`: the eye's two points, now and
 // target − (target − eye) × fraction.
 CCameraMoveAlongSplineEvent* NewZoomCameraEvent(int samples, float speed, float fraction);
+
+// "MoveSprite sprite samples speed x1 y1 [x2 y2 ...]": a 2D sprite along the
+// path in the plane.  The sprite is named by its identity (its address as
+// an integer) and looked up among the live objects of the display tree at
+// every step, so a number that names no sprite, or one that has gone, moves
+// nothing.
+class CSpriteMoveAlongSplineEvent : public CSplineEventEx {
+public:
+    CSpriteMoveAlongSplineEvent(uintptr_t sprite, std::vector<CxVec3> points, int samples, float speed);
+
+protected:
+    bool CurrentStart(CxVec3* start) override;
+    void Apply(const CxVec3& point) override;
+
+private:
+    uintptr_t sprite_;
+};
+
+class CxString;
+template <typename T> class CxLinkedList;
+// Null when the words name no sprite (identity 0).
+CxEvent* NewMoveSpriteEvent(CxLinkedList<CxString>& words);

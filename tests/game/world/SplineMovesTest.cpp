@@ -2,10 +2,13 @@
 // and the degenerate moves that once divided by zero.
 #include "game/world/C3DRoom.h"
 #include "game/world/CxSplineEvents.h"
+#include "display/CxDisplayTree.h"
+#include "display/CxSprite.h"
 
 #include <gtest/gtest.h>
 #include <cmath>
 #include <memory>
+#include <string>
 
 namespace {
 uint32_t gNow = 1000;
@@ -123,4 +126,38 @@ TEST_F(SplineMoves, ZoomCameraByOneEndsAtOnceAndHalfHalvesTheDistance)
     EXPECT_TRUE(jump->IsDone());
     EXPECT_FLOAT_EQ(camera.target[1], 2);
     C3DRoom::SetRunning(nullptr);
+}
+
+TEST_F(SplineMoves, MoveSpriteGoesStraightToOnePairAndNeedsALiveSprite)
+{
+    InitHeadlessDisplayTree(CxSize{640, 480});
+    auto* sprite = new CxSprite;
+    ASSERT_EQ(sprite->Create(100, 50, 10, 10, GetRootObject(), 7), 0);
+    auto fill = [](CxLinkedList<CxString>& out, std::initializer_list<std::string> list) {
+        for (const std::string& w : list) out.AddTail(CxString(w.c_str()));
+    };
+    std::string id = std::to_string(reinterpret_cast<uintptr_t>(sprite));
+    CxLinkedList<CxString> none, line, stale;
+    fill(none, {"0", "10", "100", "5", "5"});
+    EXPECT_EQ(NewMoveSpriteEvent(none), nullptr);
+
+    fill(line, {id, "10", "100", "400", "50"});   // 300 to the right: 3 s
+    std::unique_ptr<CxEvent> move(NewMoveSpriteEvent(line));
+    ASSERT_NE(move, nullptr);
+    move->Start();
+    gNow += 1500;
+    EXPECT_FALSE(move->IsDone());
+    EXPECT_EQ(sprite->GetPosition().x, 250);
+    EXPECT_EQ(sprite->GetPosition().y, 50);
+    gNow += 1500;
+    EXPECT_TRUE(move->IsDone());
+    EXPECT_EQ(sprite->GetPosition().x, 400);
+
+    fill(stale, {id, "10", "100", "0", "0"});
+    std::unique_ptr<CxEvent> late(NewMoveSpriteEvent(stale));
+    delete sprite;
+    late->Start();
+    gNow += 10000;
+    EXPECT_TRUE(late->IsDone());   // the sprite is gone: nothing to move
+    ShutdownDisplayTree();
 }
