@@ -4,7 +4,9 @@
 #include "TestSupport.h"
 #include "game/world/C3DRoom.h"
 #include "game/world/Cx3DObject.h"
+#include "game/world/Cx3DWindow.h"
 #include "game/world/CxWorldScript.h"
+#include "display/CxDisplayTree.h"
 #include "script/CxLuaEngine.h"
 #include "graphics/CxD3DDevice.h"
 #include "graphics/CxD3DRenderTarget.h"
@@ -194,4 +196,57 @@ TEST_F(WorldFrames, ObjectsAndLightsCollectedFromScriptsLeaveTheScene)
     GpuFrame after = DrawFrame(0.0f, false);
     EXPECT_GT(LitPixels(after), 100);
     engine.Shutdown();
+}
+
+namespace {
+struct RoomListener : Cx3DWindowListener {
+    C3DRoom* room;
+    explicit RoomListener(C3DRoom* r) : room(r) {}
+    void Render(const RenderContext& context) override { room->RenderScene(context); }
+    void BeginRender(CxD3DDevice* device) override { room->BeginRender(device); }
+    void EndRender(CxD3DDevice* device) override { room->EndRender(device); }
+};
+}  // namespace
+
+// The preview of a 3D scene inside a 2D room: the cat drawn into the window's
+// texture, shown by the interface over a flat background.
+TEST_F(WorldFrames, A3DWindowShowsItsSceneInsideA2DRoom)
+{
+    Open(320, 240);
+    BuildRoom();
+    room_->GetCamera().SetPerspective(0.8f, 160.0f / 120.0f, 0.05f, 50.0f);
+    InitDisplayTree(CxSize{320, 240});
+    auto* background = new CxSprite;
+    ASSERT_EQ(background->CreateSurface(320, 240, 32), 0);
+    background->Create(0, 0, 320, 240, GetRootObject(), 1);
+    CxDrawSurface* picture = background->GetSurface();
+    for (int32_t y = 0; y < 240; ++y)
+        for (int32_t x = 0; x < 320; ++x) picture->SetPixel(x, y, picture->MakeColor(90, 140, 90));
+    auto* window = new Cx3DWindow;
+    ASSERT_EQ(window->CreateWindow(80, 60, 160, 120, GetRootObject(), 2), 0);
+    RoomListener listener(room_.get());
+    window->SetListener(&listener);
+    Cx3DObject::SetGameTime(0);
+    background->Paint();
+    window->Paint();
+    window->OnMainLoop();
+    EXPECT_EQ(window->GetRenderCount(), 1);
+
+    CxD3DRenderTarget target(d3d_, 320, 240, CxSize{320, 240}, 32);
+    InvalidateRect(CxRect{0, 0, 319, 239});
+    d3d_->BeginScene();
+    d3d_->Clear(0, nullptr, GPUCLEAR_TARGET | GPUCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    target.BeginDraw();
+    PaintDirtyRects(&target, nullptr);
+    target.EndDraw();
+    d3d_->EndScene();
+    GpuFrame frame = GpuTestReadBack(d3d_->GetDevice());
+    EXPECT_EQ(Green(frame.At(10, 10)), 140) << "the room's background around the window";
+    int cat = 0;
+    for (uint32_t y = 60; y < 180; ++y)
+        for (uint32_t x = 80; x < 240; ++x) cat += Green(frame.At(x, y)) != 140;
+    EXPECT_GT(cat, 500) << "the scene inside the window";
+    EXPECT_TRUE(GpuFrameMatchesGolden(frame, "world_3d_window"));
+    window->ReleaseTarget();
+    ShutdownDisplayTree();
 }
