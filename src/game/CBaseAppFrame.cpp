@@ -85,6 +85,7 @@ void CBaseApp::UpdateDisplay()
     room->SetSceneShown(true);
     CxD3DDevice* device = d3dScreen->GetD3DDevice();
     if (presentAnswer_ == 0) Render3DFrame(device);
+    PassCursorToScreen();
     presentAnswer_ = screen->Present(nullptr);
     if (presentAnswer_ == ERR_D3D_NOT_RESET) {
         ReleaseDevice();
