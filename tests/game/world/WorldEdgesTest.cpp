@@ -223,3 +223,20 @@ TEST(ObjectEvents, CommandsReachALiveObjectAndNothingAfterItDies)
     delete cat;
     late->Start();   // the object is gone: nothing to reach, nothing freed touched
 }
+
+TEST(Placement, ScalingARotatedObjectKeepsItsTurnAndItsPlace)
+{
+    Cx3DObject box;
+    box.SetPosition(1, 2, 3);
+    box.Rotate(1, 0.5f);
+    GpuMatrix before = box.GetOrientation();
+    box.SetScale(2);
+    const GpuMatrix& after = box.GetOrientation();
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(after.m[r][c], before.m[r][c] * 2, 1e-5f);
+    EXPECT_FLOAT_EQ(after.m[3][0], 1);
+    EXPECT_FLOAT_EQ(after.m[3][2], 3);
+    box.SetScale(NAN);
+    box.Rotate(0, INFINITY);
+    EXPECT_FLOAT_EQ(box.GetOrientation().m[0][0], after.m[0][0]);
+}

@@ -250,3 +250,25 @@ TEST_F(WorldFrames, A3DWindowShowsItsSceneInsideA2DRoom)
     window->ReleaseTarget();
     ShutdownDisplayTree();
 }
+
+// Flags choose the passes: transparent and foreground draws twice (5 and 3),
+// opaque and foreground twice (4 and 3), a plain object once.
+TEST_F(WorldFrames, AlphaAndForegroundFlagsChooseThePasses)
+{
+    Open(160, 120);
+    BuildRoom();
+    Cx3DObject glass, front;
+    ASSERT_EQ(glass.LoadModel((kModels + "/cat_model.glb").c_str()), 0);
+    ASSERT_EQ(front.LoadModel((kModels + "/cat_model.glb").c_str()), 0);
+    glass.SetHasAlpha(1), glass.SetForeground(1);
+    front.SetForeground(1);
+    glass.Link(&room_->GetSceneManager());
+    front.Link(&room_->GetSceneManager());
+    DrawFrame(0.0f, false);
+    EXPECT_EQ(cat_->GetDrawCount(), 1);
+    EXPECT_EQ(glass.GetDrawCount(), 2);
+    EXPECT_EQ(front.GetDrawCount(), 2);
+    room_->GetSceneManager().SetVisible(0);
+    DrawFrame(0.0f, false);
+    EXPECT_EQ(cat_->GetDrawCount(), 1) << "a hidden scene draws nothing";
+}
