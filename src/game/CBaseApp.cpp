@@ -123,7 +123,11 @@ void CBaseApp::ReadyCycle()
 
 void CBaseApp::StopCycle()
 {
-    if (CxLuaEngine* engine = GetScriptEngine()) engine->RunString("UnLoadPet()");
+    if (CxLuaEngine* engine = GetScriptEngine()) {
+        engine->RunString("UnLoadPet()");
+        // Objects the scripts dropped give their textures and models back now.
+        engine->RunString("collectgarbage('collect')");
+    }
     if (fontId_ >= 0) DeleteFont(fontId_);
     fontId_ = -1;
     DestroyOverlay();

@@ -254,6 +254,21 @@ void Cx3DObject::Rotate(int axis, float radians)
     placement_ = turned;
 }
 
+void Cx3DObject::RotateAbout(float radians, float x, float y, float z)
+{
+    float length = std::sqrt(x * x + y * y + z * z);
+    if (!std::isfinite(radians) || !std::isfinite(length) || length < 1e-6f) return;
+    x /= length, y /= length, z /= length;
+    float c = std::cos(radians), s = std::sin(radians), t = 1 - c;
+    GpuMatrix r;   // row vectors: the transpose of the column form
+    r.m[0][0] = t * x * x + c, r.m[0][1] = t * x * y + s * z, r.m[0][2] = t * x * z - s * y;
+    r.m[1][0] = t * x * y - s * z, r.m[1][1] = t * y * y + c, r.m[1][2] = t * y * z + s * x;
+    r.m[2][0] = t * x * z + s * y, r.m[2][1] = t * y * z - s * x, r.m[2][2] = t * z * z + c;
+    GpuMatrix turned = GpuMultiply(placement_, r);
+    for (int i = 0; i < 3; ++i) turned.m[3][i] = placement_.m[3][i];
+    placement_ = turned;
+}
+
 void Cx3DObject::GetWorldMatrix(GpuMatrix* m) const
 {
     GpuMatrix initial;

@@ -56,6 +56,7 @@ public:
     void GetPosition(float* x, float* y, float* z) const;
     void SetScale(float s);
     void Rotate(int axis, float radians);   // 0 = X, 1 = Y, 2 = Z
+    void RotateAbout(float radians, float x, float y, float z);   // a zero or broken axis turns nothing
     void SetOrientation(const GpuMatrix& m) { placement_ = m; }
     const GpuMatrix& GetOrientation() const { return placement_; }
     void GetWorldMatrix(GpuMatrix* m) const;   // initial placement × placement

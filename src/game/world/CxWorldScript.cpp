@@ -103,6 +103,21 @@ void StopAll(Obj& o) { o.StopAll(); }
 void RotateXY(Obj& o, double a) { o.Rotate(2, Real(a)); }
 void RotateXZ(Obj& o, double a) { o.Rotate(1, Real(a)); }
 void RotateYZ(Obj& o, double a) { o.Rotate(0, Real(a)); }
+// The axis as a table {x, y, z}; any other table leaves the axis zero, which turns nothing.
+int RotateAbout(lua_State* L, Obj& o)
+{
+    float angle = Real(ScriptCheckNumber(L, 2));
+    float axis[3] = {0, 0, 0};
+    if (lua_type(L, 3) == LUA_TTABLE && lua_objlen(L, 3) == 3)
+        for (int i = 0; i < 3; ++i) {
+            lua_rawgeti(L, 3, i + 1);
+            axis[i] = lua_type(L, -1) == LUA_TNUMBER ? Real(lua_tonumber(L, -1)) : 0.0f;
+            lua_pop(L, 1);
+        }
+    o.RotateAbout(angle, axis[0], axis[1], axis[2]);
+    return 0;
+}
+
 int GetForwardVector(lua_State* L, Obj& o)
 {
     const GpuMatrix& m = o.GetOrientation();
@@ -196,6 +211,7 @@ const CxScriptMethod kObjectMethods[] = {
     ScriptMethod("RotateXY", &RotateXY),
     ScriptMethod("RotateXZ", &RotateXZ),
     ScriptMethod("RotateYZ", &RotateYZ),
+    ScriptMethod("RotateAbout", &RotateAbout),
     ScriptMethod("SetOrientation", &SetOrientation),
     ScriptMethod("GetForwardVector", &GetForwardVector),
     ScriptMethod("GetBoneIndex", &GetBoneIndex),

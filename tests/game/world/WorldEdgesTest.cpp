@@ -240,3 +240,15 @@ TEST(Placement, ScalingARotatedObjectKeepsItsTurnAndItsPlace)
     box.Rotate(0, INFINITY);
     EXPECT_FLOAT_EQ(box.GetOrientation().m[0][0], after.m[0][0]);
 }
+
+TEST(Placement, RotatingAboutYMatchesTheAxisTurnAndAZeroAxisTurnsNothing)
+{
+    Cx3DObject a, b;
+    a.Rotate(1, 0.7f);
+    b.RotateAbout(0.7f, 0, 2, 0);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(a.GetOrientation().m[r][c], b.GetOrientation().m[r][c], 1e-5f);
+    Cx3DObject still;
+    still.RotateAbout(1.0f, 0, 0, 0);
+    EXPECT_FLOAT_EQ(still.GetOrientation().m[0][0], 1);
+}
