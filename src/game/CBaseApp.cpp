@@ -8,6 +8,7 @@
 #include "framework/CBaseRoom.h"
 #include "framework/CLanguageString.h"
 #include "game/screens/CGameDialogs.h"
+#include "game/world/Cx3DObject.h"
 #include "game/world/CxModelManager.h"
 #include "game/world/CxTextureCache.h"
 #include "graphics/CxFont.h"
@@ -136,8 +137,11 @@ void CBaseApp::StopCycle()
     if (GetErrorCallback() == GameErrorCallback) SetErrorCallback(gPreviousCallback);
     gPreviousCallback = nullptr;
     CKelApp::StopCycle();
-    // The rooms are gone now, and with them every 3D object's hold.
+    // The rooms are gone now, and with them every 3D object's hold.  What
+    // scripts still hold lets go of the device, which closes before them.
     PurgeTextures();
+    ReleaseTextureCacheDevice();
+    Cx3DObject::ReleaseAllDeviceObjects();
     CxModelManagerPurgeFiles();
     SetRoomQuestions(nullptr, nullptr);
     RemoveFileSystem("<AppData>");

@@ -20,14 +20,6 @@
 namespace {
 constexpr uint32_t kDisplayInterval = 16;
 
-// Every 3D object the scene of a room holds, for a device reset.
-void ReleaseTree(CxRenderable* node)
-{
-    for (CxRenderable* child : node->GetChildren()) {
-        if (auto* object = dynamic_cast<Cx3DObject*>(child)) object->ReleaseDevice();
-        else ReleaseTree(child);
-    }
-}
 }  // namespace
 
 CxD3DDevice* CBaseApp::GetD3DDevice() const
@@ -157,7 +149,7 @@ void CBaseApp::ReleaseDevice()
 {
     if (CxLuaEngine* engine = GetScriptEngine()) engine->RunString("collectgarbage('collect')");
     if (overlay_) overlay_->ReleaseTarget();
-    if (C3DRoom* room = dynamic_cast<C3DRoom*>(GetCurrentRoom())) ReleaseTree(&room->GetSceneManager());
+    Cx3DObject::ReleaseAllDeviceObjects();
     ReleaseTextureCacheDevice();
 }
 

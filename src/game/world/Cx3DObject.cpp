@@ -60,6 +60,12 @@ Cx3DObject* Cx3DObject::FindLive(uint32_t id)
     return at == LiveObjects().end() ? nullptr : at->second;
 }
 
+void Cx3DObject::ReleaseAllDeviceObjects()
+{
+    for (auto& entry : LiveObjects())
+        if (entry.second->rig_) entry.second->rig_->ReleaseDevice();
+}
+
 int Cx3DObject::RegisterEventName(const char* name)
 {
     if (!name) return ReportError(ERR_INVALID_ARGUMENT, "No event name");

@@ -26,6 +26,9 @@ public:
     CxEvent* CreateEvent(const char* creatorName, const char* kind, CxLinkedList<CxString>& arguments) override;
     int  OnCommand(const char* command, CxLinkedList<CxString>& arguments) override;
     static Cx3DObject* FindLive(uint32_t id);
+    // Every live object's GPU buffers go (before the device closes or resets);
+    // each makes them again at its next draw.
+    static void ReleaseAllDeviceObjects();
 
     void Render(const RenderContext& context) override;
 
