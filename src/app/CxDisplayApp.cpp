@@ -41,6 +41,11 @@ constexpr KeyCode kAltV = 0x10000056, kAltLowerV = 0x10000076;
 
 CxDisplayApp::CxDisplayApp(const CxAppInfo& info) : CxWindowApp(info) {}
 
+void CxDisplayApp::PassCursorToScreen()
+{
+    if (CxScreenSurface* screen = GetScreen()) HandCursorToScreen(screen);
+}
+
 CxDisplayApp::~CxDisplayApp() { RestoreErrorCallback(); }
 
 CxSize CxDisplayApp::GetDisplaySize() const

@@ -69,6 +69,9 @@ public:
     virtual int OnErrorReport(int code, const char* message);
 
 protected:
+    // The 3D screen is handed the current cursor picture each frame; a
+    // subclass that presents frames itself calls this before presenting.
+    void PassCursorToScreen();
     void ShowVersionBox();
     // The index of the chosen button ("Continue" 0, "Quit" 1).
     int  ShowChoiceBox(const char* title, const char* text);

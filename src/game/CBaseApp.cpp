@@ -8,6 +8,9 @@
 #include "framework/CBaseRoom.h"
 #include "framework/CLanguageString.h"
 #include "game/screens/CGameDialogs.h"
+#include "game/world/Cx3DObject.h"
+#include "game/world/CxModelManager.h"
+#include "game/world/CxTextureCache.h"
 #include "graphics/CxFont.h"
 #include "platform/os/PlatformSystem.h"
 #include "script/CxLuaEngine.h"
@@ -50,6 +53,7 @@ void CBaseApp::StartCycle()
     gameOptions_.Open("<AppData>options.ini");
     StartSoundWiring();
     CKelApp::StartCycle();
+    CxModelManagerInstall();
     LoadGameFont();
     InstallErrorCallback();
     SetRoomQuestions(RunOkDialog, AskYesNoQuestion);
@@ -121,28 +125,38 @@ void CBaseApp::ReadyCycle()
 
 void CBaseApp::StopCycle()
 {
-    if (CxLuaEngine* engine = GetScriptEngine()) engine->RunString("UnLoadPet()");
+    if (CxLuaEngine* engine = GetScriptEngine()) {
+        engine->RunString("UnLoadPet()");
+        // Objects the scripts dropped give their textures and models back now.
+        engine->RunString("collectgarbage('collect')");
+    }
     if (fontId_ >= 0) DeleteFont(fontId_);
     fontId_ = -1;
     StoreSoundVolumes();
+    DestroyOverlay();
     if (gameOptions_.IsModified()) gameOptions_.Save();
     gameOptions_.Close();
     if (GetErrorCallback() == GameErrorCallback) SetErrorCallback(gPreviousCallback);
     gPreviousCallback = nullptr;
     CKelApp::StopCycle();
     StopSoundWiring();
+    // The rooms are gone now, and with them every 3D object's hold.  What
+    // scripts still hold lets go of the device, which closes before them.
+    PurgeTextures();
+    ReleaseTextureCacheDevice();
+    Cx3DObject::ReleaseAllDeviceObjects();
+    CxModelManagerPurgeFiles();
     SetRoomQuestions(nullptr, nullptr);
     RemoveFileSystem("<AppData>");
 }
 
 void CBaseApp::UpdateFrame()
 {
-    CKelApp::UpdateFrame();
-    // The display is capped at a frame per 16 ms; the rest of the frame is
-    // slept away instead of spun.
+    // The display is capped at a frame per 16 ms (UpdateDisplay); the rest
+    // of the interval is slept away instead of spun.
     uint32_t since = QorTickCount() - lastDisplayTick_;
-    if (since < 16) PlatSleep(16 - since);
-    lastDisplayTick_ = QorTickCount();
+    if (displayedOnce_ && since < 16) PlatSleep(16 - since);
+    CKelApp::UpdateFrame();
 }
 
 // The game narrows the framework's rule: credits only at the end of a cycle

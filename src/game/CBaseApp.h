@@ -4,6 +4,10 @@
 #pragma once
 #include "framework/CKelApp.h"
 
+class C3DRoom;
+class CxD3DDevice;
+class CxD3DRenderTarget;
+
 class CBaseApp : public CKelApp {
 public:
     explicit CBaseApp(const CxAppInfo& info);
@@ -20,6 +24,26 @@ public:
     // an image file (the type follows the extension); 0 or an error code.
     virtual int ScreenCapture(const char* path);
     virtual int ScreenCaptureWithUI(const char* path);
+    // The 3D frame: the current 3D room sets up the device, the passes draw
+    // opaque, transparent and foreground objects, then the interface.
+    virtual void PrepareScene(CxD3DDevice* device);
+    virtual void RenderPass(int pass);
+    virtual void FinishScene(CxD3DDevice* device);
+
+    // Draws the frame when the 16 ms since the last one are up (or a
+    // capture forces it), and only while the application is active.
+    void UpdateDisplay() override;
+    // "MoveSprite" (case ignored) is the game's; every other kind goes to the framework.
+    CxEvent* CreateEvent(const char* creatorName, const char* kind, CxLinkedList<CxString>& arguments) override;
+    void ReleaseDevice() override;
+    void RestoreDevice() override;
+    int  Step() override;
+
+    // The 3D room the frame draws, or null (no 3D device, or a 2D room).
+    C3DRoom* GetCurrent3DRoom() const;
+    CxD3DDevice* GetD3DDevice() const;
+    int  GetFrameCount() const { return frames3D_; }
+    bool IsFullRedraw() const { return fullRedraw_; }
 
     CxOptions& GetGameOptions() { return gameOptions_; }
     const char* GetLanguage() const { return language_; }
@@ -48,6 +72,11 @@ private:
     void StartSoundWiring();
     void StoreSoundVolumes();
     void StopSoundWiring();
+    void Render3DFrame(CxD3DDevice* device);
+    int  Capture3D(const char* path, bool withInterface);
+    int  CaptureSurface(const char* path);
+    void CreateOverlay();
+    void DestroyOverlay();
 
     CxOptions gameOptions_;
     char language_[16] = "English";
@@ -55,4 +84,13 @@ private:
     CxString queuedScript_;
     int32_t fontId_ = -1;
     uint32_t lastDisplayTick_ = 0;
+    bool displayedOnce_ = false;
+    CxD3DRenderTarget* overlay_ = nullptr;   // the interface pass draws into it; owned
+    CxD3DDevice* overlayDevice_ = nullptr;
+    int  presentAnswer_ = 0;
+    int  pass_ = 0;
+    bool forceDisplay_ = false;
+    bool overlayOn_ = true;
+    bool fullRedraw_ = true;
+    int  frames3D_ = 0;
 };

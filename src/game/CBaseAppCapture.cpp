@@ -1,16 +1,58 @@
 // Screen captures: the frame as the player sees it, saved as an image file.
 #include "game/CBaseApp.h"
 
+#include "game/world/C3DRoom.h"
+#include "graphics/CxD3DDevice.h"
 #include "graphics/CxScreenSurface.h"
 #include "graphics/CxSurf.h"
 
 #include <lua.hpp>
+#include <cstring>
 
-// Without a 3D scene the interface is all there is to see, so both captures
-// take the whole frame.
-int CBaseApp::ScreenCapture(const char* path) { return ScreenCaptureWithUI(path); }
+// A 3D room's frame is drawn once more, off the screen's presentation, and
+// read back from the device; without a 3D scene the interface is all there
+// is to see, so both captures take the screen's surface.
+int CBaseApp::ScreenCapture(const char* path) { return Capture3D(path, false); }
 
-int CBaseApp::ScreenCaptureWithUI(const char* path)
+int CBaseApp::ScreenCaptureWithUI(const char* path) { return Capture3D(path, true); }
+
+int CBaseApp::Capture3D(const char* path, bool withInterface)
+{
+    CxD3DDevice* device = GetD3DDevice();
+    if (!path || !device || !GetCurrent3DRoom()) return CaptureSurface(path);
+    bool overlay = overlayOn_;
+    forceDisplay_ = true;
+    overlayOn_ = withInterface;
+    Render3DFrame(device);
+    forceDisplay_ = false;
+    overlayOn_ = overlay;
+    GpuSurface* target = nullptr;
+    GpuSurface* plain = nullptr;
+    device->GetRenderTarget(0, &target);
+    if (!target || device->CreateOffscreenPlainSurface(target->GetWidth(), target->GetHeight(), GPUFMT_A8R8G8B8,
+                                                       GPUPOOL_SYSTEMMEM, &plain) != GPU_OK)
+        return ReportError(ERR_DIRECTX, "Cannot read the frame back for \"%s\"", path);
+    CxDrawSurface copy;
+    int code = copy.Create(int32_t(target->GetWidth()), int32_t(target->GetHeight()), 32);
+    GpuLockedRect locked;
+    if (code == 0 && device->GetRenderTargetData(target, plain) == GPU_OK &&
+        plain->LockRect(&locked, nullptr, GPULOCK_READONLY) == GPU_OK) {
+        for (int32_t y = 0; y < copy.GetHeight(); ++y)
+            for (int32_t x = 0; x < copy.GetWidth(); ++x) {
+                uint32_t p;
+                std::memcpy(&p, static_cast<uint8_t*>(locked.bits) + y * locked.pitch + x * 4, 4);
+                copy.SetPixel(x, y, CxPixel(0xFF000000u | (p & 0xFFFFFFu)));   // the back buffer keeps no alpha
+            }
+        plain->UnlockRect();
+        code = copy.Save(path);
+    } else if (code == 0) {
+        code = ReportError(ERR_DIRECTX, "Cannot read the frame back for \"%s\"", path);
+    }
+    plain->Release();
+    return code;
+}
+
+int CBaseApp::CaptureSurface(const char* path)
 {
     auto* screen = dynamic_cast<CxScreenSurface*>(GetScreen());
     CxDrawSurface* frame = screen ? screen->GetSurface() : nullptr;

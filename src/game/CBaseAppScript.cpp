@@ -3,12 +3,17 @@
 #include "game/CBaseApp.h"
 
 #include "core/CxTime.h"
+#include "display/CxTextLayout.h"
+#include "game/world/CxTextureCache.h"
+#include "game/world/CxWorldScript.h"
+#include "graphics/CxFont.h"
 #include "platform/os/PlatformSystem.h"
 #include "script/CxLuaEngine.h"
 #include "script/CxScriptApi.h"
 #include "script/CxScriptBinding.h"
 
 #include <lua.hpp>
+#include <string>
 
 int ScreenCaptureFn(lua_State* L);
 int ScreenCaptureWithUIFn(lua_State* L);
@@ -37,6 +42,89 @@ int SetMouseAllowedFn(lua_State* L)
 
 int IsMouseAllowedFn(lua_State* L) { lua_pushboolean(L, Game(L)->IsMouseInputEnabled()); return 1; }
 
+bool gGlitterAllowed = true;
+
+int SetAllowGlitterFn(lua_State* L)
+{
+    if (lua_type(L, 1) != LUA_TNUMBER && lua_type(L, 1) != LUA_TBOOLEAN) luaL_argerror(L, 1, "bad argument");
+    gGlitterAllowed = lua_type(L, 1) == LUA_TBOOLEAN ? lua_toboolean(L, 1) != 0 : lua_tonumber(L, 1) != 0;
+    return 0;
+}
+
+int IsGlitterAllowedFn(lua_State* L)
+{
+    lua_pushnumber(L, gGlitterAllowed ? 1 : 0);
+    return 1;
+}
+
+// The text wrapped into the box: the widest line and the lines' height.
+int GetTextSizeFn(lua_State* L)
+{
+    const char* text = luaL_checkstring(L, 1);
+    int32_t handle = ScriptTruncate(luaL_checknumber(L, 2));
+    int size = ScriptTruncate(luaL_checknumber(L, 3));
+    int32_t width = ScriptTruncate(luaL_checknumber(L, 4)), height = ScriptTruncate(luaL_checknumber(L, 5));
+    CxFont* font = FindFont(handle);
+    if (!font) font = FindFont(-1);
+    if (!font || width <= 0) {
+        lua_pushnumber(L, 0);
+        lua_pushnumber(L, 0);
+        return 2;
+    }
+    CxString wrapped;
+    int lines = WrapText(text, CxRect{0, 0, width - 1, height > 0 ? height - 1 : 0}, font, size, wrapped);
+    int32_t widest = 0;
+    const char* line = wrapped.Text();
+    while (line && *line) {
+        const char* end = line;
+        while (*end && *end != '\n') ++end;
+        std::string part(line, size_t(end - line));
+        int32_t w = TextLineWidth(part.c_str(), font, size);
+        if (w > widest) widest = w;
+        line = *end ? end + 1 : end;
+    }
+    lua_pushnumber(L, widest);
+    lua_pushnumber(L, double(lines) * (font->LineHeight(size) + font->GetSpacing().height));
+    return 2;
+}
+
+// The pet object, kept in the registry so the collector leaves it alone
+// while it is registered.
+constexpr const char* kPetKey = "vorn.pet";
+
+int RegisterPetFn(lua_State* L)
+{
+    luaL_checkany(L, 1);
+    lua_pushvalue(L, 1);
+    lua_setfield(L, LUA_REGISTRYINDEX, kPetKey);
+    return 0;
+}
+
+int UnRegisterPetFn(lua_State* L)
+{
+    lua_pushnil(L);
+    lua_setfield(L, LUA_REGISTRYINDEX, kPetKey);
+    return 0;
+}
+
+// Loads the texture into the cache and lets go at once: it stays cached
+// until the next purge.
+int PreLoadTextureFn(lua_State* L)
+{
+    const char* name = luaL_checkstring(L, 1);
+    CxTextureHandle handle;
+    int code = GetTexture(name, &handle);
+    lua_pushnumber(L, code);
+    return 1;
+}
+
+// Functions of the game screens that are still to come: a clear error
+// instead of a missing global.
+int NotAvailableFn(lua_State* L)
+{
+    return luaL_error(L, "%s is not available yet", lua_tostring(L, lua_upvalueindex(1)));
+}
+
 const luaL_Reg kGameFunctions[] = {
     {"QorGetTickCount", QorGetTickCountFn},
     {"GetAppWidth", GetAppWidthFn},
@@ -47,7 +135,15 @@ const luaL_Reg kGameFunctions[] = {
     {"QorGetTimeSeconds", QorGetTimeSecondsFn},
     {"ScreenCapture", ScreenCaptureFn},
     {"ScreenCaptureWithUI", ScreenCaptureWithUIFn},
+    {"SetAllowGlitter", SetAllowGlitterFn},
+    {"IsGlitterAllowed", IsGlitterAllowedFn},
+    {"GetTextSize", GetTextSizeFn},
+    {"RegisterPet", RegisterPetFn},
+    {"UnRegisterPet", UnRegisterPetFn},
+    {"PreLoadTexture", PreLoadTextureFn},
 };
+
+const char* const kNotAvailable[] = {"DoSplashScreen", "DoGlitter", "GetGlobalCButtonPosition", "PrintScreen"};
 }  // namespace
 
 void CBaseApp::RegisterScriptFunctions()
@@ -56,6 +152,13 @@ void CBaseApp::RegisterScriptFunctions()
     CxLuaEngine* engine = GetScriptEngine();
     if (!engine) return;
     for (const luaL_Reg& entry : kGameFunctions) engine->RegisterFunction(entry.name, entry.func);
+    if (lua_State* L = engine->GetState())
+        for (const char* name : kNotAvailable) {
+            lua_pushstring(L, name);
+            lua_pushcclosure(L, NotAvailableFn, 1);
+            lua_setglobal(L, name);
+        }
+    RegisterWorldScriptClasses(*engine);
     engine->RunString("qor = qor or {}");
     ScriptExpose(*engine, &gameOptions_, kCxOptionsScriptClass, "qor.options = CxOptions:SubClass(_tmpObj) _tmpObj = nil");
 }

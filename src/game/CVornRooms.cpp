@@ -1,15 +1,17 @@
-// The game's rooms.  Until the 3D rooms and the menu screens exist every
-// room is a plain scripted room laid out by its description file.
-#include "framework/CBaseRoom.h"
+// The game's rooms.  The house and the kennels are 3D rooms; the menus are
+// scripted rooms laid out by their description files.
 #include "app/CxRoomManager.h"
+#include "framework/CBaseRoom.h"
+#include "game/world/C3DRoom.h"
 
 namespace {
 CxGameWindow* NewScriptedRoom() { return new CBaseRoom(); }
+CxGameWindow* New3DRoom() { return new C3DRoom(); }
 
-CxRoomRegistrar gHouse("House", NewScriptedRoom);
-CxRoomRegistrar gKennel1("Kennel1", NewScriptedRoom);
-CxRoomRegistrar gKennel2("Kennel2", NewScriptedRoom);
-CxRoomRegistrar gKennel3("Kennel3", NewScriptedRoom);
+CxRoomRegistrar gHouse("House", New3DRoom);
+CxRoomRegistrar gKennel1("Kennel1", New3DRoom);
+CxRoomRegistrar gKennel2("Kennel2", New3DRoom);
+CxRoomRegistrar gKennel3("Kennel3", New3DRoom);
 CxRoomRegistrar gLoadMenu("LoadMenu", NewScriptedRoom);
 CxRoomRegistrar gMainMenu("MainMenu", NewScriptedRoom);
 CxRoomRegistrar gOptionsMenu("OptionsMenu", NewScriptedRoom);
