@@ -93,6 +93,11 @@ void CxD3DRenderTarget::BeginDraw()
     d.SetRenderState(GPURS_BLENDOP, GPUBLENDOP_ADD);
     d.SetRenderState(GPURS_SRCBLEND, GPUBLEND_SRCALPHA);
     d.SetRenderState(GPURS_DESTBLEND, GPUBLEND_INVSRCALPHA);
+    // Source over: what is left of the target's alpha is a + d(1 - a).
+    d.SetRenderState(GPURS_SEPARATEALPHABLENDENABLE, 1);
+    d.SetRenderState(GPURS_BLENDOPALPHA, GPUBLENDOP_ADD);
+    d.SetRenderState(GPURS_SRCBLENDALPHA, GPUBLEND_ONE);
+    d.SetRenderState(GPURS_DESTBLENDALPHA, GPUBLEND_INVSRCALPHA);
     d.SetTextureStageState(0, GPUTSS_TEXTURETRANSFORMFLAGS, GPUTTFF_COUNT2);
     d.SetTextureStageState(0, GPUTSS_ALPHAOP, GPUTOP_SELECTARG1);
     d.SetTextureStageState(0, GPUTSS_ALPHAARG1, GPUTA_TEXTURE);
@@ -153,7 +158,9 @@ bool CxD3DRenderTarget::EnsureStaging()
         return false;
     }
     staging->SetDirtyByCaller(true);
-    staging->SetOpaque(true);   // what shows is decided by what is blitted in, never by stale alpha
+    // A 32-bit staging texture carries the alpha of what was blitted in, so
+    // that the quad blends it over the 3D frame.
+    staging->SetOpaque(depth_ != 32);
     if (staging->Create(internal_.width, internal_.height, depth_) != 0) {
         delete staging;
         return false;
@@ -192,17 +199,40 @@ int CxD3DRenderTarget::DrawSurfaceInto(CxSurfaceBase* source, const CxRect* dest
     }
     auto* plain = dynamic_cast<CxDrawSurface*>(source);
     if (!plain || !EnsureStaging()) return 0;
-    plain->Blt(staging_, &to, &from, transparent, effects);
     // Only the part inside the staging surface exists; drawing beyond it
     // would show texels from the other side of the texture.
     CxRect shown;
     if (!staging_->ClipToSurface(&to, shown)) return 0;
+    if (staging_->GetDepth() != 32) {
+        plain->Blt(staging_, &to, &from, transparent, effects);
+    } else if (effects && effects->code == BLT_EFFECT_ALPHA && plain->GetDepth() == 32) {
+        // The software alpha blend would mix with whatever the staging
+        // surface held and leave no usable alpha behind; the device does
+        // the blend instead, from the picture's own pixels and alpha, on a
+        // transparent ground where the transparent colour leaves pixels out.
+        staging_->FillRect(&shown, 0);
+        plain->Blt(staging_, &to, &from, transparent, nullptr);
+    } else {
+        // Every other blit covers what it draws, as on a software screen.
+        plain->Blt(staging_, &to, &from, transparent, effects);
+        MakeOpaque(shown);
+    }
     staging_->MarkDirty(shown);
     GpuTexture* t = staging_->GetTexture();
     if (!t) return 0;
     CxRect target = ScaleToTarget(shown);
     return DrawQuad(t, target.left, target.top, target.Width(), target.Height(), shown, staging_->GetWidth(),
                     staging_->GetHeight()) == GPU_OK ? 0 : ERR_DIRECTX;
+}
+
+void CxD3DRenderTarget::MakeOpaque(const CxRect& rect)
+{
+    if (!staging_->Lock()) return;
+    for (int32_t y = rect.top; y <= rect.bottom; ++y) {
+        uint8_t* p = staging_->GetPixelAddress(rect.left, y);
+        for (int32_t x = 0; x < rect.Width(); ++x) p[4 * x + 3] = 0xFF;   // rows are B, G, R, A
+    }
+    staging_->Unlock();
 }
 
 void CxD3DRenderTarget::DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, CxPixel color)

@@ -8,7 +8,11 @@
 // surface: a texture surface of the internal size and display depth, whose
 // changed rectangles alone are sent to the device; then that region of the
 // staging texture is drawn.  The staging surface keeps its pixels between
-// frames, so only what is repainted is blitted again.
+// frames, so only what is repainted is blitted again.  A 32-bit alpha blit
+// of a 32-bit picture is copied in with its alpha, on a transparent ground,
+// and blended by the device; every other blit is opaque where it lands.
+// The quads blend source over: colour by the source alpha, and the
+// target's alpha becomes a + d(1 - a).
 //
 // Rectangles arrive in the coordinates of the internal size (the size the
 // display tree paints at) and are scaled to the target size (the client
@@ -55,6 +59,7 @@ public:
 private:
     int  BuildQuad();
     bool EnsureStaging();
+    void MakeOpaque(const CxRect& rect);   // sets the alpha of a clipped staging rectangle
     int  DrawQuad(GpuTexture* texture, int32_t x, int32_t y, int32_t w, int32_t h, const CxRect& source,
                   int32_t textureWidth, int32_t textureHeight);
     CxRect ScaleToTarget(const CxRect& r) const;

@@ -86,6 +86,7 @@ enum Dirty : uint32_t {
 struct AppliedGl {
     int depthTest = -1, depthMask = -1, depthFunc = -1, cull = -1, cullFace = -1, frontFace = -1, fill = -1;
     int blend = -1, blendSrc = -1, blendDst = -1, blendOp = -1, colorMask = -1;
+    int blendSrcAlpha = -1, blendDstAlpha = -1, blendOpAlpha = -1;
     GLuint textures[2] = {0xFFFFFFFF, 0xFFFFFFFF};
     GLuint framebuffer = 0xFFFFFFFF;
     GpuViewport viewport{0xFFFFFFFF, 0, 0, 0, 0, 0};
@@ -511,6 +512,7 @@ void DefaultStates(DeviceState& s)
     set(GPURS_SPECULARMATERIALSOURCE, GPUMCS_COLOR2), set(GPURS_COLORWRITEENABLE, 15);
     set(GPURS_BLENDOP, GPUBLENDOP_ADD), set(GPURS_FOGEND, FloatBits(1.0f)), set(GPURS_FOGDENSITY, FloatBits(1.0f));
     set(GPURS_CLIPPING, 1), set(GPURS_MULTISAMPLEANTIALIAS, 1), set(GPURS_MULTISAMPLEMASK, 0xFFFFFFFF);
+    set(GPURS_SRCBLENDALPHA, GPUBLEND_ONE), set(GPURS_DESTBLENDALPHA, GPUBLEND_ZERO), set(GPURS_BLENDOPALPHA, GPUBLENDOP_ADD);
     // Depth testing starts off, as the engine's state cache assumes; it is
     // switched on by whoever draws in depth.
     for (uint32_t stage = 0; stage < 8; ++stage) {
@@ -732,10 +734,21 @@ void ApplyFixed()
     }
     Toggle(GL_BLEND, a.blend, rs[GPURS_ALPHABLENDENABLE] != 0);
     if (rs[GPURS_ALPHABLENDENABLE]) {
+        // Without the separate alpha states the alpha channel blends as the colour does.
+        bool separate = rs[GPURS_SEPARATEALPHABLENDENABLE] != 0;
+        uint32_t srcAlpha = separate ? rs[GPURS_SRCBLENDALPHA] : rs[GPURS_SRCBLEND];
+        uint32_t dstAlpha = separate ? rs[GPURS_DESTBLENDALPHA] : rs[GPURS_DESTBLEND];
+        uint32_t opAlpha = separate ? rs[GPURS_BLENDOPALPHA] : rs[GPURS_BLENDOP];
         bool factors = Changed(a.blendSrc, int(rs[GPURS_SRCBLEND]));
         factors = Changed(a.blendDst, int(rs[GPURS_DESTBLEND])) || factors;
-        if (factors) GL(glBlendFunc(BlendFactor(rs[GPURS_SRCBLEND], true), BlendFactor(rs[GPURS_DESTBLEND], false)));
-        if (Changed(a.blendOp, int(rs[GPURS_BLENDOP]))) GL(glBlendEquation(BlendEquation(rs[GPURS_BLENDOP])));
+        factors = Changed(a.blendSrcAlpha, int(srcAlpha)) || factors;
+        factors = Changed(a.blendDstAlpha, int(dstAlpha)) || factors;
+        if (factors)
+            GL(glBlendFuncSeparate(BlendFactor(rs[GPURS_SRCBLEND], true), BlendFactor(rs[GPURS_DESTBLEND], false),
+                                   BlendFactor(srcAlpha, true), BlendFactor(dstAlpha, false)));
+        bool ops = Changed(a.blendOp, int(rs[GPURS_BLENDOP]));
+        ops = Changed(a.blendOpAlpha, int(opAlpha)) || ops;
+        if (ops) GL(glBlendEquationSeparate(BlendEquation(rs[GPURS_BLENDOP]), BlendEquation(opAlpha)));
     }
     uint32_t mask = rs[GPURS_COLORWRITEENABLE] & 15;
     if (Changed(a.colorMask, int(mask))) GL(glColorMask(mask & 1, (mask >> 1) & 1, (mask >> 2) & 1, (mask >> 3) & 1));

@@ -287,3 +287,58 @@ TEST_F(D3DScreen, TextureTargetsAreDrawnIntoByTheDeviceAndShownByTheOverlay)
     EXPECT_EQ(frame.At(24, 24) & 0xFFFFFF, 0u);
     EXPECT_EQ(overlay.GetStagingSurface(), nullptr);   // drawn from its texture, never staged
 }
+
+// A button's picture over the 3D frame, drawn as the interface draws it:
+// its transparent corners and its transparent colour show the frame, its
+// half-transparent edge mixes with it, the target's alpha becomes
+// a + d(1 - a), and nothing the staging surface held before shows through.
+TEST_F(D3DScreen, AlphaPicturesBlendOverTheFrameWithTheirOwnAlpha)
+{
+    Open(64, 64);
+    CxTextureTarget target;   // a target with alpha, so that the blended alpha can be read back
+    ASSERT_EQ(target.Create(64, 32, 32), 0);
+    GpuSurface* surface = target.GetTargetSurface();
+    ASSERT_NE(surface, nullptr);
+    CxDrawSurface cover, picture, nothing;
+    ASSERT_EQ(cover.Create(16, 16, 32), 0);
+    ASSERT_EQ(picture.Create(16, 16, 32), 0);
+    ASSERT_EQ(nothing.Create(16, 16, 32), 0);
+    Fill(cover, 0xFF0000FF);
+    Fill(picture, 0x00FF0000);   // transparent red: its colour must not leak either
+    for (int32_t y = 4; y <= 11; ++y)
+        for (int32_t x = 4; x <= 13; ++x) picture.SetPixel(x, y, x < 12 ? 0xFFFFFFFF : 0x80FFFFFF);
+    picture.SetPixel(8, 6, 0xFFFF00FF);   // the transparent colour
+    Fill(nothing, 0);
+    BltEffects alpha{BLT_EFFECT_ALPHA};
+    const uint32_t frameColor = 0x40306090;
+    CxD3DRenderTarget overlay(d3d_, 64, 32);
+    ASSERT_EQ(d3d_->SetRenderTarget(0, surface), GPU_OK);
+    auto paint = [&](auto&& draw) {
+        d3d_->Clear(0, nullptr, GPUCLEAR_TARGET, frameColor, 1.0f, 0);
+        d3d_->BeginScene();
+        overlay.BeginDraw();
+        draw();
+        overlay.EndDraw();
+        d3d_->EndScene();
+    };
+    // The first frame leaves opaque blue in the staging surface under the picture.
+    paint([&] { overlay.DrawSurfaceAt(&cover, 0, 0, nullptr, CX_NO_COLOR, nullptr); });
+    EXPECT_EQ(GpuTestReadBack(d3d_->GetDevice(), surface).At(0, 0), 0xFF0000FFu);
+    paint([&] {
+        overlay.DrawSurfaceAt(&picture, 0, 0, nullptr, 0xFFFF00FF, &alpha);
+        overlay.DrawSurfaceAt(&nothing, 32, 0, nullptr, CX_NO_COLOR, &alpha);
+    });
+    GpuFrame frame = GpuTestReadBack(d3d_->GetDevice(), surface);
+    ASSERT_EQ(d3d_->SetRenderTarget(0, nullptr), GPU_OK);
+    ASSERT_EQ(frame.width, 64u);
+    EXPECT_EQ(frame.At(0, 0), frameColor);     // the corners
+    EXPECT_EQ(frame.At(15, 15), frameColor);
+    EXPECT_EQ(frame.At(8, 6), frameColor);     // the transparent colour
+    EXPECT_EQ(frame.At(8, 8), 0xFFFFFFFFu);    // opaque: the picture alone
+    uint32_t half = frame.At(12, 8);           // 0x80 of white over the frame
+    EXPECT_NEAR(Red(half), (255 * 128 + 0x30 * 127) / 255, 2);
+    EXPECT_NEAR(Green(half), (255 * 128 + 0x60 * 127) / 255, 2);
+    EXPECT_NEAR(Blue(half), (255 * 128 + 0x90 * 127) / 255, 2);
+    EXPECT_NEAR(int(half >> 24), 128 + 0x40 * 127 / 255, 2);
+    for (uint32_t x = 32; x < 48; x += 5) EXPECT_EQ(frame.At(x, 8), frameColor);   // wholly transparent: nothing
+}
