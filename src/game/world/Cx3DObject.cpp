@@ -129,6 +129,7 @@ int Cx3DObject::LoadModel(const char* path)
 {
     delete rig_;
     rig_ = path ? CxModelRig::Load(path) : nullptr;
+    if (rig_) rig_->PrepareTextures();
     playing_.clear();
     current_.clear();
     return 0;
@@ -319,7 +320,9 @@ void Cx3DObject::Render(const RenderContext& context)
                 device->GetRenderState(GPURS_CULLMODE, &cull);
                 device->SetRenderState(GPURS_CULLMODE, GPUCULL_NONE);
             }
-            rig_->Draw(device, &world.m[0][0], gGameTime);
+            // A texture set by script covers the whole model; without one
+            // each part shows the image its file embeds.
+            rig_->Draw(device, &world.m[0][0], gGameTime, !texture_.IsSet());
             if (twoSided_) device->SetRenderState(GPURS_CULLMODE, cull);
             ++draws_;
         }

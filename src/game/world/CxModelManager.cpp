@@ -4,11 +4,14 @@
 #include "files/QorFile.h"
 #include "foundation/CxMemory.h"
 #include "foundation/Qorstr.h"
+#include "game/world/CxTextureCache.h"
 #include "graphics/CxD3DDevice.h"
+#include "graphics/CxTextureSurface.h"
 #include "platform/model/ModelRuntime.h"
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -189,6 +192,12 @@ struct CxModelRig::Impl {
     std::vector<RigMesh> meshes;
     std::vector<RigChannel> channels;
     bool posed = false;
+    std::string path;
+    // The file's embedded images as cached textures, made at the first draw
+    // that wants them; keyed by path and index, so objects of one model share them.
+    std::unique_ptr<CxTextureHandle[]> images;
+    int imageCount = 0;
+    bool imagesMade = false;
 
     const MdlSkeleton* Skeleton() const { return model->skeleton; }
     RigChannel* Channel(int i) { return i >= 0 && i < int(channels.size()) ? &channels[size_t(i)] : nullptr; }
@@ -197,7 +206,24 @@ struct CxModelRig::Impl {
         return i >= 0 && i < int(channels.size()) ? &channels[size_t(i)] : nullptr;
     }
     int MakeBuffers(CxD3DDevice* device, RigMesh& m);
+    GpuTexture* Image(int index);
 };
+
+GpuTexture* CxModelRig::Impl::Image(int index)
+{
+    if (!imagesMade) {
+        imagesMade = true;
+        const MdlFileInfo* info = MdlGetFileInfo(file->file);
+        imageCount = info ? info->imageCount : 0;
+        images.reset(imageCount > 0 ? new CxTextureHandle[size_t(imageCount)] : nullptr);
+        for (int i = 0; i < imageCount; ++i) {
+            const MdlImage* image = MdlGetFileImage(file->file, i);
+            std::string key = path + "#image" + std::to_string(i);
+            if (image) GetTextureFromPixels(key.c_str(), image->width, image->height, image->pixels, &images[size_t(i)]);
+        }
+    }
+    return index >= 0 && index < imageCount ? images[size_t(index)].GetTexture() : nullptr;
+}
 
 CxModelRig* CxModelRig::Load(const char* path)
 {
@@ -211,6 +237,7 @@ CxModelRig* CxModelRig::Load(const char* path)
     }
     auto* impl = new Impl;
     impl->file = file;
+    impl->path = path;
     impl->model = info->models[0];
     impl->instance = MdlInstantiateModel(impl->model);
     int bones = impl->Skeleton()->boneCount;
@@ -444,7 +471,14 @@ int CxModelRig::Impl::MakeBuffers(CxD3DDevice* device, RigMesh& m)
     return 0;
 }
 
-int CxModelRig::Draw(CxD3DDevice* device, const float world[16], float gameTime)
+static bool IsWhite(const float color[4]) { return color[0] == 1 && color[1] == 1 && color[2] == 1 && color[3] == 1; }
+
+static GpuColorValue Modulated(const GpuColorValue& c, const float by[4])
+{
+    return {c.r * by[0], c.g * by[1], c.b * by[2], c.a * by[3]};
+}
+
+int CxModelRig::Draw(CxD3DDevice* device, const float world[16], float gameTime, bool ownTextures)
 {
     Pose(world, gameTime);
     if (!device || !impl_->posed) return 0;
@@ -473,9 +507,21 @@ int CxModelRig::Draw(CxD3DDevice* device, const float world[16], float gameTime)
         device->SetStreamSource(0, m.vertices, 0, 32);
         device->SetFVF(kFvfPNT);
         const MdlTriangleGroup* groups = MdlGetMeshTriangleGroups(m.mesh);
-        for (int g = 0; g < MdlGetMeshTriangleGroupCount(m.mesh); ++g)
+        for (int g = 0; g < MdlGetMeshTriangleGroupCount(m.mesh); ++g) {
+            const MdlTriangleGroup& group = groups[g];
+            if (ownTextures) device->SetTexture(0, impl_->Image(group.imageIndex));
+            bool tinted = !IsWhite(group.baseColor) && device->PushMaterial();
+            if (tinted) {
+                GpuMaterial material;
+                device->GetMaterial(&material);
+                material.diffuse = Modulated(material.diffuse, group.baseColor);
+                material.ambient = Modulated(material.ambient, group.baseColor);
+                device->SetMaterial(material);
+            }
             device->DrawIndexedPrimitive(GPUPT_TRIANGLELIST, 0, 0, uint32_t(vertexCount),
-                                         uint32_t(groups[g].firstTriangle) * 3, uint32_t(groups[g].triangleCount));
+                                         uint32_t(group.firstTriangle) * 3, uint32_t(group.triangleCount));
+            if (tinted) device->PopMaterial();
+        }
         device->PopTransform(GPUTS_WORLD);
     }
     return 0;
@@ -548,6 +594,13 @@ bool CxModelRig::Pick(const float origin[3], const float direction[3], const cha
     }
     if (distance) *distance = best;
     return found;
+}
+
+void CxModelRig::PrepareTextures()
+{
+    impl_->Image(-1);   // the surfaces
+    if (!GetTextureSurfaceDevice()) return;   // without a device the first draw makes the textures
+    for (int i = 0; i < impl_->imageCount; ++i) impl_->Image(i);
 }
 
 void CxModelRig::ReleaseDevice()

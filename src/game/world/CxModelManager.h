@@ -53,8 +53,11 @@ public:
     void GetInitialPlacement(float matrix[16]) const;
 
     // Samples the animations at gameTime (seconds), poses the skeleton under
-    // world and draws every mesh with the device's current states.
-    int  Draw(CxD3DDevice* device, const float world[16], float gameTime);
+    // world and draws every mesh with the device's current states, each
+    // part's material colour modulating the current material.  With
+    // ownTextures each part takes its embedded image (or none) as texture 0;
+    // without, the caller's texture stays for every part.
+    int  Draw(CxD3DDevice* device, const float world[16], float gameTime, bool ownTextures = false);
     // Poses without drawing (picking, bone queries before a frame).
     void Pose(const float world[16], float gameTime);
     // The ray against each bone's box and, when precise, the triangles;
@@ -62,6 +65,9 @@ public:
     bool Pick(const float origin[3], const float direction[3], const char* filter, bool precise, char* bone,
               int boneSize, float* distance) const;
 
+    // Makes the embedded images' textures now rather than at the first draw,
+    // so that no texture is made in the middle of a frame.
+    void PrepareTextures();
     void ReleaseDevice();   // GPU buffers go; the next Draw makes them again
     int  GetVertexCount() const;
 

@@ -21,6 +21,8 @@ public:
 
 private:
     friend int GetTexture(const char* path, CxTextureHandle* handle);
+    friend int GetTextureFromPixels(const char* key, int width, int height, const uint8_t* rgba,
+                                    CxTextureHandle* handle);
     CxTextureEntry* entry_ = nullptr;
 };
 
@@ -28,6 +30,10 @@ private:
 // on first use.  A file that does not load reports ERR_DIRECTX and still
 // makes an entry (without a texture), as later asks would fail the same way.
 int  GetTexture(const char* path, CxTextureHandle* handle);
+// The same for pixels already in memory (a model's embedded image): the
+// key names them in the cache (model path and image index), and the first
+// ask copies them (RGBA bytes, rows top first) into a texture surface.
+int  GetTextureFromPixels(const char* key, int width, int height, const uint8_t* rgba, CxTextureHandle* handle);
 void PurgeTextures();
 int  GetTextureCacheCount();
 int  GetTextureUseCount(const char* path);   // -1 when not cached

@@ -96,8 +96,21 @@ struct GltfScene {
     std::vector<int> nodes;
 };
 
+struct GltfMaterial {
+    double baseColor[4] = {1, 1, 1, 1};
+    int baseColorTexture = -1;   // index into textures
+};
+
+struct GltfImage {
+    int bufferView = -1;         // -1: an external or data URI, which a .glb may not use
+    std::string mimeType;
+};
+
 struct GltfDocument {
     std::vector<GltfBuffer> buffers;
+    std::vector<GltfMaterial> materials;
+    std::vector<int> textureSources;   // image of each texture, -1 when none
+    std::vector<GltfImage> images;
     std::vector<GltfBufferView> views;
     std::vector<GltfAccessor> accessors;
     std::vector<GltfNode> nodes;

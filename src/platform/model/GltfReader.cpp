@@ -1,7 +1,8 @@
 // The one unit that includes the glTF parser.  It parses a .glb whose
 // container GlbContainer.cpp has already checked and copies what the
-// runtime uses into a GltfDocument.  No file system and no image decoding:
-// a .glb must carry its buffers inside, and textures are the engine's job.
+// runtime uses into a GltfDocument.  No file system and no image decoding
+// here: a .glb must carry its buffers inside, and ImageImport.cpp decodes
+// the embedded images after checking their views like any other.
 #define TINYGLTF_IMPLEMENTATION
 #define TINYGLTF_NO_STB_IMAGE
 #define TINYGLTF_NO_STB_IMAGE_WRITE
@@ -45,6 +46,21 @@ static void CopyBuffers(const tinygltf::Model& model, GltfDocument* document)
         document->buffers.push_back({buffer.data.data(), buffer.data.size()});
     for (const tinygltf::BufferView& view : model.bufferViews)
         document->views.push_back({view.buffer, view.byteOffset, view.byteLength, view.byteStride});
+}
+
+template <size_t N>
+static void CopyVector(const std::vector<double>& from, double (&to)[N]);
+
+static void CopyMaterials(const tinygltf::Model& model, GltfDocument* document)
+{
+    for (const tinygltf::Material& from : model.materials) {
+        GltfMaterial material;
+        CopyVector(from.pbrMetallicRoughness.baseColorFactor, material.baseColor);
+        material.baseColorTexture = from.pbrMetallicRoughness.baseColorTexture.index;
+        document->materials.push_back(material);
+    }
+    for (const tinygltf::Texture& texture : model.textures) document->textureSources.push_back(texture.source);
+    for (const tinygltf::Image& image : model.images) document->images.push_back({image.bufferView, image.mimeType});
 }
 
 static int ComponentsOf(int type)
@@ -185,6 +201,7 @@ bool GltfParse(const uint8_t* glb, size_t size, GltfDocumentUser use, void* cont
         CopyAccessors(model, &document);
         CopyNodes(model, &document);
         CopyMeshes(model, &document);
+        CopyMaterials(model, &document);
         CopyAnimations(model, &document);
         return use(document, context, result);
     } catch (const std::bad_alloc&) {

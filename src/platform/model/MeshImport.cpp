@@ -221,7 +221,12 @@ static bool BuildPrimitives(const GltfDocument& document, const GltfMesh& source
         int firstTriangle = int(mesh->indices.size() / 3);
         if (!AppendPrimitive(in, jointCount, rigidBind, mesh, result)) return false;
         int triangleCount = int(mesh->indices.size() / 3) - firstTriangle;
-        if (triangleCount > 0) mesh->groups.push_back({primitive.material, firstTriangle, triangleCount});
+        if (triangleCount > 0) {
+            MdlTriangleGroup group{primitive.material, firstTriangle, triangleCount};
+            if (!MdlResolveMaterial(document, primitive.material, group.baseColor, &group.imageIndex, result))
+                return false;
+            mesh->groups.push_back(group);
+        }
     }
     return true;
 }

@@ -28,6 +28,7 @@ enum : int {
                                     // may share one accessor, so a small file could
                                     // otherwise ask for gigabytes
     MDL_MAX_JSON_DEPTH = 64,        // deeper JSON is refused before parsing
+    MDL_MAX_IMAGE_SIDE = 8192,      // embedded images: a tiny PNG may claim any size
 };
 
 // A failure described for a person: code plus one line of text.

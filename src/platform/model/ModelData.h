@@ -57,10 +57,24 @@ struct MdlBoneBinding {
     const int* triangleIndices;
 };
 
+// One glTF primitive's triangles and what its material paints them with:
+// the base colour factor (linear RGBA, white without a material) times the
+// base colour image, when it has one.
 struct MdlTriangleGroup {
     int materialIndex;   // -1 without material
     int firstTriangle;
     int triangleCount;
+    float baseColor[4] = {1, 1, 1, 1};
+    int imageIndex = -1;   // into MdlFileInfo::images; -1 untextured
+};
+
+// An image embedded in the file, decoded: width x height pixels, rows top
+// first, 4 bytes each in R, G, B, A order.
+struct MdlImage {
+    int width;
+    int height;
+    const uint8_t* pixels;
+    const char* mimeType;   // as the file gave it ("image/png", "image/jpeg")
 };
 
 struct MdlMesh {
@@ -127,6 +141,8 @@ struct MdlFileInfo {
     const MdlModel* const* models;
     int animationCount;                  // 0 or 1
     const MdlAnimation* const* animations;
+    int imageCount;                      // images the model's triangle groups use, by imageIndex
+    const MdlImage* images;
 };
 
 // Linear part (row-vector 3x3) and offset that take the file's coordinates
@@ -151,6 +167,8 @@ int MdlLoadFileFromMemory(const void* bytes, size_t size, MdlFile** file, MdlRes
 MdlFile* MdlReadEntireFile(const char* fileName);
 void MdlFreeFile(MdlFile* file);
 const MdlFileInfo* MdlGetFileInfo(const MdlFile* file);
+// An embedded image by a triangle group's imageIndex; null outside the list.
+const MdlImage* MdlGetFileImage(const MdlFile* file, int index);
 
 bool MdlComputeBasisConversion(const MdlFileInfo* info, float unitsPerMeter, const float origin[3],
                                const float right[3], const float up[3], const float back[3],

@@ -33,6 +33,8 @@ static bool ImportDocument(const GltfDocument& document, void* context, MdlResul
     std::vector<std::string> names = GltfUniqueNodeNames(document);
     if (!MdlImportModel(document, names, &file->arena, &file->model, result)) return false;
     if (!MdlImportAnimation(document, names, &file->arena, &file->animation, result)) return false;
+    if (file->model && !MdlImportImages(document, &file->arena, &file->info.images, &file->info.imageCount, result))
+        return false;
     if (!file->model && !file->animation) {
         MdlFail(result, MDL_BAD_FILE, "file holds neither a mesh nor an animation");
         return false;
@@ -137,3 +139,9 @@ void MdlFreeFile(MdlFile* file)
 }
 
 const MdlFileInfo* MdlGetFileInfo(const MdlFile* file) { return file ? &file->info : nullptr; }
+
+const MdlImage* MdlGetFileImage(const MdlFile* file, int index)
+{
+    if (!file || index < 0 || index >= file->info.imageCount) return nullptr;
+    return &file->info.images[index];
+}

@@ -31,3 +31,13 @@ bool MdlImportAnimation(const GltfDocument& document, const std::vector<std::str
 // Fills each bone binding's box and triangle list from the mesh's vertices
 // and the skeleton's bind matrices.  False when out of memory.
 bool MdlComputeBoneBindingBounds(MdlMesh* mesh, const MdlSkeleton* skeleton, MdlArena* arena);
+
+// The base colour factor and image of a primitive's material (-1: none,
+// white, untextured); false when the material, its texture or the image it
+// names is not in the document.
+bool MdlResolveMaterial(const GltfDocument& document, int material, float baseColor[4], int* image,
+                        MdlResult* result);
+// Decodes every embedded image (PNG or JPEG) into the arena, in document
+// order, so that an image index of MdlResolveMaterial indexes `images`.
+bool MdlImportImages(const GltfDocument& document, MdlArena* arena, const MdlImage** images, int* count,
+                     MdlResult* result);

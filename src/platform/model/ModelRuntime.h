@@ -62,6 +62,8 @@
 //   |                                       | MdlGetMeshVertices, MdlGetMeshVertexType,             |
 //   |                                       | MdlGetMeshTriangleCount, MdlGetMeshTriangleGroups,    |
 //   |                                       | MdlGetMeshTriangleGroupCount, MdlGetMeshIndices       |
+//   | material of a mesh part               | MdlTriangleGroup::baseColor, ::imageIndex          |
+//   | embedded images (decoded RGBA)        | MdlFileInfo::images, MdlGetFileImage                  |
 //   | buffer contents                       | MdlCopyMeshIndices (2-byte), MdlCopyMeshVertices      |
 //   | skinning                              | MdlNewMeshDeformer, MdlDeformVertices,                |
 //   |                                       | MdlFreeMeshDeformer (job form: MdlSkinningJob)        |

@@ -117,6 +117,23 @@ TEST(TextureCache, TwoSpellingsShareOneEntryUntilThePurge)
     EXPECT_EQ(GetTextureCacheCount(), before);
 }
 
+TEST(TextureCache, ObjectsOfOneModelShareItsEmbeddedImage)
+{
+    std::string model = kModels + "/cat_model.glb";
+    std::string key = model + "#image0";
+    {
+        Cx3DObject a, b;
+        ASSERT_EQ(a.LoadModel(model.c_str()), 0);
+        ASSERT_EQ(b.LoadModel(model.c_str()), 0);
+        EXPECT_EQ(GetTextureUseCount(key.c_str()), 2);
+        a.UnLoad();
+        EXPECT_EQ(GetTextureUseCount(key.c_str()), 1);
+    }
+    EXPECT_EQ(GetTextureUseCount(key.c_str()), 0);
+    PurgeTextures();
+    EXPECT_EQ(GetTextureUseCount(key.c_str()), -1);
+}
+
 TEST(Channels, BlendOutOfNothingNamedEasesTheCurrentAndAClipEasedOutPlaysAgain)
 {
     Cx3DObject cat;

@@ -3,6 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#define STBI_WRITE_NO_STDIO
+#include <stb/stb_image_write.h>
+
 // =============================================================================
 // documents and the container
 // =============================================================================
@@ -60,6 +65,26 @@ static std::string JoinArray(const char* key, const std::vector<std::string>& it
     return text + "]";
 }
 
+static void AppendBytes(void* context, void* data, int size)
+{
+    auto* bytes = static_cast<std::vector<uint8_t>*>(context);
+    bytes->insert(bytes->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+}
+
+int GlbAddPngTexture(GlbDocument* document, int width, int height, const std::vector<uint8_t>& rgba)
+{
+    std::vector<uint8_t> png;
+    stbi_write_png_to_func(AppendBytes, &png, width, height, 4, rgba.data(), width * 4);
+    while (document->bin.size() % 4) document->bin.push_back(0);
+    document->views.push_back("{\"buffer\":0,\"byteOffset\":" + std::to_string(document->bin.size()) +
+                              ",\"byteLength\":" + std::to_string(png.size()) + "}");
+    document->bin.insert(document->bin.end(), png.begin(), png.end());
+    document->images.push_back("{\"bufferView\":" + std::to_string(document->views.size() - 1) +
+                               ",\"mimeType\":\"image/png\"}");
+    document->textures.push_back("{\"source\":" + std::to_string(document->images.size() - 1) + "}");
+    return int(document->textures.size() - 1);
+}
+
 std::string GlbJson(const GlbDocument& document)
 {
     std::string json = "{\"asset\":{\"version\":\"2.0\"}";
@@ -67,6 +92,8 @@ std::string GlbJson(const GlbDocument& document)
     json += JoinArray("bufferViews", document.views) + JoinArray("accessors", document.accessors);
     json += JoinArray("nodes", document.nodes) + JoinArray("meshes", document.meshes);
     json += JoinArray("skins", document.skins) + JoinArray("animations", document.animations);
+    json += JoinArray("materials", document.materials) + JoinArray("textures", document.textures);
+    json += JoinArray("images", document.images);
     if (document.withScene) {
         std::string roots;
         for (size_t i = 0; i < document.sceneRoots.size(); ++i) roots += (i ? "," : "") + std::to_string(document.sceneRoots[i]);
@@ -212,7 +239,26 @@ GlbDocument RigModelDocument(const std::vector<RigTrack>& tracks)
     document.meshes.push_back(CollarMesh(&document));
     document.skins.push_back("{\"joints\":[0,1,2,3],\"inverseBindMatrices\":" + std::to_string(AddInverseBinds(&document)) + "}");
     if (!tracks.empty()) document.animations.push_back(AnimationJson(&document, tracks, "anim"));
+    const float* fur = RigFurColor();
+    char material[160];
+    snprintf(material, sizeof material,
+             "{\"name\":\"Fur\",\"pbrMetallicRoughness\":{\"baseColorFactor\":[%g,%g,%g,%g],"
+             "\"baseColorTexture\":{\"index\":%d}}}",
+             fur[0], fur[1], fur[2], fur[3], GlbAddPngTexture(&document, 2, 2, RigFurPixels()));
+    document.materials.push_back(material);
     return document;
+}
+
+const std::vector<uint8_t>& RigFurPixels()
+{
+    static const std::vector<uint8_t> pixels = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 128};
+    return pixels;
+}
+
+const float* RigFurColor()
+{
+    static const float color[4] = {0.5f, 0.75f, 1, 1};
+    return color;
 }
 
 std::vector<uint8_t> RigModelGlb() { return GlbBuild(RigModelDocument()); }

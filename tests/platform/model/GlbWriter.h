@@ -8,7 +8,7 @@
 
 struct GlbDocument {
     std::vector<uint8_t> bin;
-    std::vector<std::string> views, accessors, nodes, meshes, skins, animations;
+    std::vector<std::string> views, accessors, nodes, meshes, skins, animations, materials, textures, images;
     std::vector<int> sceneRoots;
     std::string extraTopLevel;   // raw JSON members appended to the root object
     bool withScene = true;
@@ -21,6 +21,9 @@ int GlbAddAccessor(GlbDocument* document, const void* data, size_t bytes, int co
 int GlbAddFloats(GlbDocument* document, const std::vector<float>& values, const char* type);
 int GlbAddIndices(GlbDocument* document, const std::vector<uint16_t>& indices);
 int GlbAddJoints(GlbDocument* document, const std::vector<uint8_t>& joints);
+// Embeds RGBA pixels as a PNG image with a texture over it; returns the
+// texture index.
+int GlbAddPngTexture(GlbDocument* document, int width, int height, const std::vector<uint8_t>& rgba);
 
 // The container around a JSON text and binary chunk.
 std::vector<uint8_t> GlbPack(const std::string& json, const std::vector<uint8_t>& bin);
@@ -42,6 +45,9 @@ std::vector<uint8_t> GlbBuild(const GlbDocument& document);
 //   triangles (0, 3, 1) and (1, 3, 2), normals +Z (counter-clockwise from +Z).
 // Rigid mesh "Collar" on node "CollarNode" (child of Spine at (0, 0.5, 0)):
 //   one triangle (0,0,0) (1,0,0) (0,1,0) in the node's frame.
+// Material 0 "Fur" (the body's): base colour factor RigFurColor() times
+// texture 0, the 2x2 PNG of RigFurPixels() (the last thing in the binary
+// chunk).  The collar has no material.
 
 struct RigBone {
     const char* name;
@@ -50,6 +56,8 @@ struct RigBone {
 };
 
 const std::vector<RigBone>& RigBones();   // Root, Spine, Head, Tail
+const std::vector<uint8_t>& RigFurPixels();   // 2x2, RGBA, rows top first
+const float* RigFurColor();                   // RGBA
 
 struct RigTrack {
     std::string bone;

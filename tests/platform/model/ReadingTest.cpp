@@ -48,6 +48,35 @@ TEST_F(ReadingTest, MeshesKeepTheirGroupsAndBindings)
     EXPECT_STREQ(collar->boneBindings[0].boneName, "CollarNode");
 }
 
+TEST_F(ReadingTest, MaterialBringsItsColourAndDecodedImage)
+{
+    MdlFile* file = Load(RigModelGlb());
+    ASSERT_NE(file, nullptr);
+    const MdlModel* model = ModelOf(file);
+    const MdlMesh* body = model->meshes[0];
+    const MdlMesh* collar = model->meshes[1];
+    if (MdlMeshIsRigid(body)) std::swap(body, collar);
+    const MdlTriangleGroup& fur = MdlGetMeshTriangleGroups(body)[0];
+    for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(fur.baseColor[i], RigFurColor()[i]);
+    ASSERT_EQ(fur.imageIndex, 0);
+    const MdlImage* image = MdlGetFileImage(file, fur.imageIndex);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(MdlGetFileInfo(file)->imageCount, 1);
+    EXPECT_EQ(image->width, 2);
+    EXPECT_EQ(image->height, 2);
+    EXPECT_STREQ(image->mimeType, "image/png");
+    EXPECT_EQ(std::vector<uint8_t>(image->pixels, image->pixels + 16), RigFurPixels());
+    EXPECT_EQ(MdlGetFileImage(file, 1), nullptr);
+    EXPECT_EQ(MdlGetFileImage(file, -1), nullptr);
+
+    // Without a material a part is white and untextured.
+    const MdlTriangleGroup& plain = MdlGetMeshTriangleGroups(collar)[0];
+    EXPECT_EQ(plain.materialIndex, -1);
+    EXPECT_EQ(plain.imageIndex, -1);
+    EXPECT_FLOAT_EQ(plain.baseColor[0], 1);
+    EXPECT_FLOAT_EQ(plain.baseColor[3], 1);
+}
+
 TEST_F(ReadingTest, ConversionMirrorsZAndReversesWinding)
 {
     std::vector<RigTrack> tracks = {{"Tail", "rotation", {0, 1}, {0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f}}};
@@ -312,6 +341,13 @@ static std::vector<BadFile> BadFiles()
         {"animation uses a missing sampler", [] { return Patched([](GlbDocument* d) { d->animations[0].replace(d->animations[0].find("\"sampler\":0"), 11, "\"sampler\":4"); }); }, MDL_BAD_FILE, "sampler 4"},
         {"unknown interpolation", [] { return Patched([](GlbDocument* d) { d->animations[0].replace(d->animations[0].find("LINEAR"), 6, "BOUNCY"); }); }, MDL_BAD_FILE, "interpolation"},
         {"key times going backwards", [] { return Patched([](GlbDocument* d) { unsigned offset = 0; sscanf(d->views[8].c_str(), "{\"buffer\":0,\"byteOffset\":%u", &offset); float t = -1; memcpy(&d->bin[offset + 4], &t, 4); }); }, MDL_BAD_FILE, "backwards"},
+        {"material out of range", [] { return Patched([](GlbDocument* d) { d->materials.clear(); }); }, MDL_BAD_FILE, "material 0 of 0"},
+        {"texture out of range", [] { return Patched([](GlbDocument* d) { d->textures.clear(); }); }, MDL_BAD_FILE, "texture 0 of 0"},
+        {"texture names a missing image", [] { return Patched([](GlbDocument* d) { d->textures[0] = "{\"source\":3}"; }); }, MDL_BAD_FILE, "image 3 of 1"},
+        {"image without a view", [] { return Patched([](GlbDocument* d) { d->images[0] = "{\"uri\":\"fur.png\"}"; }); }, MDL_BAD_FILE, ""},
+        {"image view past its buffer", [] { return Patched([](GlbDocument* d) { d->views.back().replace(d->views.back().find("\"byteLength\":"), 13, "\"byteLength\":9999"); }); }, MDL_BAD_FILE, "past its"},
+        {"image not PNG", [] { return Patched([](GlbDocument* d) { unsigned offset = 0; sscanf(d->views.back().c_str(), "{\"buffer\":0,\"byteOffset\":%u", &offset); d->bin[offset + 1] = 'X'; }); }, MDL_BAD_FILE, "neither PNG nor JPEG"},
+        {"image of absurd size", [] { return Patched([](GlbDocument* d) { unsigned offset = 0; sscanf(d->views.back().c_str(), "{\"buffer\":0,\"byteOffset\":%u", &offset); d->bin[offset + 17] = 0x01; }); }, MDL_BAD_FILE, "sides of 1 to"},
         {"fewer key values than times", [] { return Patched([](GlbDocument* d) { d->accessors[9].replace(d->accessors[9].find("\"count\":2"), 9, "\"count\":1"); }); }, MDL_BAD_FILE, "does not match"},
     };
 }
