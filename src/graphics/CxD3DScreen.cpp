@@ -9,7 +9,6 @@
 #include <cstring>
 
 namespace {
-constexpr int kMaxModes = 64;
 constexpr int kCursorSize = 32;
 constexpr int kCursorIdBase = 0x4000;   // apart from the ids the cursor module gives its system cursors
 }  // namespace
@@ -125,12 +124,7 @@ void CxD3DScreen::SetPalette(CxOSPalette* palette)
 
 int CxD3DScreen::EnumDisplayModes(CxDisplayModeCallback callback, void* user)
 {
-    int32_t widths[kMaxModes], heights[kMaxModes], depths[kMaxModes];
-    int count = PlatDisplayModes(widths, heights, depths, kMaxModes);
-    if (count <= 0) return Error(ERR_UNKNOWN, "EnumDisplayModes() failed");
-    for (int i = 0; i < count && callback; ++i)
-        if (callback(widths[i], heights[i], depths[i], user) != 0) break;
-    return 0;
+    return EnumSystemDisplayModes(callback, user);
 }
 
 // ---------------------------------------------------------------- the cursor

@@ -101,6 +101,12 @@ void CxSoftwareScreen::SetPalette(CxOSPalette* palette)
 
 int CxSoftwareScreen::EnumDisplayModes(CxDisplayModeCallback callback, void* user)
 {
+    return EnumSystemDisplayModes(callback, user);
+}
+
+// Every screen on this platform shows the display modes the window layer lists.
+int CxScreenSurface::EnumSystemDisplayModes(CxDisplayModeCallback callback, void* user)
+{
     int32_t widths[kMaxModes], heights[kMaxModes], depths[kMaxModes];
     int count = PlatDisplayModes(widths, heights, depths, kMaxModes);
     if (count <= 0) return Error(ERR_UNKNOWN, "EnumDisplayModes() failed");

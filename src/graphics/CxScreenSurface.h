@@ -66,4 +66,8 @@ public:
 
     // Whether the screen owns the whole display (exclusive full screen).
     virtual bool IsExclusive() const { return false; }
+
+protected:
+    // The modes of the display, walked as EnumDisplayModes does.
+    int EnumSystemDisplayModes(CxDisplayModeCallback callback, void* user);
 };
