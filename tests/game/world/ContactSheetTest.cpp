@@ -2,8 +2,10 @@
 // drawn again cell by cell by the engine with the same orthographic framing:
 // every cat cell (the coats at rest, every clip at the three frames cat.txt
 // lists) and every prop icon.  The engine's sheets are kept for review in
-// engine-sheet/ beside this test; each cell must hold the model, free of
-// NaN-black holes, and its mean colour must be near the Blender cell's.
+// engine-sheet/ beside this test.  Each cell must hold the model about as
+// many pixels large as Blender's (a NaN pose or a lost part would leave it
+// empty or holed), its outline must lie on Blender's (the same pose and
+// framing) and its mean colour must be near the Blender cell's.
 // Skipped when the art has not been generated.
 #include "GpuTestSupport.h"
 #include "TestSupport.h"
@@ -261,8 +263,9 @@ std::vector<CatCell> ReadCatCells(const fs::path& list)
 // in their edges and the studio light's cool fill).  A coat or material of
 // another colour is further off: the Bengal coat's mean is 41 levels from
 // the black-and-white one's and 45 from the pale one's, the red collar's
-// 82 from the blue one's, the red bowl's 66 from the blue one's.  Coats alike on average (the striped and the
-// ticked ruddy) cannot be told apart this way.
+// 82 from the blue one's, the red bowl's 66 from the blue one's.  Coats
+// alike on average (the striped and the ticked ruddy) cannot be told apart
+// this way.
 constexpr double kColourTolerance = 25;
 }  // namespace
 
