@@ -53,6 +53,7 @@ void CBaseApp::StartCycle()
     gameOptions_.Open("<AppData>options.ini");
     StartSoundWiring();
     CKelApp::StartCycle();
+    LoadSystemCursors();
     CxModelManagerInstall();
     LoadGameFont();
     InstallErrorCallback();

@@ -60,6 +60,10 @@ public:
 
     static CBaseApp* Get();
 
+    // The game's own pictures for the system cursors, at their fixed ids;
+    // how many loaded.  Without the picture table nothing changes.
+    int LoadSystemCursors();
+
 protected:
     void RegisterScriptFunctions() override;
 

@@ -321,3 +321,54 @@ TEST_F(GameStart, ASystemQuitDuringTheQuitQuestionStillEndsTheMainLoop)
     EXPECT_EQ(game.Step(), 1);          // but the main loop sees the system's request
     game.Stop();
 }
+
+// The system cursors come from the pictures the image generator draws: each
+// fixed id gets its own 32x32 picture with its hot spot, a rendered tool
+// cursor takes the place of the flat one, and a missing picture is error 13
+// that leaves the other cursors loaded.
+TEST_F(GameStart, EverySystemCursorIdHasTheGamesOwnPictureAfterStartUp)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    const std::string generated = std::string(VORN_SOURCE_DIR) + "/data/generated/";
+    ASSERT_TRUE(std::filesystem::exists(generated + "Common/system_cursors.ini")) << "build the vorn_data target";
+    for (const char* name : {"pointer", "busy", "beam", "hand", "shampoo", "brush", "shower", "spray", "active", "left",
+                             "right", "up"}) {
+        std::string file = std::string("Common/syscursor_") + name + ".tga";
+        Write("generated/" + file, ReadFileBytes(generated + file));
+    }
+    std::string table = ReadFileBytes(generated + "Common/system_cursors.ini");
+    Write("generated/Common/system_cursors.ini", table);
+    // a rendered brush with its own hot spot
+    Write("generated/Common/cursor_brush.tga", ReadFileBytes(std::string(VORN_TEST_DATA) + "/display/overlap.tga"));
+    Write("generated/props/cursors.ini", "[brush]\nFile=Common/cursor_brush.tga\nHotX=3\nHotY=5\n");
+
+    const int ids[] = {0, 1, 2, 4, 11, 12, 13, 14, 15, 16, 17, 18};
+    TestGame game;
+    game.Start();
+    EXPECT_EQ(GetErrorCount(), 0);
+    for (int id : ids) {
+        CxCursorImage* cursor = FindCursor(id);
+        ASSERT_NE(cursor, nullptr) << "cursor " << id;
+        if (id == 12) continue;
+        EXPECT_EQ(cursor->image->GetWidth(), 32) << "cursor " << id;
+        EXPECT_EQ(cursor->image->GetHeight(), 32) << "cursor " << id;
+    }
+    EXPECT_EQ(FindCursor(0)->hotSpot.x, 1);   // the pointer's tip
+    EXPECT_EQ(FindCursor(16)->hotSpot.x, 0);  // the left arrow's tip
+    EXPECT_EQ(FindCursor(16)->hotSpot.y, 16);
+    EXPECT_EQ(FindCursor(12)->hotSpot.x, 3);
+    EXPECT_EQ(FindCursor(12)->hotSpot.y, 5);
+    EXPECT_NE(FindCursor(12)->image->GetWidth(), 32);   // the rendered one, not the flat one
+    game.Stop();
+
+    // one picture gone: error 13 for it, the rest still there
+    std::filesystem::remove(dir.File("generated/Common/syscursor_spray.tga"));
+    SetErrorCount(0);
+    TestGame second;
+    second.Start();
+    EXPECT_EQ(GetErrorCount(), 2);   // the file, then the cursor
+    EXPECT_EQ(GetLastErrorCode(), 13);
+    EXPECT_EQ(FindCursor(14), nullptr);
+    EXPECT_NE(FindCursor(15), nullptr);
+    second.Stop();
+}
