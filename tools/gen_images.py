@@ -302,6 +302,21 @@ def system_cursors():
     yield "Common/system_cursors.ini", "\n".join(lines) + "\n"
 
 
+def splash_screen():
+    """The picture shown while the game starts: the title over a paw."""
+    width, height = 480, 320
+    image = Image(width, height)
+    image.rounded_rect(0, 0, width, height, 24, (40, 30, 70, 255))
+    image.rounded_rect(6, 6, width - 12, height - 12, 20, (90, 120, 200, 255))
+    paw = (250, 230, 240, 120)
+    image.disc(width / 2, 200, 58, paw, softness=2)
+    for dx, dy in ((-78, -64), (-30, -100), (30, -100), (78, -64)):
+        image.disc(width / 2 + dx, 200 + dy, 22, paw, softness=2)
+    pixelfont.draw_text_centred(image, "VORN", width // 2 + 4, 164, 12, SHADOW)
+    pixelfont.draw_text_centred(image, "VORN", width // 2, 160, 12, INK)
+    return image
+
+
 def credits_logo():
     image = Image(240, 80)
     image.rounded_rect(0, 0, 240, 80, 20, (90, 60, 140, 255))
@@ -335,6 +350,7 @@ def all_images():
     yield "Common/cursor_arrow.tga", arrow_cursor()
     yield "Common/credits_logo.tga", credits_logo()
     yield from system_cursors()
+    yield "Textures/splashscreen.tga", splash_screen()
 
 
 def main():

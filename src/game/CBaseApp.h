@@ -63,6 +63,9 @@ public:
     // The game's own pictures for the system cursors, at their fixed ids;
     // how many loaded.  Without the picture table nothing changes.
     int LoadSystemCursors();
+    // The splash picture over everything until 5 s pass, a key or the left
+    // button; 0 or the error of its picture.
+    int DoSplashScreen();
 
 protected:
     void RegisterScriptFunctions() override;

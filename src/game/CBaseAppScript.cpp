@@ -27,6 +27,12 @@ CBaseApp* Game(lua_State* L)
 }
 
 int QorGetTickCountFn(lua_State* L) { lua_pushnumber(L, QorTickCount()); return 1; }
+int DoSplashScreenFn(lua_State* L)
+{
+    Game(L)->DoSplashScreen();
+    return 0;
+}
+
 int QorGetTimeSecondsFn(lua_State* L) { lua_pushnumber(L, double(PlatTimeSeconds())); return 1; }
 int GetAppWidthFn(lua_State* L) { lua_pushnumber(L, Game(L)->GetClientWidth()); return 1; }
 int GetAppHeightFn(lua_State* L) { lua_pushnumber(L, Game(L)->GetClientHeight()); return 1; }
@@ -127,6 +133,7 @@ int NotAvailableFn(lua_State* L)
 
 const luaL_Reg kGameFunctions[] = {
     {"QorGetTickCount", QorGetTickCountFn},
+    {"DoSplashScreen", DoSplashScreenFn},
     {"GetAppWidth", GetAppWidthFn},
     {"GetAppHeight", GetAppHeightFn},
     {"GetAppDepth", GetAppDepthFn},
@@ -143,7 +150,7 @@ const luaL_Reg kGameFunctions[] = {
     {"PreLoadTexture", PreLoadTextureFn},
 };
 
-const char* const kNotAvailable[] = {"DoSplashScreen", "DoGlitter", "GetGlobalCButtonPosition", "PrintScreen"};
+const char* const kNotAvailable[] = {"DoGlitter", "GetGlobalCButtonPosition", "PrintScreen"};
 }  // namespace
 
 void CBaseApp::RegisterScriptFunctions()

@@ -5,7 +5,9 @@
 #include "../core/ErrorCapture.h"
 #include "TestSupport.h"
 #include "app/CxGameConsole.h"
+#include "core/CxTime.h"
 #include "display/CxCursor.h"
+#include "display/CxDisplayTree.h"
 #include "events/CxEventScriptFunctions.h"
 #include "events/CxInterpolator.h"
 #include "framework/CBaseRoom.h"
@@ -371,4 +373,61 @@ TEST_F(GameStart, EverySystemCursorIdHasTheGamesOwnPictureAfterStartUp)
     EXPECT_EQ(FindCursor(14), nullptr);
     EXPECT_NE(FindCursor(15), nullptr);
     second.Stop();
+}
+
+namespace {
+uint32_t gSplashNow = 0;
+uint32_t SplashClock() { return gSplashNow; }
+}  // namespace
+
+// The splash runs whole frames until 5 s have passed on the game's clock or
+// a key is pressed, then leaves the tree; without its picture it reports and
+// returns at once instead of waiting on an empty dialog.
+TEST_F(GameStart, TheSplashScreenEndsAfterFiveSecondsOrAKeyAndWithoutAPictureAtOnce)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    TestGame game;
+    game.Start();
+    ASSERT_EQ(GetErrorCount(), 0);
+    gSplashNow = 100000;
+    QorSetTickSource(SplashClock);
+    CxDisplayObject* root = GetRootObject();
+    ASSERT_NE(root, nullptr);
+    const int childrenBefore = root->CountChildren(0);
+
+    // no picture yet
+    int before = game.frames;
+    game.GetScriptEngine()->RunString("DoSplashScreen() afterSplash = 1");
+    EXPECT_EQ(game.frames, before);
+    EXPECT_EQ(GetErrorCount(), 1);
+    EXPECT_EQ(game.Global("afterSplash"), 1);
+    SetErrorCount(0);
+
+    Write("generated/Textures/splashscreen.tga", ReadFileBytes(std::string(VORN_TEST_DATA) + "/display/overlap.tga"));
+    int shown = 0;
+    game.onFrame = [&](int frame) {
+        shown += root->CountChildren(0) > childrenBefore;
+        gSplashNow += 1000;
+        if (frame - before > 50) game.OnKeyDown(KeyCode('a'), 1);   // never hang the suite
+    };
+    before = game.frames;
+    game.GetScriptEngine()->RunString("DoSplashScreen()");
+    int timed = game.frames - before;
+    EXPECT_GE(timed, 5);
+    EXPECT_LE(timed, 6);
+    EXPECT_EQ(shown, timed);
+    EXPECT_EQ(root->CountChildren(0), childrenBefore);
+
+    // a key on the third frame ends it; the clock stands still
+    game.onFrame = [&](int frame) {
+        if (frame - before == 3) game.OnKeyDown(KeyCode('a'), 1);
+    };
+    before = game.frames;
+    game.GetScriptEngine()->RunString("DoSplashScreen()");
+    EXPECT_GE(game.frames - before, 3);
+    EXPECT_LE(game.frames - before, 4);
+    EXPECT_EQ(GetErrorCount(), 0);
+    game.onFrame = nullptr;
+    QorSetTickSource(nullptr);
+    game.Stop();
 }
