@@ -431,3 +431,26 @@ TEST_F(GameStart, TheSplashScreenEndsAfterFiveSecondsOrAKeyAndWithoutAPictureAtO
     QorSetTickSource(nullptr);
     game.Stop();
 }
+
+// The options menu queues "g_bRestarted = true" before it restarts: the next
+// cycle's scripts see it once, a first start and the cycle after never do.
+TEST_F(GameStart, OnlyTheCycleAfterARestartSeesGRestarted)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    Write("startup.lua", "seenRestart = g_bRestarted and 1 or 0\n");
+    TestGame game;
+    game.Start();
+    EXPECT_EQ(game.Global("seenRestart"), 0);
+    game.QueueScriptForNextCycle("g_bRestarted = true");
+    game.Restart();
+    EXPECT_EQ(game.GetRestartFlag(), 1);
+    game.Stop();
+
+    game.Start();   // the restarted cycle
+    EXPECT_EQ(game.Global("seenRestart"), 1);
+    game.Stop();
+    game.Start();
+    EXPECT_EQ(game.Global("seenRestart"), 0);
+    game.Stop();
+    EXPECT_EQ(GetErrorCount(), 0);
+}
