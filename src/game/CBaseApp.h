@@ -3,12 +3,13 @@
 // the frame-rate cap and the game-level script functions.
 #pragma once
 #include "framework/CKelApp.h"
+#include "game/CParticles.h"
 
 class C3DRoom;
 class CxD3DDevice;
 class CxD3DRenderTarget;
 
-class CBaseApp : public CKelApp {
+class CBaseApp : public CKelApp, public CParticles {
 public:
     explicit CBaseApp(const CxAppInfo& info);
     ~CBaseApp() override;

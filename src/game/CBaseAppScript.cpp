@@ -48,18 +48,16 @@ int SetMouseAllowedFn(lua_State* L)
 
 int IsMouseAllowedFn(lua_State* L) { lua_pushboolean(L, Game(L)->IsMouseInputEnabled()); return 1; }
 
-bool gGlitterAllowed = true;
-
 int SetAllowGlitterFn(lua_State* L)
 {
     if (lua_type(L, 1) != LUA_TNUMBER && lua_type(L, 1) != LUA_TBOOLEAN) luaL_argerror(L, 1, "bad argument");
-    gGlitterAllowed = lua_type(L, 1) == LUA_TBOOLEAN ? lua_toboolean(L, 1) != 0 : lua_tonumber(L, 1) != 0;
+    Game(L)->SetAllowGlitter(lua_type(L, 1) == LUA_TBOOLEAN ? lua_toboolean(L, 1) != 0 : ScriptTruncate(lua_tonumber(L, 1)));
     return 0;
 }
 
 int IsGlitterAllowedFn(lua_State* L)
 {
-    lua_pushnumber(L, gGlitterAllowed ? 1 : 0);
+    lua_pushnumber(L, Game(L)->IsGlitterAllowed());
     return 1;
 }
 

@@ -454,3 +454,55 @@ TEST_F(GameStart, OnlyTheCycleAfterARestartSeesGRestarted)
     game.Stop();
     EXPECT_EQ(GetErrorCount(), 0);
 }
+
+namespace {
+uint32_t gGlitterNow = 0;
+uint32_t GlitterClock() { return gGlitterNow; }
+
+class GlitterGame : public TestGame {
+public:
+    int updates = 0;
+    int cleared = 0;
+    bool UpdateGlitter() override
+    {
+        ++updates;
+        return false;
+    }
+    void ClearGlitter() override { ++cleared; }
+};
+}  // namespace
+
+// The glitter advances once per 30 ms of the game's clock: every third frame
+// of 10 ms, once per frame (never catching up) when frames are slower, and
+// not at all once the cycle has ended.  The scripts' switch is the game's.
+TEST_F(GameStart, GlitterAdvancesEveryThirtyMillisecondsOfTheGamesClock)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    gGlitterNow = 50000;
+    QorSetTickSource(GlitterClock);
+    GlitterGame game;
+    game.Start();
+    EXPECT_TRUE(game.IsGlitterTimerRunning());
+    // each frame advances the glitter first and then the clock: 30 frames
+    // see 0 to 290 ms, the timer runs out at 30, 60, ... 270
+    auto frames = [&](int n) {
+        for (int target = game.frames + n, guard = 0; game.frames < target && guard < 10 * n; ++guard) game.Step();
+    };
+    game.onFrame = [&](int) { gGlitterNow += 10; };
+    frames(30);
+    EXPECT_EQ(game.updates, 9);
+    game.updates = 0;
+    game.onFrame = [&](int) { gGlitterNow += 100; };
+    frames(5);   // 300 (due then), 400, ... 700
+    EXPECT_EQ(game.updates, 5);
+
+    EXPECT_EQ(game.IsGlitterAllowed(), 1);
+    game.GetScriptEngine()->RunString("SetAllowGlitter(0) allowed = IsGlitterAllowed()");
+    EXPECT_EQ(game.IsGlitterAllowed(), 0);
+    EXPECT_EQ(game.Global("allowed"), 0);
+    game.onFrame = nullptr;
+    game.Stop();
+    EXPECT_FALSE(game.IsGlitterTimerRunning());
+    EXPECT_EQ(game.cleared, 1);
+    QorSetTickSource(nullptr);
+}
