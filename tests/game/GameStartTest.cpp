@@ -506,3 +506,21 @@ TEST_F(GameStart, GlitterAdvancesEveryThirtyMillisecondsOfTheGamesClock)
     EXPECT_EQ(game.cleared, 1);
     QorSetTickSource(nullptr);
 }
+
+// A resized window: the scripts read the new client size once its size
+// message has been handled.
+TEST_F(GameStart, GetAppWidthAfterAResizeIsTheNewClientWidth)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    TestGame game;
+    game.Start();
+    auto scriptSize = [&] {
+        game.GetScriptEngine()->RunString("appWidth = GetAppWidth() appHeight = GetAppHeight()");
+        return std::make_pair(game.Global("appWidth"), game.Global("appHeight"));
+    };
+    EXPECT_EQ(scriptSize(), std::make_pair(320, 240));
+    PlatWindowSetSize(400, 300);
+    game.Frames(5);
+    EXPECT_EQ(scriptSize(), std::make_pair(400, 300));
+    game.Stop();
+}
