@@ -166,6 +166,157 @@ def arrow_cursor():
     return image
 
 
+# The system cursors: 32x32 with alpha, a dark outline around a light face
+# so they read on any background.  Each comes with its hot spot; the game
+# loads them at the fixed ids of its system cursors (system_cursors.ini).
+OUTLINE = (20, 20, 30, 255)
+
+
+def polygon(image, points, colour, outline=OUTLINE):
+    """Fills the polygon (pixel centres inside, even-odd rule) and rings it
+    with a one-pixel outline."""
+    def inside(px, py):
+        hit = False
+        for (x0, y0), (x1, y1) in zip(points, points[1:] + points[:1]):
+            if (y0 > py) != (y1 > py) and px < x0 + (py - y0) * (x1 - x0) / (y1 - y0):
+                hit = not hit
+        return hit
+    cells = {(x, y) for y in range(image.height) for x in range(image.width) if inside(x + 0.5, y + 0.5)}
+    for x, y in cells:
+        edge = any((x + dx, y + dy) not in cells for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)))
+        image.put(x, y, outline if edge else colour)
+
+
+def pointer_cursor():
+    image = Image(32, 32)
+    polygon(image, [(1, 1), (1, 23), (7, 18), (11, 27), (15, 25), (11, 17), (18, 17)], (255, 255, 255, 255))
+    return image, (1, 1)
+
+
+def busy_cursor():
+    image = Image(32, 32)
+    polygon(image, [(7, 2), (25, 2), (25, 5), (18, 15), (18, 17), (25, 27), (25, 30), (7, 30), (7, 27),
+                    (14, 17), (14, 15), (7, 5)], (250, 240, 210, 255))
+    polygon(image, [(11, 26), (21, 26), (16, 19)], (230, 170, 60, 255), (230, 170, 60, 255))
+    return image, (16, 16)
+
+
+def beam_cursor():
+    image = Image(32, 32)
+    polygon(image, [(10, 2), (22, 2), (22, 5), (18, 5), (18, 27), (22, 27), (22, 30), (10, 30), (10, 27),
+                    (14, 27), (14, 5), (10, 5)], (255, 255, 255, 255))
+    return image, (16, 16)
+
+
+def hand_cursor():
+    image = Image(32, 32)
+    skin = (250, 220, 190, 255)
+    polygon(image, [(10, 1), (14, 1), (14, 12), (24, 13), (26, 16), (26, 26), (22, 31), (11, 31), (4, 20),
+                    (5, 16), (10, 20)], skin)
+    return image, (12, 1)
+
+
+def shampoo_cursor():
+    image = Image(32, 32)
+    polygon(image, [(13, 0), (19, 0), (19, 6), (23, 9), (23, 31), (9, 31), (9, 9), (13, 6)], (120, 200, 240, 255))
+    image.rounded_rect(11, 15, 10, 8, 2, (255, 255, 255, 255))
+    return image, (16, 0)
+
+
+def brush_cursor():
+    image = Image(32, 32)
+    polygon(image, [(0, 4), (4, 0), (16, 12), (12, 16)], (210, 210, 200, 255))          # bristles
+    polygon(image, [(12, 16), (16, 12), (31, 27), (27, 31)], (150, 90, 40, 255))       # handle
+    return image, (1, 1)
+
+
+def shower_cursor():
+    image = Image(32, 32)
+    polygon(image, [(2, 4), (20, 4), (20, 10), (2, 10)], (200, 205, 215, 255))
+    polygon(image, [(20, 5), (31, 5), (31, 9), (20, 9)], (160, 165, 175, 255))
+    for x, y in ((4, 15), (10, 17), (16, 15), (7, 23), (13, 25), (19, 22), (4, 29), (16, 30)):
+        image.disc(x, y, 1.6, (80, 150, 240, 255), 1.0)
+    return image, (11, 10)
+
+
+def spray_cursor():
+    image = Image(32, 32)
+    polygon(image, [(14, 2), (24, 2), (24, 6), (21, 6), (21, 10), (25, 13), (25, 31), (13, 31), (13, 13),
+                    (17, 10), (17, 6), (14, 6)], (240, 120, 150, 255))
+    for x, y in ((9, 3), (6, 6), (4, 2), (2, 8)):
+        image.disc(x, y, 1.2, (180, 220, 255, 255), 1.0)
+    return image, (2, 4)
+
+
+def active_cursor():
+    image = Image(32, 32)
+    image.disc(16, 16, 13, OUTLINE)
+    image.disc(16, 16, 11, (255, 215, 80, 255))
+    image.disc(16, 16, 5, OUTLINE)
+    image.disc(16, 16, 3, (255, 255, 255, 255))
+    return image, (16, 16)
+
+
+def direction_cursor(direction):
+    """A broad arrow pointing left, right or up; the hot spot is its tip."""
+    shape = [(0, 16), (14, 2), (14, 10), (31, 10), (31, 22), (14, 22), (14, 30)]   # pointing left
+    if direction == "right":
+        shape = [(31 - x, y) for x, y in shape]
+    elif direction == "up":
+        shape = [(y, x) for x, y in shape]
+    image = Image(32, 32)
+    polygon(image, shape, (120, 230, 120, 255))
+    tips = {"left": (0, 16), "right": (31, 16), "up": (16, 0)}
+    return image, tips[direction]
+
+
+# Resource name, cursor id, picture.  The tool cursors (hand, shampoo, brush,
+# shower, spray) are rendered from the item models by the Blender props
+# family where it ran (props/cursors.ini); these flat ones stand in otherwise.
+SYSTEM_CURSORS = [
+    ("TOLU_POINTER_CURSOR", 0, "pointer", pointer_cursor),
+    ("TOLU_BUSY_CURSOR", 1, "busy", busy_cursor),
+    ("TOLU_BEAM_CURSOR", 2, "beam", beam_cursor),
+    ("TOLU_HAND_CURSOR", 4, "hand", hand_cursor),
+    ("TOLU_SHAMPOO_CURSOR", 11, "shampoo", shampoo_cursor),
+    ("TOLU_BRUSH_CURSOR", 12, "brush", brush_cursor),
+    ("TOLU_SHOWER_CURSOR", 13, "shower", shower_cursor),
+    ("TOLU_SPRAY_CURSOR", 14, "spray", spray_cursor),
+    ("TOLU_ACTIVE_CURSOR", 15, "active", active_cursor),
+    ("TOLU_LEFT_CURSOR", 16, "left", lambda: direction_cursor("left")),
+    ("TOLU_RIGHT_CURSOR", 17, "right", lambda: direction_cursor("right")),
+    ("TOLU_UP_CURSOR", 18, "up", lambda: direction_cursor("up")),
+]
+
+
+def system_cursors():
+    """The pictures and the table the game reads: "name = hot x, hot y, file"."""
+    lines = ["; the game's system cursors: resource name = hot x, hot y, picture",
+             "; (tool cursors rendered in Blender, listed in props/cursors.ini, take precedence)",
+             "[SystemCursors]"]
+    for resource, _, name, draw in SYSTEM_CURSORS:
+        image, (hot_x, hot_y) = draw()
+        path = "Common/syscursor_%s.tga" % name
+        lines.append("%s=%d, %d, %s" % (resource, hot_x, hot_y, path))
+        yield path, image
+    yield "Common/system_cursors.ini", "\n".join(lines) + "\n"
+
+
+def splash_screen():
+    """The picture shown while the game starts: the title over a paw."""
+    width, height = 480, 320
+    image = Image(width, height)
+    image.rounded_rect(0, 0, width, height, 24, (40, 30, 70, 255))
+    image.rounded_rect(6, 6, width - 12, height - 12, 20, (90, 120, 200, 255))
+    paw = (250, 230, 240, 120)
+    image.disc(width / 2, 200, 58, paw, softness=2)
+    for dx, dy in ((-78, -64), (-30, -100), (30, -100), (78, -64)):
+        image.disc(width / 2 + dx, 200 + dy, 22, paw, softness=2)
+    pixelfont.draw_text_centred(image, "VORN", width // 2 + 4, 164, 12, SHADOW)
+    pixelfont.draw_text_centred(image, "VORN", width // 2, 160, 12, INK)
+    return image
+
+
 def credits_logo():
     image = Image(240, 80)
     image.rounded_rect(0, 0, 240, 80, 20, (90, 60, 140, 255))
@@ -198,6 +349,8 @@ def all_images():
     yield "Common/cursor_paw.tga", paw_cursor()
     yield "Common/cursor_arrow.tga", arrow_cursor()
     yield "Common/credits_logo.tga", credits_logo()
+    yield from system_cursors()
+    yield "Textures/splashscreen.tga", splash_screen()
 
 
 def main():
@@ -212,7 +365,12 @@ def main():
     except OSError:
         pass
     for relative, image in all_images():
-        if relative not in rendered:
+        if relative in rendered:
+            continue
+        if isinstance(image, str):
+            with open(os.path.join(sys.argv[1], relative), "w") as f:
+                f.write(image)
+        else:
             image.save_tga(os.path.join(sys.argv[1], relative))
 
 

@@ -1,5 +1,6 @@
 // Cursor list, selection and the hide counter.
 #include "display/CxCursorState.h"
+#include "display/CxSprite.h"
 #include "graphics/CxScreenCursor.h"
 #include "core/CxError.h"
 #include "graphics/CxSurf.h"
@@ -178,19 +179,18 @@ CxCursorImage* FindCursor(int32_t id)
     return nullptr;
 }
 
+// The picture becomes the cursor's image in both modes: drawn by the engine
+// with custom cursors, handed to the system otherwise.  A 32-bit picture's
+// transparent corner keys it when it is converted to the screen's depth.
 int LoadCursorResource(const char* path, int32_t id, int32_t hotX, int32_t hotY)
 {
-    CxDrawSurface* image = NewSurface();
-    if (!image || !path || image->Load(path) != 0) {
+    CxDrawSurface* image = path && *path ? LoadImageSurface(path, 0) : nullptr;
+    if (!image || image->GetErrorCode() != 0 || !image->IsCreated()) {
         delete image;
         return ReportError(ERR_UNKNOWN, "Unable to load cursor %s", path ? path : "");
     }
-    CxCursorImage cursor;
-    cursor.image = image;
-    cursor.hotSpot = CxPoint{hotX, hotY};
-    cursor.id = id;
-    DefineSystemImage(cursor);
-    delete image;
+    image->SetTransparentColor(image->GetPixel(0, 0));
+    if (AddCursor(image, id, hotX, hotY) != 0) return ReportError(ERR_UNKNOWN, "Unable to load cursor %s", path);
     return 0;
 }
 

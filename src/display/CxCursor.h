@@ -56,8 +56,9 @@ int  AddCursor(CxDrawSurface* image, int32_t id, int32_t hotX, int32_t hotY);
 int  SetCursorAnimation(int32_t id, int32_t frames, double framesPerSecond);
 void RemoveCursor(int32_t id);
 CxCursorImage* FindCursor(int32_t id);
-// The system cursor `id` from an image file (the executable's cursor
-// resources on the original system); error 13 when it cannot be loaded.
+// The cursor `id` from an image file (hot spot in pixels from the top left),
+// shown by the engine or by the system alike; error 13 when it cannot be
+// loaded, and then any earlier cursor of that id stays.
 int  LoadCursorResource(const char* path, int32_t id, int32_t hotX = 0, int32_t hotY = 0);
 
 void    SetCursorId(int32_t id);

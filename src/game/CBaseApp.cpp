@@ -53,10 +53,12 @@ void CBaseApp::StartCycle()
     gameOptions_.Open("<AppData>options.ini");
     StartSoundWiring();
     CKelApp::StartCycle();
+    LoadSystemCursors();
     CxModelManagerInstall();
     LoadGameFont();
     InstallErrorCallback();
     SetRoomQuestions(RunOkDialog, AskYesNoQuestion);
+    StartGlitterTimer(kGlitterIntervalMs);
 }
 
 void CBaseApp::RunLanguageScript()
@@ -125,11 +127,12 @@ void CBaseApp::ReadyCycle()
 
 void CBaseApp::StopCycle()
 {
-    if (CxLuaEngine* engine = GetScriptEngine()) {
-        engine->RunString("UnLoadPet()");
-        // Objects the scripts dropped give their textures and models back now.
-        engine->RunString("collectgarbage('collect')");
-    }
+    CxLuaEngine* engine = GetScriptEngine();
+    if (engine) engine->RunString("UnLoadPet()");
+    StopGlitterTimer();
+    ClearGlitter();
+    // Objects the scripts dropped give their textures and models back now.
+    if (engine) engine->RunString("collectgarbage('collect')");
     if (fontId_ >= 0) DeleteFont(fontId_);
     fontId_ = -1;
     StoreSoundVolumes();
@@ -156,6 +159,7 @@ void CBaseApp::UpdateFrame()
     // of the interval is slept away instead of spun.
     uint32_t since = QorTickCount() - lastDisplayTick_;
     if (displayedOnce_ && since < 16) PlatSleep(16 - since);
+    AdvanceGlitter();
     CKelApp::UpdateFrame();
 }
 

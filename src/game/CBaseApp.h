@@ -3,12 +3,13 @@
 // the frame-rate cap and the game-level script functions.
 #pragma once
 #include "framework/CKelApp.h"
+#include "game/CParticles.h"
 
 class C3DRoom;
 class CxD3DDevice;
 class CxD3DRenderTarget;
 
-class CBaseApp : public CKelApp {
+class CBaseApp : public CKelApp, public CParticles {
 public:
     explicit CBaseApp(const CxAppInfo& info);
     ~CBaseApp() override;
@@ -59,6 +60,13 @@ public:
     void QueueScriptForNextCycle(const char* text) { queuedScript_ = text; }
 
     static CBaseApp* Get();
+
+    // The game's own pictures for the system cursors, at their fixed ids;
+    // how many loaded.  Without the picture table nothing changes.
+    int LoadSystemCursors();
+    // The splash picture over everything until 5 s pass, a key or the left
+    // button; 0 or the error of its picture.
+    int DoSplashScreen();
 
 protected:
     void RegisterScriptFunctions() override;

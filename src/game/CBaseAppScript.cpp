@@ -27,6 +27,12 @@ CBaseApp* Game(lua_State* L)
 }
 
 int QorGetTickCountFn(lua_State* L) { lua_pushnumber(L, QorTickCount()); return 1; }
+int DoSplashScreenFn(lua_State* L)
+{
+    Game(L)->DoSplashScreen();
+    return 0;
+}
+
 int QorGetTimeSecondsFn(lua_State* L) { lua_pushnumber(L, double(PlatTimeSeconds())); return 1; }
 int GetAppWidthFn(lua_State* L) { lua_pushnumber(L, Game(L)->GetClientWidth()); return 1; }
 int GetAppHeightFn(lua_State* L) { lua_pushnumber(L, Game(L)->GetClientHeight()); return 1; }
@@ -42,18 +48,16 @@ int SetMouseAllowedFn(lua_State* L)
 
 int IsMouseAllowedFn(lua_State* L) { lua_pushboolean(L, Game(L)->IsMouseInputEnabled()); return 1; }
 
-bool gGlitterAllowed = true;
-
 int SetAllowGlitterFn(lua_State* L)
 {
     if (lua_type(L, 1) != LUA_TNUMBER && lua_type(L, 1) != LUA_TBOOLEAN) luaL_argerror(L, 1, "bad argument");
-    gGlitterAllowed = lua_type(L, 1) == LUA_TBOOLEAN ? lua_toboolean(L, 1) != 0 : lua_tonumber(L, 1) != 0;
+    Game(L)->SetAllowGlitter(lua_type(L, 1) == LUA_TBOOLEAN ? lua_toboolean(L, 1) != 0 : ScriptTruncate(lua_tonumber(L, 1)));
     return 0;
 }
 
 int IsGlitterAllowedFn(lua_State* L)
 {
-    lua_pushnumber(L, gGlitterAllowed ? 1 : 0);
+    lua_pushnumber(L, Game(L)->IsGlitterAllowed());
     return 1;
 }
 
@@ -127,6 +131,7 @@ int NotAvailableFn(lua_State* L)
 
 const luaL_Reg kGameFunctions[] = {
     {"QorGetTickCount", QorGetTickCountFn},
+    {"DoSplashScreen", DoSplashScreenFn},
     {"GetAppWidth", GetAppWidthFn},
     {"GetAppHeight", GetAppHeightFn},
     {"GetAppDepth", GetAppDepthFn},
@@ -143,7 +148,7 @@ const luaL_Reg kGameFunctions[] = {
     {"PreLoadTexture", PreLoadTextureFn},
 };
 
-const char* const kNotAvailable[] = {"DoSplashScreen", "DoGlitter", "GetGlobalCButtonPosition", "PrintScreen"};
+const char* const kNotAvailable[] = {"DoGlitter", "GetGlobalCButtonPosition", "PrintScreen"};
 }  // namespace
 
 void CBaseApp::RegisterScriptFunctions()

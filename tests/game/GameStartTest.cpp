@@ -5,7 +5,9 @@
 #include "../core/ErrorCapture.h"
 #include "TestSupport.h"
 #include "app/CxGameConsole.h"
+#include "core/CxTime.h"
 #include "display/CxCursor.h"
+#include "display/CxDisplayTree.h"
 #include "events/CxEventScriptFunctions.h"
 #include "events/CxInterpolator.h"
 #include "framework/CBaseRoom.h"
@@ -319,5 +321,206 @@ TEST_F(GameStart, ASystemQuitDuringTheQuitQuestionStillEndsTheMainLoop)
     EXPECT_LT(game.frames, asked + 50);
     EXPECT_EQ(game.GetQuitFlag(), 0);   // nobody said yes
     EXPECT_EQ(game.Step(), 1);          // but the main loop sees the system's request
+    game.Stop();
+}
+
+// The system cursors come from the pictures the image generator draws: each
+// fixed id gets its own 32x32 picture with its hot spot, a rendered tool
+// cursor takes the place of the flat one, and a missing picture is error 13
+// that leaves the other cursors loaded.
+TEST_F(GameStart, EverySystemCursorIdHasTheGamesOwnPictureAfterStartUp)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    const std::string generated = std::string(VORN_SOURCE_DIR) + "/data/generated/";
+    ASSERT_TRUE(std::filesystem::exists(generated + "Common/system_cursors.ini")) << "build the vorn_data target";
+    for (const char* name : {"pointer", "busy", "beam", "hand", "shampoo", "brush", "shower", "spray", "active", "left",
+                             "right", "up"}) {
+        std::string file = std::string("Common/syscursor_") + name + ".tga";
+        Write("generated/" + file, ReadFileBytes(generated + file));
+    }
+    std::string table = ReadFileBytes(generated + "Common/system_cursors.ini");
+    Write("generated/Common/system_cursors.ini", table);
+    // a rendered brush with its own hot spot
+    Write("generated/Common/cursor_brush.tga", ReadFileBytes(std::string(VORN_TEST_DATA) + "/display/overlap.tga"));
+    Write("generated/props/cursors.ini", "[brush]\nFile=Common/cursor_brush.tga\nHotX=3\nHotY=5\n");
+
+    const int ids[] = {0, 1, 2, 4, 11, 12, 13, 14, 15, 16, 17, 18};
+    TestGame game;
+    game.Start();
+    EXPECT_EQ(GetErrorCount(), 0);
+    for (int id : ids) {
+        CxCursorImage* cursor = FindCursor(id);
+        ASSERT_NE(cursor, nullptr) << "cursor " << id;
+        if (id == 12) continue;
+        EXPECT_EQ(cursor->image->GetWidth(), 32) << "cursor " << id;
+        EXPECT_EQ(cursor->image->GetHeight(), 32) << "cursor " << id;
+    }
+    EXPECT_EQ(FindCursor(0)->hotSpot.x, 1);   // the pointer's tip
+    EXPECT_EQ(FindCursor(16)->hotSpot.x, 0);  // the left arrow's tip
+    EXPECT_EQ(FindCursor(16)->hotSpot.y, 16);
+    EXPECT_EQ(FindCursor(12)->hotSpot.x, 3);
+    EXPECT_EQ(FindCursor(12)->hotSpot.y, 5);
+    EXPECT_NE(FindCursor(12)->image->GetWidth(), 32);   // the rendered one, not the flat one
+    game.Stop();
+
+    // one picture gone: error 13 for it, the rest still there
+    std::filesystem::remove(dir.File("generated/Common/syscursor_spray.tga"));
+    SetErrorCount(0);
+    TestGame second;
+    second.Start();
+    EXPECT_EQ(GetErrorCount(), 2);   // the file, then the cursor
+    EXPECT_EQ(GetLastErrorCode(), 13);
+    EXPECT_EQ(FindCursor(14), nullptr);
+    EXPECT_NE(FindCursor(15), nullptr);
+    second.Stop();
+}
+
+namespace {
+uint32_t gSplashNow = 0;
+uint32_t SplashClock() { return gSplashNow; }
+}  // namespace
+
+// The splash runs whole frames until 5 s have passed on the game's clock or
+// a key is pressed, then leaves the tree; without its picture it reports and
+// returns at once instead of waiting on an empty dialog.
+TEST_F(GameStart, TheSplashScreenEndsAfterFiveSecondsOrAKeyAndWithoutAPictureAtOnce)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    TestGame game;
+    game.Start();
+    ASSERT_EQ(GetErrorCount(), 0);
+    gSplashNow = 100000;
+    QorSetTickSource(SplashClock);
+    CxDisplayObject* root = GetRootObject();
+    ASSERT_NE(root, nullptr);
+    const int childrenBefore = root->CountChildren(0);
+
+    // no picture yet
+    int before = game.frames;
+    game.GetScriptEngine()->RunString("DoSplashScreen() afterSplash = 1");
+    EXPECT_EQ(game.frames, before);
+    EXPECT_EQ(GetErrorCount(), 1);
+    EXPECT_EQ(game.Global("afterSplash"), 1);
+    SetErrorCount(0);
+
+    Write("generated/Textures/splashscreen.tga", ReadFileBytes(std::string(VORN_TEST_DATA) + "/display/overlap.tga"));
+    int shown = 0;
+    game.onFrame = [&](int frame) {
+        shown += root->CountChildren(0) > childrenBefore;
+        gSplashNow += 1000;
+        if (frame - before > 50) game.OnKeyDown(KeyCode('a'), 1);   // never hang the suite
+    };
+    before = game.frames;
+    game.GetScriptEngine()->RunString("DoSplashScreen()");
+    int timed = game.frames - before;
+    EXPECT_GE(timed, 5);
+    EXPECT_LE(timed, 6);
+    EXPECT_EQ(shown, timed);
+    EXPECT_EQ(root->CountChildren(0), childrenBefore);
+
+    // a key on the third frame ends it; the clock stands still
+    game.onFrame = [&](int frame) {
+        if (frame - before == 3) game.OnKeyDown(KeyCode('a'), 1);
+    };
+    before = game.frames;
+    game.GetScriptEngine()->RunString("DoSplashScreen()");
+    EXPECT_GE(game.frames - before, 3);
+    EXPECT_LE(game.frames - before, 4);
+    EXPECT_EQ(GetErrorCount(), 0);
+    game.onFrame = nullptr;
+    QorSetTickSource(nullptr);
+    game.Stop();
+}
+
+// The options menu queues "g_bRestarted = true" before it restarts: the next
+// cycle's scripts see it once, a first start and the cycle after never do.
+TEST_F(GameStart, OnlyTheCycleAfterARestartSeesGRestarted)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    Write("startup.lua", "seenRestart = g_bRestarted and 1 or 0\n");
+    TestGame game;
+    game.Start();
+    EXPECT_EQ(game.Global("seenRestart"), 0);
+    game.QueueScriptForNextCycle("g_bRestarted = true");
+    game.Restart();
+    EXPECT_EQ(game.GetRestartFlag(), 1);
+    game.Stop();
+
+    game.Start();   // the restarted cycle
+    EXPECT_EQ(game.Global("seenRestart"), 1);
+    game.Stop();
+    game.Start();
+    EXPECT_EQ(game.Global("seenRestart"), 0);
+    game.Stop();
+    EXPECT_EQ(GetErrorCount(), 0);
+}
+
+namespace {
+uint32_t gGlitterNow = 0;
+uint32_t GlitterClock() { return gGlitterNow; }
+
+class GlitterGame : public TestGame {
+public:
+    int updates = 0;
+    int cleared = 0;
+    bool UpdateGlitter() override
+    {
+        ++updates;
+        return false;
+    }
+    void ClearGlitter() override { ++cleared; }
+};
+}  // namespace
+
+// The glitter advances once per 30 ms of the game's clock: every third frame
+// of 10 ms, once per frame (never catching up) when frames are slower, and
+// not at all once the cycle has ended.  The scripts' switch is the game's.
+TEST_F(GameStart, GlitterAdvancesEveryThirtyMillisecondsOfTheGamesClock)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    gGlitterNow = 50000;
+    QorSetTickSource(GlitterClock);
+    GlitterGame game;
+    game.Start();
+    EXPECT_TRUE(game.IsGlitterTimerRunning());
+    // each frame advances the glitter first and then the clock: 30 frames
+    // see 0 to 290 ms, the timer runs out at 30, 60, ... 270
+    auto frames = [&](int n) {
+        for (int target = game.frames + n, guard = 0; game.frames < target && guard < 10 * n; ++guard) game.Step();
+    };
+    game.onFrame = [&](int) { gGlitterNow += 10; };
+    frames(30);
+    EXPECT_EQ(game.updates, 9);
+    game.updates = 0;
+    game.onFrame = [&](int) { gGlitterNow += 100; };
+    frames(5);   // 300 (due then), 400, ... 700
+    EXPECT_EQ(game.updates, 5);
+
+    EXPECT_EQ(game.IsGlitterAllowed(), 1);
+    game.GetScriptEngine()->RunString("SetAllowGlitter(0) allowed = IsGlitterAllowed()");
+    EXPECT_EQ(game.IsGlitterAllowed(), 0);
+    EXPECT_EQ(game.Global("allowed"), 0);
+    game.onFrame = nullptr;
+    game.Stop();
+    EXPECT_FALSE(game.IsGlitterTimerRunning());
+    EXPECT_EQ(game.cleared, 1);
+    QorSetTickSource(nullptr);
+}
+
+// A resized window: the scripts read the new client size once its size
+// message has been handled.
+TEST_F(GameStart, GetAppWidthAfterAResizeIsTheNewClientWidth)
+{
+    CxRoomRegistrar alpha("Alpha", NewRoom);
+    TestGame game;
+    game.Start();
+    auto scriptSize = [&] {
+        game.GetScriptEngine()->RunString("appWidth = GetAppWidth() appHeight = GetAppHeight()");
+        return std::make_pair(game.Global("appWidth"), game.Global("appHeight"));
+    };
+    EXPECT_EQ(scriptSize(), std::make_pair(320, 240));
+    PlatWindowSetSize(400, 300);
+    game.Frames(5);
+    EXPECT_EQ(scriptSize(), std::make_pair(400, 300));
     game.Stop();
 }

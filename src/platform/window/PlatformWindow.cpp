@@ -308,6 +308,10 @@ void  PlatWindowMinimize() { if (State().window) SDL_MinimizeWindow(State().wind
 void  PlatWindowMaximize() { if (State().window) SDL_MaximizeWindow(State().window); }
 void  PlatWindowRestore() { if (State().window) SDL_RestoreWindow(State().window); }
 void  PlatWindowMove(int32_t x, int32_t y) { if (State().window) SDL_SetWindowPosition(State().window, x, y); }
+void  PlatWindowSetSize(int32_t width, int32_t height)
+{
+    if (State().window && width > 0 && height > 0) SDL_SetWindowSize(State().window, width, height);
+}
 void  PlatWindowSetTitle(const char* title) { if (State().window) SDL_SetWindowTitle(State().window, title ? title : ""); }
 void  PlatWindowFocus() { if (State().window) SDL_RaiseWindow(State().window); }
 

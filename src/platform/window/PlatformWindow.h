@@ -96,6 +96,8 @@ void PlatWindowMinimize();
 void PlatWindowMaximize();
 void PlatWindowRestore();
 void PlatWindowMove(int32_t x, int32_t y);
+// The client area's new size; a size message follows as for a resize by the user.
+void PlatWindowSetSize(int32_t width, int32_t height);
 void PlatWindowSetTitle(const char* title);
 bool PlatWindowSetFullScreen(bool on);
 PlatRect PlatWindowRect();

@@ -5,6 +5,7 @@
 #include "app/CxRoomManager.h"
 #include "game/CBaseApp.h"
 #include "game/world/C3DRoom.h"
+#include "graphics/CxD3DDevice.h"
 #include "graphics/CxD3DScreen.h"
 #include "platform/os/PlatformSystem.h"
 #include "platform/window/PlatformWindow.h"
@@ -33,6 +34,13 @@ public:
         CloseCycle();
     }
     void SetActive(bool on) { SetStateBit(WINSTATE_ACTIVE, on); }
+    // The fill mode the scene's passes are drawn with.
+    void PrepareScene(CxD3DDevice* device) override
+    {
+        CBaseApp::PrepareScene(device);
+        device->GetRenderState(GPURS_FILLMODE, &sceneFill);
+    }
+    uint32_t sceneFill = 0;
 };
 
 CxGameWindow* NewWorld() { return new C3DRoom(); }
@@ -95,5 +103,35 @@ TEST_F(WorldCycle, FramesAreCappedDrawnOnlyWhileActiveAndRedrawnWholeAfterAReset
     EXPECT_EQ(game.ScreenCaptureWithUI(("<DEFAULT>" + dir.File("shot_ui.tga")).c_str()), 0);
     ASSERT_TRUE(std::filesystem::exists(shot));
     EXPECT_GT(std::filesystem::file_size(shot), 320u * 240u * 3u);
+    game.Stop();
+}
+
+// The player's options file may hold any key a script writes there; only the
+// application's own options switch the scene to wireframe.
+TEST_F(WorldCycle, WireframeComesOnlyFromTheApplicationsOptions)
+{
+    CxRoomRegistrar world("World", NewWorld);
+    TestGame game;
+    game.Start();
+    if (!dynamic_cast<CxD3DScreen*>(game.GetScreen())) {
+        game.Stop();
+        GTEST_SKIP() << "no 3D screen here";
+    }
+    for (int i = 0; i < 20 && !game.GetCurrent3DRoom(); ++i) game.Step();
+    ASSERT_NE(game.GetCurrent3DRoom(), nullptr);
+    auto fillAfterAFrame = [&] {
+        int before = game.GetFrameCount();
+        PlatSleep(20);
+        game.UpdateDisplay();
+        EXPECT_EQ(game.GetFrameCount(), before + 1);
+        return game.sceneFill;
+    };
+    game.GetGameOptions().SetInt("Options", "WireFrame", 1);
+    EXPECT_EQ(fillAfterAFrame(), uint32_t(GPUFILL_SOLID));
+    game.SetInt("Options", "WireFrame", 1);
+    EXPECT_EQ(fillAfterAFrame(), uint32_t(GPUFILL_WIREFRAME));
+    game.SetInt("Options", "WireFrame", 0);
+    EXPECT_EQ(fillAfterAFrame(), uint32_t(GPUFILL_SOLID));
+    game.GetGameOptions().DeleteSetting("Options", "WireFrame");
     game.Stop();
 }
