@@ -125,6 +125,12 @@ Cx3DObject::~Cx3DObject()
     --gLiveObjects;
 }
 
+uint32_t Cx3DObject::GetChannel()
+{
+    if (!channel_ && CxEvent::CreateChannel(&channel_) != 0) channel_ = 0;
+    return channel_;
+}
+
 int Cx3DObject::LoadModel(const char* path)
 {
     delete rig_;
@@ -147,6 +153,8 @@ void Cx3DObject::UnLoad()
     // The registry must not name an object that is gone or unloaded.
     if (!eventName_.empty() && FindEventCreator(eventName_.c_str()) == this) UnregisterEventCreators(eventName_.c_str());
     eventName_.clear();
+    if (channel_) CxEvent::DestroyChannel(channel_);
+    channel_ = 0;
     SetVisible(0);
     UnLink();
     delete rig_;

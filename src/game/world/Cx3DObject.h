@@ -1,6 +1,7 @@
 // A model in the 3D world: its placement, animations, texture, material
 // and flags, drawn in the passes its flags ask for.
 #pragma once
+#include "core/CxPauseResume.h"
 #include "events/CCommandHandler.h"
 #include "events/CxEvent.h"
 #include "game/world/CxRenderable.h"
@@ -12,7 +13,7 @@
 
 class CxModelRig;
 
-class Cx3DObject : public CxRenderable, public CxEventCreator, public CCommandHandler {
+class Cx3DObject : public CxRenderable, public CxPauseResume, public CxEventCreator, public CCommandHandler {
 public:
     Cx3DObject();
     ~Cx3DObject() override;
@@ -35,6 +36,9 @@ public:
     int  LoadModel(const char* path);   // 0; an unreadable file leaves the object without a model
     int  LoadAnim(const char* name, const char* path, const char* bone);
     void UnLoad();
+    // The object's own event channel, made when first asked for so scripts
+    // can queue events for it; UnLoad destroys it.  0 when one cannot be made.
+    uint32_t GetChannel();
     int  SetTexture(const char* path);
     bool HasModel() const { return rig_ != nullptr; }
     CxModelRig* GetRig() const { return rig_; }
@@ -115,6 +119,7 @@ private:
     std::string current_;
     int draws_ = 0;
     uint32_t id_ = 0;
+    uint32_t channel_ = 0;
     std::string eventName_;
     int attachBone_ = -1, attachOrientation_ = 1, flags_ = 0;
     float offset_[3] = {0, 0, 0}, fixed_[3] = {0, 0, 0};

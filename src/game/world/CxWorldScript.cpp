@@ -168,8 +168,11 @@ void SetFixedPos(Obj& o, double x, double y, double z) { o.SetFixedPos(Real(x), 
 void SetFlags(Obj& o, int32_t flags) { o.SetFlags(flags); }
 int32_t GetFlags(Obj& o) { return o.GetFlags(); }
 int32_t RegisterEventName(Obj& o, const char* name) { return o.RegisterEventName(name); }
-void Pause(Obj&) {}
-void Resume(Obj&) {}
+// A plain 3D object only counts its pauses; what pausing does belongs to
+// the kinds of object that move by themselves.
+void Pause(Obj& o) { o.CountPause(); }
+void Resume(Obj& o) { o.CountResume(); }
+uint32_t GetChannel(Obj& o) { return o.GetChannel(); }
 void PrintAnimArray(Obj&) {}
 
 const CxScriptMethod kObjectMethods[] = {
@@ -229,6 +232,7 @@ const CxScriptMethod kObjectMethods[] = {
     ScriptMethod("GetFlags", &GetFlags),
     ScriptMethod("RegisterEventName", &RegisterEventName),
     ScriptMethod("Pause", &Pause),
+    ScriptMethod("GetChannel", &GetChannel),
     ScriptMethod("Resume", &Resume),
     ScriptMethod("PrintAnimArray", &PrintAnimArray),
     {nullptr, nullptr, nullptr},

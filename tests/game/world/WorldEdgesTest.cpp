@@ -241,6 +241,27 @@ TEST(ObjectEvents, CommandsReachALiveObjectAndNothingAfterItDies)
     late->Start();   // the object is gone: nothing to reach, nothing freed touched
 }
 
+// An object's event channel lives from the first time it is asked for
+// until the object unloads; its pauses nest like every other pause.
+TEST(ObjectEvents, TheChannelLastsUntilUnLoadAndPausesNest)
+{
+    Cx3DObject object;
+    uint32_t channel = object.GetChannel();
+    ASSERT_NE(channel, 0u);
+    EXPECT_EQ(object.GetChannel(), channel);
+    EXPECT_TRUE(CxEvent::ChannelExists(channel));
+    object.UnLoad();
+    EXPECT_FALSE(CxEvent::ChannelExists(channel));
+
+    EXPECT_TRUE(object.CountPause());
+    EXPECT_FALSE(object.CountPause());
+    EXPECT_FALSE(object.CountResume());
+    EXPECT_TRUE(object.IsPaused());
+    EXPECT_TRUE(object.CountResume());
+    EXPECT_FALSE(object.CountResume()) << "an unmatched resume changes nothing";
+    EXPECT_FALSE(object.IsPaused());
+}
+
 TEST(Placement, ScalingARotatedObjectKeepsItsTurnAndItsPlace)
 {
     Cx3DObject box;
