@@ -14,6 +14,16 @@
 // is to see, so both captures take the screen's surface.
 int CBaseApp::ScreenCapture(const char* path) { return Capture3D(path, false); }
 
+namespace {
+// A game running at 16 bits per pixel saves its captures at that depth, in
+// the display's 16-bit layout, as it shows them.
+int SaveCapture(CxDrawSurface& copy, int32_t depth, const char* path)
+{
+    int code = depth == 16 ? copy.ConvertTo(16, GetDisplay16BitFormat()) : 0;
+    return code ? code : copy.Save(path);
+}
+}  // namespace
+
 int CBaseApp::ScreenCaptureWithUI(const char* path) { return Capture3D(path, true); }
 
 int CBaseApp::Capture3D(const char* path, bool withInterface)
@@ -44,7 +54,7 @@ int CBaseApp::Capture3D(const char* path, bool withInterface)
                 copy.SetPixel(x, y, CxPixel(0xFF000000u | (p & 0xFFFFFFu)));   // the back buffer keeps no alpha
             }
         plain->UnlockRect();
-        code = copy.Save(path);
+        code = SaveCapture(copy, GetDepth(), path);
     } else if (code == 0) {
         code = ReportError(ERR_DIRECTX, "Cannot read the frame back for \"%s\"", path);
     }
@@ -60,7 +70,7 @@ int CBaseApp::CaptureSurface(const char* path)
     CxDrawSurface copy;
     int code = copy.Create(frame->GetWidth(), frame->GetHeight(), 32);
     if (code == 0) code = frame->BltAt(&copy, 0, 0);
-    if (code == 0) code = copy.Save(path);
+    if (code == 0) code = SaveCapture(copy, GetDepth(), path);
     return code;
 }
 

@@ -106,6 +106,24 @@ TEST_F(WorldCycle, FramesAreCappedDrawnOnlyWhileActiveAndRedrawnWholeAfterAReset
     game.Stop();
 }
 
+// A game at 16 bits per pixel saves its captures at that depth.
+TEST_F(WorldCycle, CapturesOfASixteenBitGameAreSixteenBitPictures)
+{
+    WriteFileBytes("worldtest.ini", "[Engine]\nUseDirectDraw=1\nUseDirect3D=2\nFullScreen=0\n[Engine.Window]\n"
+                                    "Size=320, 240\nDepth=16\n[Options]\nAllUsers=0\n[Startup]\nSkipCredits=1\n"
+                                    "SkipIntroMovies=1\n");
+    CxRoomRegistrar world("World", NewWorld);
+    TestGame game;
+    game.Start();
+    ASSERT_EQ(game.GetDepth(), 16);
+    std::string shot = dir.File("shot16.tga");
+    EXPECT_EQ(game.ScreenCaptureWithUI(("<DEFAULT>" + shot).c_str()), 0);
+    std::string bytes = ReadFileBytes(shot);
+    ASSERT_GT(bytes.size(), 18u);
+    EXPECT_EQ(uint8_t(bytes[16]), 16) << "the TGA header's bits per pixel";
+    game.Stop();
+}
+
 // The player's options file may hold any key a script writes there; only the
 // application's own options switch the scene to wireframe.
 TEST_F(WorldCycle, WireframeComesOnlyFromTheApplicationsOptions)
