@@ -53,11 +53,13 @@ namespace {
 bool WriteTga(const GpuFrame& frame, const std::string& path)
 {
     CxDrawSurface surface;
-    if (surface.Create(int32_t(frame.width), int32_t(frame.height), 32) != 0) return false;
+    // Frames are compared by colour alone, so 24 bits run-length packed keep
+    // the golden files small.
+    if (surface.Create(int32_t(frame.width), int32_t(frame.height), 24) != 0) return false;
     for (uint32_t y = 0; y < frame.height; ++y)
-        for (uint32_t x = 0; x < frame.width; ++x) surface.SetPixel(int32_t(x), int32_t(y), frame.At(x, y) | 0xFF000000u);
+        for (uint32_t x = 0; x < frame.width; ++x) surface.SetPixel(int32_t(x), int32_t(y), frame.At(x, y) & 0xFFFFFFu);
     CxImageBytes out;
-    if (QorEncodeTGA(&surface, 0, out) != 0) return false;
+    if (QorEncodeTGA(&surface, 1, out) != 0) return false;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream file(path, std::ios::binary);
     file.write(reinterpret_cast<const char*>(out.Data()), std::streamsize(out.Size()));
