@@ -27,17 +27,10 @@ protected:
     void Open(int32_t width, int32_t height)
     {
         std::string reason;
-        if (!GpuTestOpenWindow(width, height, &reason)) GTEST_SKIP() << "no window: " << reason;
-        CxScreenSettings settings;
-        settings.allowDirectX = true;
-        settings.useDirect3D = 2;
-        CxScreenOpenParams params;
-        params.window = PlatWindowNativeHandle();
-        params.width = width, params.height = height, params.depth = 32;
-        CxScreenKind kind = SCREEN_NONE;
-        screen_.reset(SelectScreen(settings, params, nullptr, DefaultScreenMakers(), &kind));
-        if (kind != SCREEN_DIRECT3D) GTEST_SKIP() << "no OpenGL 3.3 here: " << GpuLastError();
-        d3d_ = static_cast<CxD3DScreen*>(screen_.get())->GetD3DDevice();
+        CxD3DScreen* screen = GpuTestOpen3DScreen(width, height, &reason);
+        screen_.reset(screen);
+        if (!screen) GTEST_SKIP() << reason;
+        d3d_ = screen->GetD3DDevice();
         width_ = width, height_ = height;
     }
     void TearDown() override

@@ -1,5 +1,7 @@
 #include "GpuTestSupport.h"
 #include "TestSupport.h"
+#include "graphics/CxD3DScreen.h"
+#include "graphics/CxScreenSelect.h"
 #include "graphics/CxSurf.h"
 #include "graphics/QorImageFilters.h"
 #include "platform/window/PlatformWindow.h"
@@ -149,4 +151,25 @@ GpuMatrix GpuTestTranslation(float x, float y, float z)
     GpuMatrix m;
     m.m[3][0] = x, m.m[3][1] = y, m.m[3][2] = z;
     return m;
+}
+
+CxD3DScreen* GpuTestOpen3DScreen(int32_t width, int32_t height, std::string* reason)
+{
+    std::string why;
+    if (!GpuTestOpenWindow(width, height, &why)) {
+        *reason = "no window: " + why;
+        return nullptr;
+    }
+    CxScreenSettings settings;
+    settings.allowDirectX = true;
+    settings.useDirect3D = 2;
+    CxScreenOpenParams params;
+    params.window = PlatWindowNativeHandle();
+    params.width = width, params.height = height, params.depth = 32;
+    CxScreenKind kind = SCREEN_NONE;
+    CxScreenSurface* screen = SelectScreen(settings, params, nullptr, DefaultScreenMakers(), &kind);
+    if (kind == SCREEN_DIRECT3D) return static_cast<CxD3DScreen*>(screen);
+    delete screen;
+    *reason = std::string("no OpenGL 3.3 here: ") + GpuLastError();
+    return nullptr;
 }

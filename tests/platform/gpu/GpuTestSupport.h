@@ -18,6 +18,10 @@ struct GpuFrame {
 
 // Starts video and opens a shown window of the size; false with the reason.
 bool GpuTestOpenWindow(int32_t width, int32_t height, std::string* reason);
+// A window and the 3D screen over it, windowed as "Vorn.ini" asks for it;
+// null with the reason when either cannot be had here.
+class CxD3DScreen;
+CxD3DScreen* GpuTestOpen3DScreen(int32_t width, int32_t height, std::string* reason);
 void GpuTestCloseWindow();
 
 // Reads a render target (null = back buffer) through GetRenderTargetData.
