@@ -1,15 +1,15 @@
 -- Shared pieces of the 3D rooms: the room's model, its light, the camera
 -- and the cat idling, until the pet rooms take over.
 
--- Builds the scene of a 3D room.  `scene` holds model, eye, target, light
+-- Builds the scene of a 3D room.  `layout` holds model, eye, target, light
 -- direction and the cat's place; the objects are kept in Room so that they
 -- live as long as the visit.
-function BuildWorldRoom(scene)
+function BuildWorldRoom(layout)
     if CxSceneManager == nil or Room.m_cSceneManager == nil then return end
     local scene = Room.m_cSceneManager
 
     local room = Cx3DObject:new()
-    room:LoadModel(scene.model)
+    room:LoadModel(layout.model)
     room:SetMaterialDiffuse(0.6, 0.58, 0.55, 1.0)
     room:SetMaterialAmbient(0.8, 0.78, 0.75, 1.0)
     room:Link(scene)
@@ -17,7 +17,7 @@ function BuildWorldRoom(scene)
 
     local light = CxLight:new()
     light:SetType(3)
-    light:SetDirection(scene.light[1], scene.light[2], scene.light[3])
+    light:SetDirection(layout.light[1], layout.light[2], layout.light[3])
     light:SetDiffuse(255, 255, 240, 220)
     light:SetActive(1)
     scene:AddLight(light)
@@ -26,13 +26,13 @@ function BuildWorldRoom(scene)
 
     local cat = Cx3DObject:new()
     cat:LoadModel("generated/cat/cat.glb")
-    cat:SetTexture("generated/cat/cat_" .. (scene.coat or "Abyssinian") .. ".tga")
+    cat:SetTexture("generated/cat/cat_" .. (layout.coat or "Abyssinian") .. ".tga")
     cat:SetMaterialDiffuse(1.0, 1.0, 1.0, 1.0)
     cat:SetMaterialAmbient(0.5, 0.5, 0.5, 1.0)
     cat:LoadAnim("idle", "generated/cat/anim/idle.glb", "")
     cat:LoadAnim("breathe", "generated/cat/anim/breathe.glb", "")
-    cat:SetPosition(scene.cat[1], scene.cat[2], scene.cat[3])
-    if scene.turn then cat:RotateXZ(scene.turn) end
+    cat:SetPosition(layout.cat[1], layout.cat[2], layout.cat[3])
+    if layout.turn then cat:RotateXZ(layout.turn) end
     cat:Link(scene)
     cat:BlendIn("idle", 0.3, 0, 0)
     cat:BlendIn("breathe", 0.3, 0, 0)
@@ -40,8 +40,8 @@ function BuildWorldRoom(scene)
     Room.m_cCat = cat
 
     SetCameraUp(0, 1, 0)
-    SetCameraPosition(scene.eye[1], scene.eye[2], scene.eye[3])
-    SetCameraLookAt(scene.target[1], scene.target[2], scene.target[3])
+    SetCameraPosition(layout.eye[1], layout.eye[2], layout.eye[3])
+    SetCameraLookAt(layout.target[1], layout.target[2], layout.target[3])
 end
 
 -- The scene goes with the visit: unlinked, and left to the collector.
