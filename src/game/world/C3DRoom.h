@@ -7,6 +7,8 @@
 #include "platform/gpu/GpuDevice.h"
 
 class CxD3DDevice;
+class CxModelRig;
+class CxRigLocalPose;
 
 // Left-handed look-at camera.  Nothing it computes is ever NaN: degenerate
 // eyes, targets and up vectors keep the last good matrix.
@@ -21,6 +23,9 @@ struct CxCamera {
     // when it cannot be projected.
     bool ScreenPosition(const float point[3], int width, int height, int* x, int* y);
     void SetDistance(float distance);
+    // The world-space ray under a screen point of a width x height view:
+    // origin is the eye, direction normalised.
+    void PickingRay(int sx, int sy, int width, int height, float origin[3], float direction[3]);
 };
 
 class C3DRoom : public CBaseRoom {
@@ -51,6 +56,9 @@ public:
     virtual void BeginRender(CxD3DDevice* device);
     virtual void RenderScene(const RenderContext& context);
     virtual void EndRender(CxD3DDevice* device);
+    // The pose hook of the pet's model: the running room may bend bones of
+    // the sampled pose before it is drawn (the house bends the tweak bone).
+    virtual void AdjustPose(CxModelRig& rig, CxRigLocalPose& pose) { (void)rig, (void)pose; }
 
     CxCamera& GetCamera() { return camera_; }
     CxSceneManager& GetSceneManager() { return scene_; }

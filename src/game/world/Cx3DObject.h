@@ -4,6 +4,7 @@
 #include "core/CxPauseResume.h"
 #include "events/CCommandHandler.h"
 #include "events/CxEvent.h"
+#include "foundation/CxString.h"
 #include "game/world/CxRenderable.h"
 #include "game/world/CxTextureCache.h"
 #include "platform/gpu/GpuDevice.h"
@@ -99,6 +100,12 @@ public:
     void SetFlags(int flags) { flags_ = flags; }
     int  GetFlags() const { return flags_; }
     void SetLocalOrientation(const GpuMatrix& m) { local_ = m; }
+
+    // Picking with a world-space ray against the pose of the last draw:
+    // PickBone answers the name of the bone hit whose name matches the
+    // wildcard filter (empty when none); Pick whether anything was hit.
+    CxString PickBone(const float origin[3], const float direction[3], const char* filter) const;
+    bool Pick(const float origin[3], const float direction[3], float* distance = nullptr) const;
 
     int  GetDrawCount() const { return draws_; }
     void ReleaseDevice();

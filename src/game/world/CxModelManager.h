@@ -8,6 +8,19 @@
 
 class CxD3DDevice;
 struct CxModelFileEntry;
+class CxModelRig;
+
+// The sampled local pose of a rig, handed to a pose hook between sampling
+// the clips and building the world pose, so that a bone can be bent on top
+// of the playing clips.  Orientations are quaternions x, y, z, w.
+class CxRigLocalPose {
+public:
+    virtual ~CxRigLocalPose() = default;
+    virtual int  GetBoneCount() const = 0;
+    virtual bool GetOrientation(int bone, float q[4]) const = 0;
+    virtual void SetOrientation(int bone, const float q[4]) = 0;
+};
+using CxPoseHook = void (*)(void* user, CxModelRig& rig, CxRigLocalPose& pose);
 
 // Installs the allocator and file opener; every rig and file call does it
 // on first use, so callers need not.
@@ -60,6 +73,8 @@ public:
     int  Draw(CxD3DDevice* device, const float world[16], float gameTime, bool ownTextures = false);
     // Poses without drawing (picking, bone queries before a frame).
     void Pose(const float world[16], float gameTime);
+    // Called at every draw and pose after sampling; null for none.
+    void SetPoseHook(CxPoseHook hook, void* user);
     // The ray against each bone's box and, when precise, the triangles;
     // the nearest hit's bone name (empty when none) and distance.
     bool Pick(const float origin[3], const float direction[3], const char* filter, bool precise, char* bone,
