@@ -67,6 +67,7 @@ void CHouse::StopRoom()
     houseClock_.Reset();
     if (toolCursor_ != 0) {
         toolCursor_ = 0;
+        SetDefaultCursorId(0);
         SetCursorId(0);
     }
     CPetRoom::StopRoom();
@@ -161,7 +162,9 @@ int CHouse::DoMessageBox(const char* title, const char* message, const char* fir
 // ---------------------------------------------------------------- cursors
 void CHouse::SetToolCursor(int32_t id)
 {
+    // As the default too, or the next move over the interface brings the arrow back.
     toolCursor_ = id;
+    SetDefaultCursorId(id);
     SetCursorId(id);
 }
 

@@ -367,9 +367,21 @@ void CPetRoom::OnLButtonDown(uint32_t keys, CxPoint point)
     if (object) pressedId_ = object->GetId();
 }
 
+void CPetRoom::HoldCursor()
+{
+    Run("g_bAllowDefaultCursor = false");
+    cursorHeld_ = true;
+}
+
 void CPetRoom::OnMouseMove(uint32_t keys, CxPoint point)
 {
     lastMouse_[0] = float(point.x), lastMouse_[1] = float(point.y), lastMouse_[2] = 0;
+    // The hold lasts one move: left set, it would turn the framework's
+    // hover and cursor handling off for the rest of the game.
+    if (cursorHeld_) {
+        Run("g_bAllowDefaultCursor = true");
+        cursorHeld_ = false;
+    }
     CPet* pet = GetRegisteredPet();
     CxLuaEngine* engine = GetScriptEngine();
     bool scolding = engine && engine->GetGlobalBool("Room.m_bScolding", false);
@@ -383,7 +395,7 @@ void CPetRoom::OnMouseMove(uint32_t keys, CxPoint point)
         if (d > farthest_) {
             farthest_ = d;
         } else if (!(bodyPart_ == "None")) {
-            Run("g_bAllowDefaultCursor = false");
+            HoldCursor();
             if (d > Global("globals.MIN_PETTING_SWIPE", 10.0f) && d < farthest_ * 0.5f) {
                 state_ = STATE_PETTING;
                 ArmPettingTimeout();
@@ -393,7 +405,7 @@ void CPetRoom::OnMouseMove(uint32_t keys, CxPoint point)
     } else if (state_ == STATE_IDLE && attention) {
         if (!BodyPartAt(point).IsEmpty()) {
             SetCursorShown(kCursorHand);
-            Run("g_bAllowDefaultCursor = false");
+            HoldCursor();
         } else {
             SetCursorShown(0);
         }
@@ -405,7 +417,7 @@ void CPetRoom::OnMouseMove(uint32_t keys, CxPoint point)
             // with or without glitter.
             SetCursorShown(kCursorHand);
             if (part == bodyPart_) ArmPettingTimeout();
-            Run("g_bAllowDefaultCursor = false");
+            HoldCursor();
         } else {
             SetCursorShown(0);
         }
@@ -456,7 +468,6 @@ CxDisplayObject* CPetRoom::OnLButtonUp(uint32_t keys, CxPoint point)
             UnGrabToy();
             Run(overPet ? "Room.TreatPet()" : "Room.PutTreatBack()");
         } else {
-            UpdateDrag();   // the release point is the last sample
             ThrowToy(toy, screenMotion_.GetPosition(), screenMotion_.GetVelocity(), worldMotion_.GetPosition(),
                      worldMotion_.GetVelocity());
         }

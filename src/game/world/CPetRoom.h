@@ -135,6 +135,8 @@ private:
     void OnPettingTimeout();
     void RecordPress(const char* part, CxPoint point);
     void ArmPettingTimeout();
+    // This move's cursor is the room's: the framework leaves it alone.
+    void HoldCursor();
     void DisarmPettingTimeout();
     void UpdateDrag();
     void RegisterPetRoomFunctions();
@@ -157,5 +159,6 @@ private:
     std::vector<Clickable> clickables_;
     int buttonDown_ = 0;
     uint32_t inFlightId_ = 0;
+    bool cursorHeld_ = false;
     std::unique_ptr<CxMainLoopHook> passHook_;
 };
