@@ -15,6 +15,7 @@
 #include "game/world/CHouse.h"
 #include "game/world/CMenuDialog.h"
 #include "game/world/CPet.h"
+#include "game/world/CxModelManager.h"
 #include "graphics/QorImageFilters.h"
 #include "script/CxScriptText.h"
 
@@ -444,4 +445,49 @@ TEST_F(PetRoom, TheMenuAnswersByButtonNameFromItsShippedDescription)
         EXPECT_TRUE(menu.IsModalEnded());
     }
     UnregisterImageFilters("*");
+}
+
+namespace {
+class RealPetRoom : public RoomTest {};
+}  // namespace
+
+// No stand-in hit tests here: the room's own picking through the cat's
+// posed skeleton, the camera's ray and the `bones` table.
+TEST_F(RealPetRoom, APressOnTheShippedCatFindsItsBoneAndTheFloorBesideItNothing)
+{
+    RegisterPetScript(engine);
+    RegisterPhysicsScriptClass(engine);
+    engine.RunString("PetAI = { PET_STATES = { ATTENTION_MODE = 1 }, CUR_STATE = 1 } bones = {} pokes = {}");
+    Write("Den/Den.lua", "function Room.OnPokePet(p) pokes[#pokes + 1] = p end");
+    auto* room = AddRoom<CPetRoom>("Den");
+    room->SetRoomSize(800, 600);
+    CPet cat;
+    ASSERT_EQ(cat.LoadModel((std::string(VORN_SHARED_MODELS) + "/cat_model.glb").c_str()), 0);
+    ASSERT_TRUE(cat.HasModel());
+    SetRegisteredPet(&cat);
+    Enter("Den");
+    CxCamera& camera = room->GetCamera();
+    camera.SetPerspective(1.0f, 800.0f / 600.0f, 0.1f, 100.0f);
+    int head = cat.GetBoneIndex("head");
+    ASSERT_GE(head, 0);
+    GpuMatrix world;
+    cat.GetWorldMatrix(&world);
+    cat.GetRig()->Pose(&world.m[0][0], 0);
+    float at[3];
+    ASSERT_TRUE(cat.GetBonePosition(head, at));
+    camera.eye[0] = at[0], camera.eye[1] = at[1] + 0.3f, camera.eye[2] = at[2] - 2.0f;
+    camera.target[0] = at[0], camera.target[1] = at[1], camera.target[2] = at[2];
+    camera.valid = 1;
+    int x = 0, y = 0;
+    ASSERT_TRUE(camera.ScreenPosition(at, 800, 600, &x, &y));
+    EXPECT_EQ(room->ObjectAt(CxPoint{x, y}), &cat);
+    EXPECT_EQ(room->ObjectAt(CxPoint{2, 2}), nullptr);
+    room->OnLButtonDown(1, CxPoint{x, y});
+    EXPECT_EQ(room->GetInteractionState(), CPetRoom::STATE_PRESSED);
+    EXPECT_EQ(room->GetPressedObject(), &cat);
+    room->OnLButtonUp(0, CxPoint{x + 1, y});
+    CxString part = engine.EvalString("pokes[1]", "");
+    EXPECT_EQ(std::string(part.Text()).rfind("Unknown Bone: ", 0), 0u) << part.Text();
+    EXPECT_EQ(std::string(part.Text()).find("-tag"), std::string::npos);
+    SetRegisteredPet(nullptr);
 }
