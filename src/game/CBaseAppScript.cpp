@@ -4,6 +4,7 @@
 
 #include "core/CxTime.h"
 #include "display/CxTextLayout.h"
+#include "game/world/C3DPhysicsObject.h"
 #include "game/world/CxTextureCache.h"
 #include "game/world/CxWorldScript.h"
 #include "graphics/CxFont.h"
@@ -164,6 +165,7 @@ void CBaseApp::RegisterScriptFunctions()
             lua_setglobal(L, name);
         }
     RegisterWorldScriptClasses(*engine);
+    RegisterPhysicsScriptClass(*engine);
     engine->RunString("qor = qor or {}");
     ScriptExpose(*engine, &gameOptions_, kCxOptionsScriptClass, "qor.options = CxOptions:SubClass(_tmpObj) _tmpObj = nil");
 }
