@@ -3,6 +3,7 @@
 #include "app/CxApp.h"
 #include "foundation/Qorstr.h"
 #include "game/world/C3DRoom.h"
+#include "game/world/CPetEvents.h"
 #include "game/world/CxModelManager.h"
 #include "game/world/CxWorldScript.h"
 #include "script/CxLuaEngine.h"
@@ -70,6 +71,10 @@ void CPet::FacePoint(float x, float y, float z)
 
 CxEvent* CPet::CreateEvent(const char* creatorName, const char* kind, CxLinkedList<CxString>& arguments)
 {
+    bool mine = TextEquals(creatorName, "this", true) || (*GetEventName() && TextEquals(creatorName, GetEventName(), true));
+    // The pet's own kinds never fall through to commands: a walk without a
+    // point is no event at all rather than a command that does nothing.
+    if (mine && IsPetEventKind(kind)) return NewPetEvent(*this, kind, arguments);
     return Cx3DObject::CreateEvent(creatorName, kind, arguments);
 }
 
