@@ -182,9 +182,9 @@ void C3DPhysicsObject::GrabTilt(float tilt)
 
 void C3DPhysicsObject::Update(uint32_t tick)
 {
+    // A paused toy's time is never integrated, however long the pause: its
+    // resume makes the next step only record the tick.
     if (state_ != STATE_FLYING || IsPaused()) {
-        // A paused toy's time is never integrated, however long the pause.
-        if (IsPaused()) skipNextStep_ = 1;
         lastTick_ = tick;
         return;
     }

@@ -210,6 +210,15 @@ TEST_F(ToyPhysics, TheFenceTurnsToysBackAndWithoutItTheyLeaveTheYard)
     Step();
     EXPECT_FLOAT_EQ(X(), 2 * -390.0f + 395.0f);
     EXPECT_TRUE(toy_.IsFlying());
+    // From the open side along z; and into the corner across both, which
+    // turns it back along x only.
+    Launch(-400, 5, -345, 0, 0, -100);
+    Step();
+    EXPECT_FLOAT_EQ(Z(), 2 * -350.0f + 355.0f);
+    Launch(-385, 5, -345, -100, 0, -100);
+    Step();
+    EXPECT_FLOAT_EQ(X(), 2 * -390.0f + 395.0f);
+    EXPECT_FLOAT_EQ(Z(), -355);
 
     toy_.DisableCollisions();
     Launch(-300, 5, 185, 0, 0, 100);
@@ -271,8 +280,11 @@ TEST_F(ToyPhysics, SpinFollowsTheRollExceptForADiscAndNeverBecomesNaN)
     Set("physics.gravity = 1e38 physics.grass.rolling_friction = 1e38 physics.toy.Default.radius = 1e-38");
     Launch(-300, 1, 0, 3e38f, 3e38f, 0, true);
     toy_.Update(tick_ += 4000000000u);
-    for (int i = 0; i < 5; ++i) Step();
     EXPECT_TRUE(Finite());
+    for (int i = 0; i < 5; ++i) {
+        Step();
+        EXPECT_TRUE(Finite());
+    }
 }
 
 TEST_F(ToyPhysics, PausedAndWrappedTimeAndTheStatesResets)
