@@ -1,6 +1,7 @@
 #include "game/world/C3DPhysicsObject.h"
 
 #include "app/CxApp.h"
+#include "game/world/CToyStep.h"
 #include "foundation/CxString.h"
 #include "foundation/Qorstr.h"
 #include "media/CxSoundServices.h"
@@ -20,7 +21,6 @@ constexpr float kNoSection = -12345678.0f;
 C3DPhysicsObject::SoundPlayer gSoundPlayer = &PlaySoundByName;
 
 float Length(const float v[3]) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
-bool Finite3(const float v[3]) { return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]); }
 
 // The tuning numbers of one step.  A script may hold anything in the table:
 // a value that is not a finite number counts as missing, so a typing slip
@@ -70,18 +70,31 @@ private:
     float Raw(const char* path, float def) const { return engine_ ? engine_->GetGlobalFloat(path, def) : def; }
 };
 
-// The yard's fence.  The fixed numbers are the game's first yard; each room
-// script may give its own in `physics.yard`, in the room's units.
-struct Yard {
-    float minX, maxX, minZ, maxZ, notchX, notchZ, exitZ;
-    explicit Yard(const Tuning& t)
-        : minX(t.Read("physics.yard.min_x", -480)), maxX(t.Read("physics.yard.max_x", -130)),
-          minZ(t.Read("physics.yard.min_z", -480)), maxZ(t.Read("physics.yard.max_z", 190)),
-          notchX(t.Read("physics.yard.notch_x", -390)), notchZ(t.Read("physics.yard.notch_z", -350)),
-          exitZ(t.Read("physics.yard.exit_z", 250))
-    {
-    }
-};
+// The numbers of one step, read from the table when the step is made.  A
+// room gives its own fence in `physics.yard`, in the room's units; what it
+// leaves out is the game's first yard.
+CToyTuning ReadTuning(const Tuning& t)
+{
+    CToyTuning n;
+    n.gravity = t.Global("physics.gravity");
+    n.velocityEpsilon = t.Global("physics.velocity_epsilon");
+    n.grassHeight = t.Global("physics.grass.height");
+    n.grassElasticity = t.Global("physics.grass.elasticity");
+    n.grassFriction = t.Global("physics.grass.rolling_friction");
+    n.fenceElasticity = t.Global("physics.fence.elasticity");
+    n.elasticity = t.Toy("elasticity");
+    n.minApexHeight = t.Toy("min_apex_height");
+    n.minVelocity = t.Toy("min_velocity");
+    n.lift = t.Toy("lift");
+    n.rollingFriction = t.Toy("rolling_friction");
+    n.radius = t.Default("radius");
+    CToyYard& y = n.yard;
+    y.minX = t.Read("physics.yard.min_x", y.minX), y.maxX = t.Read("physics.yard.max_x", y.maxX);
+    y.minZ = t.Read("physics.yard.min_z", y.minZ), y.maxZ = t.Read("physics.yard.max_z", y.maxZ);
+    y.notchX = t.Read("physics.yard.notch_x", y.notchX), y.notchZ = t.Read("physics.yard.notch_z", y.notchZ);
+    y.exitZ = t.Read("physics.yard.exit_z", y.exitZ);
+    return n;
+}
 }  // namespace
 
 C3DPhysicsObject::C3DPhysicsObject() = default;
@@ -182,9 +195,9 @@ void C3DPhysicsObject::GrabTilt(float tilt)
 
 void C3DPhysicsObject::Update(uint32_t tick)
 {
+    // A paused toy's time is never integrated, however long the pause: its
+    // resume makes the next step only record the tick.
     if (state_ != STATE_FLYING || IsPaused()) {
-        // A paused toy's time is never integrated, however long the pause.
-        if (IsPaused()) skipNextStep_ = 1;
         lastTick_ = tick;
         return;
     }
@@ -194,136 +207,41 @@ void C3DPhysicsObject::Update(uint32_t tick)
         return;
     }
     if (tick == lastTick_) return;
-    float dt = float(uint32_t(tick - lastTick_)) / 1000.0f;   // a wrapped tick still counts forward
 
-    Tuning tuning(GetScriptEngine(), GetName());
-    const float gravity = tuning.Global("physics.gravity");
-    const float epsilon = tuning.Global("physics.velocity_epsilon");
-    const float grass = tuning.Global("physics.grass.height");
-    const float grassElasticity = tuning.Global("physics.grass.elasticity");
-    const float grassFriction = tuning.Global("physics.grass.rolling_friction");
-    const float fenceElasticity = tuning.Global("physics.fence.elasticity");
-    const float elasticity = tuning.Toy("elasticity");
-    const float minApex = tuning.Toy("min_apex_height");
-    const float minVelocity = tuning.Toy("min_velocity");
-    const float lift = tuning.Toy("lift");
-    const float friction = tuning.Toy("rolling_friction");
-
+    CToyStep step;
+    step.tuning = ReadTuning(Tuning(GetScriptEngine(), GetName()));
+    step.dt = float(uint32_t(tick - lastTick_)) / 1000.0f;   // a wrapped tick still counts forward
     const GpuMatrix& placed = GetOrientation();
-    const float p[3] = {placed.m[3][0], placed.m[3][1], placed.m[3][2]};
-    const float v[3] = {velocity_[0], velocity_[1], velocity_[2]};
-    float P[3], V[3];
-    for (int i = 0; i < 3; ++i) P[i] = p[i] + v[i] * dt;
-    V[0] = v[0], V[1] = v[1] + (lift - gravity) * dt, V[2] = v[2];
+    CToyMotion& m = step.motion;
+    for (int i = 0; i < 3; ++i)
+        m.position[i] = placed.m[3][i], m.velocity[i] = velocity_[i], m.spinAxis[i] = spinAxis_[i];
+    m.angularVelocity = angularVelocity_;
+    m.lowestApex = lowestApex_;
+    m.bounced = bounced_, m.rolling = rolling_;
+    step.spinning = spinning_ != 0, step.disc = IsDisc(), step.collisions = collisions_ != 0;
+    lastTick_ = tick;
 
-    const bool wasRolling = rolling_ != 0;
-    bool apex = false, contact = false;
-
-    // The vertical speed changes sign at an apex; one that lands exactly on
-    // zero is an apex too, or a toy thrown with round numbers would never
-    // record one.
-    if (!wasRolling && (V[1] * v[1] < 0 || (v[1] > 0 && V[1] == 0))) {
-        // An apex above the lowest one so far would mean the toy gains
-        // height from nothing: it rolls on from the lower apex instead.
-        if (P[1] > lowestApex_) {
-            rolling_ = 1;
-            P[1] = lowestApex_;
-        } else {
-            lowestApex_ = P[1];
-        }
-        apex = true;
+    if (!step.Run()) {
+        // A step that cannot be computed (numbers overflowing) leaves the
+        // toy where it was, without speed, so it falls again from there.
+        velocity_[0] = velocity_[1] = velocity_[2] = 0;
+        return;
     }
-
-    // A toy already rolling is on the grass, not landing on it: treating
-    // each rolling step as a landing would sound a bounce every frame and
-    // undo the spin of the roll.
-    if (!wasRolling && P[1] <= grass) {
-        bounced_ = 1;
-        contact = true;
-        V[0] = grassElasticity * V[0];
-        V[1] = grassElasticity * -elasticity * V[1];
-        V[2] = grassElasticity * V[2];
-        P[1] = 2 * grass - P[1];
-        if (apex || lowestApex_ < grass + minApex) rolling_ = 1;
-        GpuMatrix upright;   // lands upright
+    const CToyMotion& r = step.result;
+    if (step.landed) {   // lands upright
+        GpuMatrix upright;
         for (int i = 0; i < 3; ++i) upright.m[3][i] = placed.m[3][i];
         SetOrientation(upright);
     }
+    for (int i = 0; i < 3; ++i) velocity_[i] = r.velocity[i], spinAxis_[i] = r.spinAxis[i];
+    angularVelocity_ = r.angularVelocity;
+    lowestApex_ = r.lowestApex;
+    bounced_ = r.bounced, rolling_ = r.rolling;
+    if (spinning_) RotateAbout(step.turn, spinAxis_[0], spinAxis_[1], spinAxis_[2]);
+    SetPosition(r.position[0], r.position[1], r.position[2]);
 
-    if (wasRolling) {
-        // A rolling toy moves along the grass only, so its speed is the
-        // speed over the ground.
-        P[1] = grass;
-        const float flat[3] = {v[0], 0, v[2]};
-        float speed = Length(flat);
-        if (speed < epsilon || speed <= 0 || !std::isfinite(speed)) {
-            V[0] = V[1] = V[2] = 0;
-        } else {
-            float slower = std::fmax(0.0f, speed - grassFriction * friction * dt);
-            for (int i = 0; i < 3; ++i) V[i] = flat[i] / speed * slower;
-        }
-    } else if (rolling_) {
-        P[1] = grass;
-    }
-
-    if (bounced_ && spinning_) {
-        float radius = tuning.Default("radius");
-        float speed = Length(V);
-        float rate = radius > 0 ? speed / radius : 0;
-        bool rateUsable = radius > 0 && std::isfinite(rate);
-        if (IsDisc()) {
-            if (rateUsable) angularVelocity_ = rate;
-        } else {
-            // Straight up or at rest there is no rolling direction: the toy
-            // keeps the spin it had.
-            float axis[3] = {-V[2], 0, V[0]};
-            float length = Length(axis);
-            if (length > 1e-6f && std::isfinite(length)) {
-                for (int i = 0; i < 3; ++i) spinAxis_[i] = axis[i] / length;
-                if (rateUsable) angularVelocity_ = rate;
-            }
-        }
-    }
-
-    const Yard yard(tuning);
-    if (collisions_) {
-        const float bounce = elasticity * fenceElasticity;
-        auto reflect = [&](int axis, float at) {
-            P[axis] = 2 * at - P[axis];
-            V[axis] = -bounce * V[axis];
-            for (int i = 0; i < 3; ++i)
-                if (i != axis) V[i] *= fenceElasticity;
-            contact = true;
-        };
-        if (P[0] < yard.notchX && P[2] < yard.notchZ) {
-            contact = true;
-            if (p[0] > yard.notchX) reflect(0, yard.notchX);
-            else if (p[2] > yard.notchZ) reflect(2, yard.notchZ);
-        }
-        if (P[2] < yard.minZ) reflect(2, yard.minZ);
-        if (P[2] > yard.maxZ) reflect(2, yard.maxZ);
-        if (P[0] > yard.maxX) reflect(0, yard.maxX);
-        if (P[0] < yard.minX) reflect(0, yard.minX);
-    }
-
-    if (spinning_) RotateAbout(angularVelocity_ * dt, spinAxis_[0], spinAxis_[1], spinAxis_[2]);
-
-    // Only finite numbers are kept: a step that could not be computed
-    // (a huge dt overflowing) leaves the toy where it was, at rest.
-    if (Finite3(P) && Finite3(V)) {
-        SetPosition(P[0], P[1], P[2]);
-        for (int i = 0; i < 3; ++i) velocity_[i] = V[i];
-    } else {
-        for (float& c : V) c = 0;
-        for (int i = 0; i < 3; ++i) P[i] = p[i], velocity_[i] = 0;
-    }
-
-    if (P[2] > yard.exitZ) {
-        ChangeState(STATE_LEFT_YARD);
-    } else if (rolling_ && Length(V) <= minVelocity) {
-        ChangeState(STATE_AT_REST);
-    } else if (contact) {
-        gSoundPlayer(LandingSound(GetName()));
-    }
+    if (step.leftYard) ChangeState(STATE_LEFT_YARD);
+    else if (step.atRest) ChangeState(STATE_AT_REST);
+    else if (step.contact) gSoundPlayer(LandingSound(GetName()));
     lastTick_ = tick;
 }
