@@ -1,5 +1,7 @@
 // The pet: facing, the picking ray, the registered pet and its body parts,
 // its motion events and the tweak bone.
+#include "GlbWriter.h"
+#include "TestSupport.h"
 #include "game/world/C3DRoom.h"
 #include "game/world/CPet.h"
 #include "game/world/CPetEvents.h"
@@ -530,5 +532,30 @@ TEST(PoseHook, TheRunningRoomBendsThePetsPoseBeforeTheWorldPoseIsBuilt)
     EXPECT_NEAR(bent[0], plain[0], 1e-5f);
     EXPECT_EQ(room.calls, 1);
     pet.UnLoad();
+    PurgeTextures();
+}
+
+TEST(PetPicking, ABoneNamedAsATagNeverAnswersAClick)
+{
+    // The writer's small rig with its spine renamed as a tag bone.
+    GlbDocument document = RigModelDocument();
+    size_t at = document.nodes[1].find("\"Spine\"");
+    ASSERT_NE(at, std::string::npos);
+    document.nodes[1].replace(at, 7, "\"-tag_nose\"");
+    TempDir dir;
+    std::vector<uint8_t> bytes = GlbBuild(document);
+    WriteFileBytes(dir.File("tagged.glb"), std::string(bytes.begin(), bytes.end()));
+    {
+        CPet pet;
+        ASSERT_EQ(pet.LoadModel(dir.File("tagged.glb").c_str()), 0);
+        ASSERT_GE(pet.GetBoneIndex("-tag_nose"), 0);
+        PoseNow(pet, 0);
+        SetRegisteredPet(&pet);
+        const float onTag[3] = {0.35f, 1.3f, -5}, onRoot[3] = {0.35f, 0.8f, -5}, along[3] = {0, 0, 1};
+        EXPECT_STREQ(pet.PickBone(onTag, along, "").Text(), "-tag_nose") << "the ray does hit the tag bone";
+        EXPECT_EQ(PetBodyPartUnderRay(onTag, along).GetLength(), 0) << "but a click there is ignored";
+        EXPECT_STREQ(PetBodyPartUnderRay(onRoot, along).Text(), "Unknown Bone: Root") << "no script: no bones table";
+    }
+    EXPECT_EQ(GetRegisteredPet(), nullptr) << "a pet registered from C++ is forgotten when it dies too";
     PurgeTextures();
 }
