@@ -8,6 +8,7 @@
 #include "game/world/Cx3DObject.h"
 #include "game/world/CxModelManager.h"
 #include "game/world/CxTextureCache.h"
+#include "events/CxEventScriptFunctions.h"
 #include "script/CxLuaEngine.h"
 
 #include <gtest/gtest.h>
@@ -276,6 +277,34 @@ TEST_F(PetMotion, TurnInPlaceTurnsAQuarterLeftInAboutSixTenthsEasingOutUnderThir
     while (!Tick(*toCamera)) ASSERT_LT(gNow - start, 10000u);
     Forward(pet_.GetOrientation(), f);
     EXPECT_NEAR(f[0], -1, 1e-4f);
+}
+
+TEST_F(PetMotion, ScriptsQueueTheTurnByTextOnAChannelUnderThePetsEventName)
+{
+    CxLuaEngine engine;
+    ASSERT_EQ(engine.Init(), 0);
+    RegisterEventScriptFunctions(engine.GetState());
+    ASSERT_EQ(pet_.RegisterEventName("Kitty"), 0);
+    ASSERT_EQ(engine.RunString("ch = CreateChannel() DoEvent('kitty.TurnInPlace(2.618, 90)', ch) "
+                               "DoEvent('Kitty.FacePosition(3, 0, 0, -5)', ch)"),
+              0);
+    uint32_t start = gNow;
+    float f[3];
+    bool sawRight = false;
+    while (!engine.EvalBool("IsChannelEmpty(ch)", true)) {
+        ASSERT_LT(gNow - start, 5000u);
+        gNow += 10;
+        Cx3DObject::SetGameTime(float(gNow) / 1000.0f);
+        PoseNow(pet_, Cx3DObject::GetGameTime());
+        CxEvent::Pump();
+        Forward(pet_.GetOrientation(), f);
+        sawRight = sawRight || f[0] < -0.99f;
+    }
+    EXPECT_TRUE(sawRight) << "the right turn came first";
+    EXPECT_NEAR(f[2], -1, 1e-4f) << "then it faced the point ahead again";
+    EXPECT_GT(gNow - start, 900u);
+    EXPECT_EQ(engine.GetScriptErrorCount(), 0);
+    engine.RunString("DestroyChannel(ch)");
 }
 
 TEST_F(PetMotion, AWalkStraightAheadSkipsTheTurnAndEndsInItsEndClip)
