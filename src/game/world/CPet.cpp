@@ -12,6 +12,7 @@
 
 #include <lua.hpp>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -195,4 +196,129 @@ int RegisterPetScript(CxLuaEngine& engine)
     code = engine.RegisterFunction("RegisterPet", RegisterPetFn);
     if (code == 0) code = engine.RegisterFunction("UnRegisterPet", UnRegisterPetFn);
     return code;
+}
+
+// ---------------------------------------------------------------- the tweak bone
+namespace {
+struct Quat {
+    double x = 0, y = 0, z = 0, w = 1;
+};
+double Dot(const Quat& a, const Quat& b) { return a.x * b.x + a.y * b.y + a.z * b.z + a.w * b.w; }
+double Length(const Quat& q) { return std::sqrt(Dot(q, q)); }
+bool Valid(const Quat& q, double eps)
+{
+    double l = Length(q);
+    return std::isfinite(l) && std::fabs(l - 1) < eps;
+}
+Quat Normalised(const Quat& q)
+{
+    double l = Length(q);
+    if (!(l > 1e-12) || !std::isfinite(l)) return q;
+    return Quat{q.x / l, q.y / l, q.z / l, q.w / l};
+}
+// a then b in the bone's own frame: the Hamilton product a * b.
+Quat Multiply(const Quat& a, const Quat& b)
+{
+    return Quat{a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y, a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x,
+                a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w, a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z};
+}
+double Distance(const Quat& a, const Quat& b)
+{
+    double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z, dw = a.w - b.w;
+    return std::sqrt(dx * dx + dy * dy + dz * dz + dw * dw);
+}
+Quat Negated(const Quat& q) { return Quat{-q.x, -q.y, -q.z, -q.w}; }
+
+CxLuaEngine* RoomEngine()
+{
+    if (C3DRoom* room = C3DRoom::GetRunning())
+        if (CxLuaEngine* engine = room->GetScriptEngine()) return engine;
+    return PetEngine();
+}
+}  // namespace
+
+void CTweakBoneState::Apply(CxModelRig& rig, CxRigLocalPose& pose, uint32_t nowMs)
+{
+    Apply(RoomEngine(), rig, pose, nowMs);
+}
+
+void CTweakBoneState::Apply(CxLuaEngine* engine, CxModelRig& rig, CxRigLocalPose& pose, uint32_t nowMs)
+{
+    if (!engine) return;
+    bool on = engine->GetGlobalInt("Room.tTweakBone.on", 0) != 0;
+    if (!on && !blending_) return;
+    if (!blending_) {
+        blending_ = true;
+        lastTick_ = nowMs;
+        return;
+    }
+    int bone = rig.FindBone(engine->GetGlobalString("Room.tTweakBone.name", "").Text());
+    if (bone < 0) return;
+    Quat current{current_[0], current_[1], current_[2], current_[3]};
+    auto write = [&](const Quat& q) {
+        const float f[4] = {float(q.x), float(q.y), float(q.z), float(q.w)};
+        pose.SetOrientation(bone, f);
+    };
+    uint32_t elapsed = nowMs - lastTick_;   // unsigned: a wrapped tick count still gives the step
+    if (elapsed == 0) {
+        // A second pose in the same millisecond (picking, then drawing)
+        // shows the bend it already has instead of dropping it for a frame.
+        if (active_) write(current);
+        return;
+    }
+    double dt = elapsed / 1000.0;
+    lastTick_ = nowMs;
+
+    double factor = engine->GetGlobalFloat("Room.tTweakBone.qav_factor", 0);
+    factor = std::min(factor, double(engine->GetGlobalFloat("Room.tTweakBone.qav_factor_max", 0)));
+    factor = std::max(factor, double(engine->GetGlobalFloat("Room.tTweakBone.qav_factor_min", 0)));
+    double rate = engine->GetGlobalFloat("globals.TWEAK_BLEND_QUATERNION_ANGULAR_VELOCITY", 0) * factor;
+    double eps = engine->GetGlobalFloat("globals.TWEAK_BLEND_EPSILON", 0);
+    double maxSlerp = engine->GetGlobalFloat("globals.TWEAK_BLEND_MAX_SLERP", 0);
+
+    float a[4];
+    if (!pose.GetOrientation(bone, a)) return;
+    Quat animated{a[0], a[1], a[2], a[3]};
+    if (!Valid(animated, eps)) return;
+
+    Quat target = animated;
+    if (on) {
+        double ax = engine->GetGlobalFloat("Room.tTweakBone.axis.x", 0), ay = engine->GetGlobalFloat("Room.tTweakBone.axis.y", 0),
+               az = engine->GetGlobalFloat("Room.tTweakBone.axis.z", 0);
+        double length = std::sqrt(ax * ax + ay * ay + az * az);
+        double angle = engine->GetGlobalFloat("Room.tTweakBone.angle", 0) * kPi / 180.0;
+        if (std::isfinite(length) && length >= eps && length > 0 && std::isfinite(angle)) {
+            double s = std::sin(angle / 2) / length;
+            target = Multiply(animated, Quat{ax * s, ay * s, az * s, std::cos(angle / 2)});
+        }
+    }
+    if (!active_) current = animated, active_ = true;
+    current = Normalised(current);
+    target = Normalised(target);
+    Quat previous = current;
+
+    double dot = Dot(current, target);
+    // q and -q are one orientation: blend the short way round.
+    if (dot < 0) target = Negated(target), dot = -dot;
+    dot = std::min(dot, 1.0);
+    double angle = std::acos(dot);
+    bool reached = false;
+    if (std::fabs(dot - 1) < eps || angle <= rate * dt) {
+        current = target;
+        reached = true;
+    } else {
+        double t = rate * dt / angle, s = std::sin(angle);
+        double wa = std::sin((1 - t) * angle) / s, wb = std::sin(t * angle) / s;
+        current = Quat{wa * current.x + wb * target.x, wa * current.y + wb * target.y, wa * current.z + wb * target.z,
+                       wa * current.w + wb * target.w};
+    }
+    current = Normalised(current);
+    if (!Valid(current, eps)) {
+        current = previous;
+    } else if (std::min(Distance(current, animated), Distance(current, Negated(animated))) > maxSlerp) {
+        current = animated;
+    }
+    if (reached && !on) blending_ = false, active_ = false;
+    current_[0] = current.x, current_[1] = current.y, current_[2] = current.z, current_[3] = current.w;
+    write(current);
 }

@@ -46,10 +46,13 @@ CxString PetBodyPartOfBone(const char* bone);
 // The tweak bone: one bone of the pet bent smoothly toward the room
 // script's Room.tTweakBone over the playing clips, and back.
 class CxRigLocalPose;
+class CxLuaEngine;
 class CTweakBoneState {
 public:
-    // Called from the room's pose hook with the pose about to be drawn.
+    // Called from the room's pose hook with the pose about to be drawn;
+    // reads the running room's script (or the one given).
     void Apply(CxModelRig& rig, CxRigLocalPose& pose, uint32_t nowMs);
+    void Apply(CxLuaEngine* engine, CxModelRig& rig, CxRigLocalPose& pose, uint32_t nowMs);
     bool IsActive() const { return active_; }
     bool IsBlending() const { return blending_; }
 

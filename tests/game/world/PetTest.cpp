@@ -1,17 +1,23 @@
 // The pet: facing, the picking ray, the registered pet and its body parts,
 // its motion events and the tweak bone.
+#include "GlbWriter.h"
+#include "TestSupport.h"
 #include "game/world/C3DRoom.h"
 #include "game/world/CPet.h"
 #include "game/world/CPetEvents.h"
 #include "game/world/Cx3DObject.h"
 #include "game/world/CxModelManager.h"
+#include "game/world/CxTextureCache.h"
+#include "events/CxEventScriptFunctions.h"
 #include "script/CxLuaEngine.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
 #include <utility>
+#include <vector>
 #include <string>
 
 namespace {
@@ -100,7 +106,11 @@ protected:
         ASSERT_NE(GetRegisteredPet(), nullptr);
         ASSERT_TRUE(GetRegisteredPet()->HasModel());
     }
-    void TearDown() override { engine_.Shutdown(); }
+    void TearDown() override
+    {
+        engine_.Shutdown();
+        PurgeTextures();   // the next test counts the cache from empty
+    }
     CxLuaEngine engine_;
 };
 
@@ -188,7 +198,12 @@ protected:
         PoseNow(pet_, Cx3DObject::GetGameTime());
         pet_.BlendIn("Idle", 0, 0, 0);
     }
-    void TearDown() override { SetMoveClock(nullptr); }
+    void TearDown() override
+    {
+        SetMoveClock(nullptr);
+        pet_.UnLoad();
+        PurgeTextures();
+    }
 
     // One frame: the clock moves, the clips are sampled, the event steps.
     bool Tick(CxEvent& event, uint32_t ms = 10)
@@ -262,6 +277,34 @@ TEST_F(PetMotion, TurnInPlaceTurnsAQuarterLeftInAboutSixTenthsEasingOutUnderThir
     while (!Tick(*toCamera)) ASSERT_LT(gNow - start, 10000u);
     Forward(pet_.GetOrientation(), f);
     EXPECT_NEAR(f[0], -1, 1e-4f);
+}
+
+TEST_F(PetMotion, ScriptsQueueTheTurnByTextOnAChannelUnderThePetsEventName)
+{
+    CxLuaEngine engine;
+    ASSERT_EQ(engine.Init(), 0);
+    RegisterEventScriptFunctions(engine.GetState());
+    ASSERT_EQ(pet_.RegisterEventName("Kitty"), 0);
+    ASSERT_EQ(engine.RunString("ch = CreateChannel() DoEvent('kitty.TurnInPlace(2.618, 90)', ch) "
+                               "DoEvent('Kitty.FacePosition(3, 0, 0, -5)', ch)"),
+              0);
+    uint32_t start = gNow;
+    float f[3];
+    bool sawRight = false;
+    while (!engine.EvalBool("IsChannelEmpty(ch)", true)) {
+        ASSERT_LT(gNow - start, 5000u);
+        gNow += 10;
+        Cx3DObject::SetGameTime(float(gNow) / 1000.0f);
+        PoseNow(pet_, Cx3DObject::GetGameTime());
+        CxEvent::Pump();
+        Forward(pet_.GetOrientation(), f);
+        sawRight = sawRight || f[0] < -0.99f;
+    }
+    EXPECT_TRUE(sawRight) << "the right turn came first";
+    EXPECT_NEAR(f[2], -1, 1e-4f) << "then it faced the point ahead again";
+    EXPECT_GT(gNow - start, 900u);
+    EXPECT_EQ(engine.GetScriptErrorCount(), 0);
+    engine.RunString("DestroyChannel(ch)");
 }
 
 TEST_F(PetMotion, AWalkStraightAheadSkipsTheTurnAndEndsInItsEndClip)
@@ -359,4 +402,189 @@ TEST_F(PetMotion, EventsOfAPetThatDiedEndWithoutTouchingIt)
     delete doomed;
     EXPECT_TRUE(Tick(*walk));
     EXPECT_TRUE(Tick(*turn));
+}
+
+// ---------------------------------------------------------------- the tweak bone
+namespace {
+struct FakePose : CxRigLocalPose {
+    explicit FakePose(int bones, const float q[4]) : q(size_t(bones), {q[0], q[1], q[2], q[3]}) {}
+    int GetBoneCount() const override { return int(q.size()); }
+    bool GetOrientation(int bone, float out[4]) const override
+    {
+        if (bone < 0 || bone >= GetBoneCount()) return false;
+        for (int i = 0; i < 4; ++i) out[i] = q[size_t(bone)][size_t(i)];
+        return true;
+    }
+    void SetOrientation(int bone, const float in[4]) override
+    {
+        ++writes;
+        for (int i = 0; i < 4; ++i) q[size_t(bone)][size_t(i)] = in[i];
+    }
+    std::vector<std::array<float, 4>> q;
+    int writes = 0;
+};
+
+// The angle between two orientations as quaternions (half the turn between them).
+double QuatAngle(const std::array<float, 4>& a, const float* b)
+{
+    double d = std::fabs(double(a[0]) * b[0] + double(a[1]) * b[1] + double(a[2]) * b[2] + double(a[3]) * b[3]);
+    return std::acos(std::min(d, 1.0));
+}
+
+class TweakBone : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(engine_.Init(), 0);
+        ASSERT_EQ(pet_.LoadModel(kCat.c_str()), 0);
+        ASSERT_TRUE(pet_.HasModel());
+        head_ = pet_.GetBoneIndex("head");
+        ASSERT_GE(head_, 0);
+        // Clamped: the maximum 2 first, then the minimum 3: a rate of 2 x 3.
+        ASSERT_EQ(engine_.RunString("globals = { TWEAK_BLEND_QUATERNION_ANGULAR_VELOCITY = 2, TWEAK_BLEND_EPSILON = 0.001,"
+                                    " TWEAK_BLEND_MAX_SLERP = 1.5 }"
+                                    "Room = { tTweakBone = { on = 1, name = 'HEAD', axis = { x = 0, y = 2, z = 0 },"
+                                    " angle = 90, qav_factor = 5, qav_factor_min = 3, qav_factor_max = 2 } }"),
+                  0);
+    }
+    void TearDown() override
+    {
+        pet_.UnLoad();
+        PurgeTextures();
+    }
+    void Apply(FakePose& pose, uint32_t now) { state_.Apply(&engine_, *pet_.GetRig(), pose, now); }
+    CxLuaEngine engine_;
+    CPet pet_;
+    CTweakBoneState state_;
+    int head_ = -1;
+    // The clip's orientation of the bone: 40 degrees about x.
+    const float animated_[4] = {0.34202015f, 0, 0, 0.9396926f};
+};
+}  // namespace
+
+TEST_F(TweakBone, BendsTowardTheAxisAtTheClampedRateAndBlendsBackThenStops)
+{
+    FakePose pose(pet_.GetNumBones(), animated_);
+    Apply(pose, 0xFFFFFF00u);   // the tick count is about to wrap
+    EXPECT_TRUE(state_.IsBlending());
+    EXPECT_FALSE(state_.IsActive());
+    EXPECT_EQ(pose.writes, 0) << "the first frame only starts the blend";
+
+    Apply(pose, 0xFFFFFF00u + 100);   // wrapped past zero: still 100 ms
+    ASSERT_EQ(pose.writes, 1);
+    EXPECT_TRUE(state_.IsActive());
+    EXPECT_NEAR(QuatAngle(pose.q[size_t(head_)], animated_), 0.6, 1e-3) << "6 rad/s for 0.1 s";
+    std::array<float, 4> held = pose.q[size_t(head_)];
+    pose.q[size_t(head_)] = {animated_[0], animated_[1], animated_[2], animated_[3]};
+    Apply(pose, 0xFFFFFF00u + 100);
+    EXPECT_EQ(pose.q[size_t(head_)], held) << "a second pose in the same millisecond keeps the bend";
+
+    // The target: the clip's orientation, then 90 degrees about +y.
+    const float s = std::sin(0.7853982f), c = std::cos(0.7853982f);
+    const float target[4] = {animated_[0] * c, animated_[3] * s, animated_[0] * s, animated_[3] * c};
+    pose.q[size_t(head_)] = {animated_[0], animated_[1], animated_[2], animated_[3]};
+    Apply(pose, 0xFFFFFF00u + 200);
+    for (int i = 0; i < 4; ++i) EXPECT_NEAR(pose.q[size_t(head_)][size_t(i)], target[i], 1e-5f) << i;
+
+    // Off: back to the clip, and then nothing more is touched.
+    ASSERT_EQ(engine_.RunString("Room.tTweakBone.on = 0"), 0);
+    pose.q[size_t(head_)] = {animated_[0], animated_[1], animated_[2], animated_[3]};
+    Apply(pose, 0xFFFFFF00u + 300);
+    EXPECT_NEAR(QuatAngle(pose.q[size_t(head_)], animated_), 0.785398 - 0.6, 1e-3);
+    EXPECT_TRUE(state_.IsBlending());
+    pose.q[size_t(head_)] = {animated_[0], animated_[1], animated_[2], animated_[3]};
+    Apply(pose, 0xFFFFFF00u + 400);
+    EXPECT_NEAR(QuatAngle(pose.q[size_t(head_)], animated_), 0, 1e-4);
+    EXPECT_FALSE(state_.IsBlending());
+    EXPECT_FALSE(state_.IsActive());
+    int writes = pose.writes;
+    Apply(pose, 0xFFFFFF00u + 500);
+    EXPECT_EQ(pose.writes, writes);
+}
+
+TEST_F(TweakBone, AZeroAxisATooFarBendAndABrokenClipAllLeaveThePlainPose)
+{
+    ASSERT_EQ(engine_.RunString("Room.tTweakBone.axis = { x = 0, y = 0, z = 0 }"), 0);
+    FakePose pose(pet_.GetNumBones(), animated_);
+    for (uint32_t t = 1000; t <= 1500; t += 100) Apply(pose, t);
+    EXPECT_TRUE(state_.IsActive());
+    EXPECT_NEAR(QuatAngle(pose.q[size_t(head_)], animated_), 0, 1e-4);
+
+    CTweakBoneState other;
+    ASSERT_EQ(engine_.RunString("Room.tTweakBone.axis = { x = 1, y = 0, z = 0 } globals.TWEAK_BLEND_MAX_SLERP = 0.1"), 0);
+    other.Apply(&engine_, *pet_.GetRig(), pose, 1000);
+    other.Apply(&engine_, *pet_.GetRig(), pose, 1100);
+    EXPECT_NEAR(QuatAngle(pose.q[size_t(head_)], animated_), 0, 1e-4) << "a step farther than allowed falls back";
+
+    const float broken[4] = {NAN, 0, 0, 1};
+    FakePose bad(pet_.GetNumBones(), broken);
+    CTweakBoneState third;
+    third.Apply(&engine_, *pet_.GetRig(), bad, 1000);
+    third.Apply(&engine_, *pet_.GetRig(), bad, 1100);
+    EXPECT_EQ(bad.writes, 0);
+    EXPECT_TRUE(std::isnan(bad.q[size_t(head_)][0]));
+}
+
+namespace {
+class BendingRoom : public C3DRoom {
+public:
+    void AdjustPose(CxModelRig& rig, CxRigLocalPose& pose) override
+    {
+        ++calls;
+        const float q[4] = {0, 0.7071068f, 0, 0.7071068f};
+        pose.SetOrientation(rig.FindBone("head"), q);
+    }
+    int calls = 0;
+};
+}  // namespace
+
+TEST(PoseHook, TheRunningRoomBendsThePetsPoseBeforeTheWorldPoseIsBuilt)
+{
+    CPet pet;
+    ASSERT_EQ(pet.LoadModel(kCat.c_str()), 0);
+    int ear = pet.GetBoneIndex("ear_l");
+    ASSERT_GE(ear, 0);
+    PoseNow(pet, 0);
+    float plain[3], bent[3];
+    ASSERT_TRUE(pet.GetBonePosition(ear, plain));
+    BendingRoom room;
+    C3DRoom::SetRunning(&room);
+    pet.AttachPoseHook();
+    PoseNow(pet, 0);
+    C3DRoom::SetRunning(nullptr);
+    ASSERT_TRUE(pet.GetBonePosition(ear, bent));
+    EXPECT_EQ(room.calls, 1);
+    float moved = std::fabs(bent[0] - plain[0]) + std::fabs(bent[2] - plain[2]);
+    EXPECT_GT(moved, 0.005f) << "the ear follows the turned head";
+    PoseNow(pet, 0);   // no room running: the plain pose
+    ASSERT_TRUE(pet.GetBonePosition(ear, bent));
+    EXPECT_NEAR(bent[0], plain[0], 1e-5f);
+    EXPECT_EQ(room.calls, 1);
+    pet.UnLoad();
+    PurgeTextures();
+}
+
+TEST(PetPicking, ABoneNamedAsATagNeverAnswersAClick)
+{
+    // The writer's small rig with its spine renamed as a tag bone.
+    GlbDocument document = RigModelDocument();
+    size_t at = document.nodes[1].find("\"Spine\"");
+    ASSERT_NE(at, std::string::npos);
+    document.nodes[1].replace(at, 7, "\"-tag_nose\"");
+    TempDir dir;
+    std::vector<uint8_t> bytes = GlbBuild(document);
+    WriteFileBytes(dir.File("tagged.glb"), std::string(bytes.begin(), bytes.end()));
+    {
+        CPet pet;
+        ASSERT_EQ(pet.LoadModel(dir.File("tagged.glb").c_str()), 0);
+        ASSERT_GE(pet.GetBoneIndex("-tag_nose"), 0);
+        PoseNow(pet, 0);
+        SetRegisteredPet(&pet);
+        const float onTag[3] = {0.35f, 1.3f, -5}, onRoot[3] = {0.35f, 0.8f, -5}, along[3] = {0, 0, 1};
+        EXPECT_STREQ(pet.PickBone(onTag, along, "").Text(), "-tag_nose") << "the ray does hit the tag bone";
+        EXPECT_EQ(PetBodyPartUnderRay(onTag, along).GetLength(), 0) << "but a click there is ignored";
+        EXPECT_STREQ(PetBodyPartUnderRay(onRoot, along).Text(), "Unknown Bone: Root") << "no script: no bones table";
+    }
+    EXPECT_EQ(GetRegisteredPet(), nullptr) << "a pet registered from C++ is forgotten when it dies too";
+    PurgeTextures();
 }
