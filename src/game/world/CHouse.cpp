@@ -95,7 +95,7 @@ void CHouse::OnMainLoopPass()
     uint32_t now = houseClock_.Elapsed();
     if (now - lastTick_ <= kTickIntervalMs) return;
     lastTick_ = now;
-    Run(CxString::FormatNew("Room.OnTick(%u)", unsigned(now)).Text());
+    Callback("OnTick", CxString::FormatNew("%u", unsigned(now)).Text());
 }
 
 void CHouse::AdjustPose(CxModelRig& rig, CxRigLocalPose& pose)

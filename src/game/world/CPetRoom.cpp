@@ -82,6 +82,13 @@ int CPetRoom::Run(const char* line)
     return engine ? engine->RunString(line) : ERR_INVALID_ARGUMENT;
 }
 
+// The pet room's callbacks are not among the scripted room's defaults: a
+// room script that leaves one out is not an error.
+int CPetRoom::Callback(const char* name, const char* arguments)
+{
+    return Run(CxString::FormatNew("if Room ~= nil and Room.%s ~= nil then Room.%s(%s) end", name, name, arguments).Text());
+}
+
 bool CPetRoom::Eval(const char* expression, bool fallback)
 {
     CxLuaEngine* engine = GetScriptEngine();
@@ -278,26 +285,25 @@ int CPetRoom::PushDirection(CxPoint from, CxPoint to)
 // ---------------------------------------------------------------- callbacks
 void CPetRoom::OnPokePet(const char* part)
 {
-    Run(CxString::FormatNew("Room.OnPokePet(%s)", ScriptQuote(part).Text()).Text());
+    Callback("OnPokePet", ScriptQuote(part).Text());
 }
 
 void CPetRoom::OnStartPetting(const char* part, bool changed)
 {
     SetCursorShown(kCursorHand);
-    Run(CxString::FormatNew("Room.OnStartPetting(%s, %s)", ScriptQuote(part).Text(), changed ? "true" : "false").Text());
+    Callback("OnStartPetting", CxString::FormatNew("%s, %s", ScriptQuote(part).Text(), changed ? "true" : "false").Text());
 }
 
 void CPetRoom::OnEndPetting(const char* part, uint32_t ms, bool changed)
 {
     SetCursorShown(0);
-    Run(CxString::FormatNew("Room.OnEndPetting(%s, %u, %s)", ScriptQuote(part).Text(), unsigned(ms),
-                            changed ? "true" : "false")
-            .Text());
+    Callback("OnEndPetting",
+             CxString::FormatNew("%s, %u, %s", ScriptQuote(part).Text(), unsigned(ms), changed ? "true" : "false").Text());
 }
 
 void CPetRoom::OnPushPet(const char* part, int direction)
 {
-    Run(CxString::FormatNew("Room.OnPushPet(%s, %d)", ScriptQuote(part).Text(), direction).Text());
+    Callback("OnPushPet", CxString::FormatNew("%s, %d", ScriptQuote(part).Text(), direction).Text());
 }
 
 // ---------------------------------------------------------------- pressing and petting
@@ -466,7 +472,7 @@ CxDisplayObject* CPetRoom::OnLButtonUp(uint32_t keys, CxPoint point)
         } else if (TextEquals(toy->GetName(), "Treat", true)) {
             bool overPet = !BodyPartAt(point).IsEmpty();
             UnGrabToy();
-            Run(overPet ? "Room.TreatPet()" : "Room.PutTreatBack()");
+            Callback(overPet ? "TreatPet" : "PutTreatBack", "");
         } else {
             ThrowToy(toy, screenMotion_.GetPosition(), screenMotion_.GetVelocity(), worldMotion_.GetPosition(),
                      worldMotion_.GetVelocity());
@@ -476,9 +482,9 @@ CxDisplayObject* CPetRoom::OnLButtonUp(uint32_t keys, CxPoint point)
     Cx3DObject* under = ObjectAt(point);
     Cx3DObject* pressed = GetPressedObject();
     if (under && under == pressed) {
-        Run(CxString::FormatNew("Room.OnClickedObject(%s, %s)", ScriptQuote(under->GetName()).Text(),
-                                under == GetRegisteredPet() ? "true" : "false")
-                .Text());
+        Callback("OnClickedObject", CxString::FormatNew("%s, %s", ScriptQuote(under->GetName()).Text(),
+                                                        under == GetRegisteredPet() ? "true" : "false")
+                                        .Text());
     }
     pressedId_ = 0;
     CxDisplayObject* result = C3DRoom::OnLButtonUp(keys, point);
@@ -541,12 +547,12 @@ void CPetRoom::GrabToy(C3DPhysicsObject* toy)
     toy->SetVisible(1);
     toy->Link(&GetSceneManager());
     UpdateDrag();
-    Run("Room.OnGrabToy()");
+    Callback("OnGrabToy", "");
 }
 
 void CPetRoom::UnGrabToy()
 {
-    Run("Room.OnUnGrabToy()");
+    Callback("OnUnGrabToy", "");
     state_ = STATE_IDLE;
     grabbedId_ = 0;
 }

@@ -124,6 +124,8 @@ protected:
 
     // A script line; callbacks that paste values quote them first.
     int  Run(const char* line);
+    // "Room.<name>(<arguments>)" when the room script defines it.
+    int  Callback(const char* name, const char* arguments);
     bool Eval(const char* expression, bool fallback);
     float Global(const char* path, float fallback);
     void SetCursorShown(int32_t id);
