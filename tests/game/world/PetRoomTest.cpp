@@ -494,3 +494,52 @@ TEST_F(RealPetRoom, APressOnTheShippedCatFindsItsBoneAndTheFloorBesideItNothing)
     EXPECT_EQ(engine.GetScriptErrorCount(), 0);
     SetRegisteredPet(nullptr);
 }
+
+TEST_F(RealPetRoom, TheHouseBendsTheTweakBoneOfTheRegisteredPetOnly)
+{
+    RegisterPetScript(engine);
+    RegisterPhysicsScriptClass(engine);
+    engine.RunString("globals = { TWEAK_BLEND_QUATERNION_ANGULAR_VELOCITY = 100, TWEAK_BLEND_EPSILON = 0.001,"
+                     " TWEAK_BLEND_MAX_SLERP = 10 }");
+    AddRoom<CHouse>("House");
+    const std::string model = std::string(VORN_SHARED_MODELS) + "/cat_model.glb";
+    CPet cat, stray;
+    ASSERT_EQ(cat.LoadModel(model.c_str()), 0);
+    ASSERT_EQ(stray.LoadModel(model.c_str()), 0);
+    ASSERT_TRUE(cat.HasModel() && stray.HasModel());
+    cat.AttachPoseHook();   // posed here without drawing
+    stray.AttachPoseHook();
+    SetRegisteredPet(&cat);
+    Enter("House");
+    engine.RunString("Room.tTweakBone = { on = 1, name = 'head', axis = { x = 1, y = 0, z = 0 }, angle = 60,"
+                     " qav_factor = 1, qav_factor_min = 0, qav_factor_max = 10 }");
+    auto pose = [](CPet& pet) {
+        GpuMatrix world;
+        pet.GetWorldMatrix(&world);
+        pet.GetRig()->Pose(&world.m[0][0], 0);
+    };
+    auto largestGap = [](CPet& a, CPet& b) {
+        float gap = 0;
+        for (int bone = 0; bone < a.GetNumBones(); ++bone) {
+            float p[3], q[3];
+            if (!a.GetBonePosition(bone, p) || !b.GetBonePosition(bone, q)) continue;
+            for (int i = 0; i < 3; ++i) gap = std::max(gap, std::fabs(p[i] - q[i]));
+        }
+        return gap;
+    };
+    pose(cat);   // the blend starts
+    pose(stray);
+    EXPECT_LT(largestGap(cat, stray), 1e-5f);
+    RoomTestNow() += 100;
+    pose(cat);
+    pose(stray);
+    EXPECT_GT(largestGap(cat, stray), 0.005f) << "the registered cat's head turned, the stray's did not";
+    engine.RunString("Room.tTweakBone.on = 0");
+    for (int i = 0; i < 3; ++i) {
+        RoomTestNow() += 100;
+        pose(cat);
+    }
+    pose(stray);
+    EXPECT_LT(largestGap(cat, stray), 1e-4f) << "blended back to the clip";
+    SetRegisteredPet(nullptr);
+}
