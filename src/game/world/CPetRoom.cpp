@@ -13,6 +13,7 @@
 #include "game/world/C3DPhysicsObject.h"
 #include "game/world/CMenuDialog.h"
 #include "game/world/CPet.h"
+#include "game/world/CPetEvents.h"
 #include "media/CxSoundServices.h"
 #include "script/CxLuaEngine.h"
 #include "script/CxScriptText.h"
@@ -208,13 +209,8 @@ CxEvent* CPetRoom::CreateEvent(const char* creatorName, const char* kind, CxLink
     CPet* pet = GetRegisteredPet();
     if (!pet) return nullptr;
     float degrees = arguments.GetHead() ? std::strtof(arguments.GetHead()->value.Text(), nullptr) : 0.0f;
-    if (!std::isfinite(degrees)) degrees = 0;
-    // The pet's own face-point event, aimed at where the camera is now.
-    CxLinkedList<CxString> words;
-    const float* eye = GetCamera().eye;
-    words.AddTail(CxString::FormatNew("%g", double(degrees / kDegrees)));
-    for (int i = 0; i < 3; ++i) words.AddTail(CxString::FormatNew("%g", double(eye[i])));
-    return pet->CreateEvent("this", "FacePosition", words);
+    // A speed that is not a number gets the turn's default.
+    return NewPetFaceCameraEvent(*pet, GetCamera(), std::isfinite(degrees) ? degrees / kDegrees : 0.0f);
 }
 
 // ---------------------------------------------------------------- hit tests

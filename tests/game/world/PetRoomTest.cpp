@@ -543,3 +543,23 @@ TEST_F(RealPetRoom, TheHouseBendsTheTweakBoneOfTheRegisteredPetOnly)
     EXPECT_LT(largestGap(cat, stray), 1e-4f) << "blended back to the clip";
     SetRegisteredPet(nullptr);
 }
+
+TEST_F(PetRoom, MakePetFaceCameraTurnsTheRegisteredPetTowardTheEyeAtItsSpeed)
+{
+    CxCamera& camera = house->GetCamera();
+    camera.eye[0] = 10, camera.eye[1] = 0, camera.eye[2] = 0;   // a quarter turn away
+    CxLinkedList<CxString> words;
+    words.AddTail(CxString("90"));   // degrees per second: about a second for the turn
+    CxEvent* turn = house->CreateEvent("House", "MakePetFaceCamera", words);
+    ASSERT_NE(turn, nullptr);
+    ASSERT_EQ(turn->Post(house->GetRoomChannel()), 0);
+    const float eye[3] = {10, 0, 0}, at[3] = {0, 0, 0};
+    EXPECT_NEAR(std::fabs(PetFacingAngle(cat.GetOrientation(), at, eye)), float(M_PI / 2), 1e-3f);
+    for (int i = 0; i < 20; ++i) Loop(33);
+    EXPECT_GT(std::fabs(PetFacingAngle(cat.GetOrientation(), at, eye)), 0.5f) << "not yet after 0.66 s";
+    for (int i = 0; i < 20; ++i) Loop(33);
+    EXPECT_NEAR(PetFacingAngle(cat.GetOrientation(), at, eye), 0.0f, 0.03f);
+
+    SetRegisteredPet(nullptr);
+    EXPECT_EQ(house->CreateEvent("House", "MakePetFaceCamera", words), nullptr) << "no pet, no turn";
+}
