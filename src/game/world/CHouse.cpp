@@ -46,13 +46,13 @@ void CHouse::StartRoom()
 {
     gRunningHouse = this;
     toolCursor_ = 0;
+    houseClock_.Start(0);
+    lastTick_ = 0;
+    tweak_ = std::make_unique<CTweakBoneState>();
     CPetRoom::StartRoom();
     BuildTimerDisplay();
     Run("if PetAI ~= nil and PetAI.tThinkFunc ~= nil and PetAI.tThinkFunc.StartUp ~= nil then "
         "PetAI.tThinkFunc.StartUp() end");
-    houseClock_.Start(0);
-    lastTick_ = 0;
-    tweak_ = std::make_unique<CTweakBoneState>();
     CBaseApp* app = CBaseApp::Get();
     int tips = app ? app->GetGameOptions().ReadInt("Options", "ShowToolTips", 1) : 1;
     Run(tips ? "g_bShowToolTips = true" : "g_bShowToolTips = false");

@@ -125,22 +125,24 @@ void CPetRoom::PrepareRoom()
 void CPetRoom::StartRoom()
 {
     gRunningPetRoom = this;
-    C3DRoom::StartRoom();
-    CxCamera& camera = GetCamera();
-    camera.up[0] = 0, camera.up[1] = 1, camera.up[2] = 0;
-    float fov = Global("globals.camera.field_of_view", 0);
-    if (fov > 0 && fov < 180) {
-        float zNear = Global("globals.camera.near_clip", 0.1f), zFar = Global("globals.camera.far_clip", 100);
-        camera.SetPerspective(fov / kDegrees, float(GetRoomWidth()) / float(GetRoomHeight()), zNear, zFar);
-    }
-    roomClock_.Start(0);
-    FillClickables();
+    // Ready before the room script's start callback, which may grab a toy
+    // or turn the camera.
     state_ = STATE_IDLE;
     buttonDown_ = 0;
     pressedId_ = grabbedId_ = inFlightId_ = 0;
     screenMotion_.Clear();
     worldMotion_.Clear();
+    roomClock_.Start(0);
+    FillClickables();
     passHook_ = std::make_unique<PassHook>(*this);
+    CxCamera& camera = GetCamera();
+    camera.up[0] = 0, camera.up[1] = 1, camera.up[2] = 0;
+    C3DRoom::StartRoom();
+    float fov = Global("globals.camera.field_of_view", 0);
+    if (fov > 0 && fov < 180) {
+        float zNear = Global("globals.camera.near_clip", 0.1f), zFar = Global("globals.camera.far_clip", 100);
+        camera.SetPerspective(fov / kDegrees, float(GetRoomWidth()) / float(GetRoomHeight()), zNear, zFar);
+    }
 }
 
 void CPetRoom::StopRoom()

@@ -563,3 +563,20 @@ TEST_F(PetRoom, MakePetFaceCameraTurnsTheRegisteredPetTowardTheEyeAtItsSpeed)
     SetRegisteredPet(nullptr);
     EXPECT_EQ(house->CreateEvent("House", "MakePetFaceCamera", words), nullptr) << "no pet, no turn";
 }
+
+TEST_F(RealPetRoom, ARoomScriptMayGrabAToyAndPickACursorWhileItsRoomStarts)
+{
+    RegisterPetScript(engine);
+    RegisterPhysicsScriptClass(engine);
+    Write("House/House.lua", "function Room.OnStartRoom() toy = C3DPhysicsObject:new() toy:SetName('Ball') "
+                             "GrabToy(toy) SetBrushCursor() end");
+    auto* house = AddRoom<CHouse>("House");
+    CPet cat;
+    SetRegisteredPet(&cat);
+    Enter("House");
+    EXPECT_EQ(house->GetInteractionState(), CPetRoom::STATE_DRAGGING);
+    EXPECT_NE(house->GetGrabbedToy(), nullptr);
+    EXPECT_EQ(house->GetToolCursor(), 12);
+    EXPECT_EQ(engine.GetScriptErrorCount(), 0);
+    SetRegisteredPet(nullptr);
+}
