@@ -8,7 +8,6 @@
 #include "game/world/CxWorldScript.h"
 #include "script/CxLuaEngine.h"
 #include "script/CxScriptBinding.h"
-#include "script/CxScriptText.h"
 
 #include <lua.hpp>
 
@@ -98,16 +97,45 @@ float PetFacingAngle(const GpuMatrix& placement, const float position[3], const 
 CPet* GetRegisteredPet() { return gPet; }
 void SetRegisteredPet(CPet* pet) { gPet = pet; }
 
+namespace {
+struct BoneLookup {
+    const char* bone;
+    CxString part;
+    bool found = false;
+};
+
+// bones[name] read as a table lookup, not as pasted script text: no bone
+// name can end the expression, and a missing table is no script error.
+int LookUpBone(lua_State* L)
+{
+    auto* lookup = static_cast<BoneLookup*>(lua_touserdata(L, 1));
+    lua_getglobal(L, "bones");
+    if (!lua_istable(L, -1)) return 0;
+    lua_pushstring(L, lookup->bone);
+    lua_gettable(L, -2);
+    if (lua_type(L, -1) == LUA_TSTRING || lua_type(L, -1) == LUA_TNUMBER) {
+        lookup->part = CxString(lua_tostring(L, -1));
+        lookup->found = true;
+    }
+    return 0;
+}
+}  // namespace
+
 CxString PetBodyPartOfBone(const char* bone)
 {
     if (!bone || !*bone || !MatchWildcards("!-tag*", bone)) return CxString();
-    CxString fallback = CxString::FormatNew("Unknown Bone: %s", bone);
     CxLuaEngine* engine = PetEngine();
-    if (!engine) return fallback;
-    // The name goes in as a quoted literal: a quote or bracket in a bone
-    // name stays part of the key and never ends the expression.
-    CxString expression = CxString::FormatNew("bones[%s]", ScriptQuote(bone).Text());
-    return engine->EvalString(expression.Text(), fallback.Text());
+    BoneLookup lookup{bone, CxString()};
+    if (engine && engine->GetState()) {
+        lua_State* L = engine->GetState();
+        int top = lua_gettop(L);
+        if (lua_cpcall(L, LookUpBone, &lookup) != 0) {
+            const char* message = lua_tostring(L, -1);
+            engine->ReportScriptError(message ? message : "The bones table could not be read");
+        }
+        lua_settop(L, top);
+    }
+    return lookup.found ? lookup.part : CxString::FormatNew("Unknown Bone: %s", bone);
 }
 
 CxString PetBodyPartUnderRay(const float origin[3], const float direction[3])
