@@ -276,14 +276,26 @@ TEST_F(PetMotion, TurnInPlaceTurnsAQuarterLeftInAboutSixTenthsEasingOutUnderThir
     while (!Tick(*face)) ASSERT_LT(gNow - start, 10000u);
     Forward(pet_.GetOrientation(), f);
     EXPECT_NEAR(f[0], -1, 1e-4f);
-    CxCamera camera;
+    C3DRoom room;
+    C3DRoom::SetRunning(&room);
+    CxCamera& camera = room.GetCamera();
     camera.eye[2] = 6;
     std::unique_ptr<CxEvent> toCamera(NewPetFaceCameraEvent(pet_, camera, 0));
-    camera.eye[0] = -6, camera.eye[2] = 0;   // where the eye is as it starts counts
+    camera.eye[0] = 6, camera.eye[2] = 0;   // where the eye is as it starts counts
     toCamera->Start();
     while (!Tick(*toCamera)) ASSERT_LT(gNow - start, 10000u);
+    C3DRoom::SetRunning(nullptr);
     Forward(pet_.GetOrientation(), f);
-    EXPECT_NEAR(f[0], -1, 1e-4f);
+    EXPECT_NEAR(f[0], 1, 1e-4f);
+    // A camera that is not the running room's is not read again.
+    CxCamera loose;
+    loose.eye[2] = 6;
+    std::unique_ptr<CxEvent> toLoose(NewPetFaceCameraEvent(pet_, loose, 0));
+    loose.eye[2] = -6;
+    toLoose->Start();
+    while (!Tick(*toLoose)) ASSERT_LT(gNow - start, 10000u);
+    Forward(pet_.GetOrientation(), f);
+    EXPECT_NEAR(f[2], 1, 1e-4f) << "facing where the eye was when the event was made";
 }
 
 TEST_F(PetMotion, ScriptsQueueTheTurnByTextOnAChannelUnderThePetsEventName)
