@@ -95,7 +95,8 @@ float PetFacingAngle(const GpuMatrix& placement, const float position[3], const 
 }
 
 CPet* GetRegisteredPet() { return gPet; }
-void SetRegisteredPet(CPet* pet) { gPet = pet; }
+// A pet set from the host is looked up in the running room's script.
+void SetRegisteredPet(CPet* pet) { gPet = pet, gPetState = nullptr; }
 
 namespace {
 struct BoneLookup {
@@ -280,6 +281,8 @@ void CTweakBoneState::Apply(CxLuaEngine* engine, CxModelRig& rig, CxRigLocalPose
         lastTick_ = nowMs;
         return;
     }
+    uint32_t elapsed = nowMs - lastTick_;   // unsigned: a wrapped tick count still gives the step
+    if (elapsed != 0) lastTick_ = nowMs;
     int bone = rig.FindBone(engine->GetGlobalString("Room.tTweakBone.name", "").Text());
     if (bone < 0) return;
     Quat current{current_[0], current_[1], current_[2], current_[3]};
@@ -287,7 +290,6 @@ void CTweakBoneState::Apply(CxLuaEngine* engine, CxModelRig& rig, CxRigLocalPose
         const float f[4] = {float(q.x), float(q.y), float(q.z), float(q.w)};
         pose.SetOrientation(bone, f);
     };
-    uint32_t elapsed = nowMs - lastTick_;   // unsigned: a wrapped tick count still gives the step
     if (elapsed == 0) {
         // A second pose in the same millisecond (picking, then drawing)
         // shows the bend it already has instead of dropping it for a frame.
@@ -295,7 +297,6 @@ void CTweakBoneState::Apply(CxLuaEngine* engine, CxModelRig& rig, CxRigLocalPose
         return;
     }
     double dt = elapsed / 1000.0;
-    lastTick_ = nowMs;
 
     double factor = engine->GetGlobalFloat("Room.tTweakBone.qav_factor", 0);
     factor = std::min(factor, double(engine->GetGlobalFloat("Room.tTweakBone.qav_factor_max", 0)));
