@@ -15,7 +15,7 @@
 #include <cmath>
 
 namespace {
-constexpr float kPi = 3.14159265358979f;
+constexpr double kPi = 3.14159265358979323846;
 
 // The registered pet and the script state it was registered from.  Both go
 // when the pet dies (its destructor), when it is unregistered, and when the
@@ -85,9 +85,7 @@ float PetFacingAngle(const GpuMatrix& placement, const float position[3], const 
     float lf = std::sqrt(fx * fx + fz * fz), ld = std::sqrt(dx * dx + dz * dz);
     if (!(lf > 1e-6f) || !(ld > 1e-6f) || !std::isfinite(lf) || !std::isfinite(ld)) return 0;
     float c = (fx * dx + fz * dz) / (lf * ld);
-    float angle = std::acos(c > 1 ? 1 : c < -1 ? -1 : c);
-    if (angle > kPi) angle -= 2 * kPi;
-    if (angle < -kPi) angle += 2 * kPi;
+    float angle = std::acos(c > 1 ? 1 : c < -1 ? -1 : c);   // in [0, pi]: never needs wrapping
     // A positive turn about +y swings the forward from -z toward -x: toward
     // the targets for which (forward x direction).y is positive.
     float crossY = fz * dx - fx * dz;
