@@ -8,7 +8,6 @@
 #include "game/world/CxWorldScript.h"
 #include "script/CxLuaEngine.h"
 #include "script/CxScriptBinding.h"
-#include "script/CxScriptText.h"
 
 #include <lua.hpp>
 
@@ -16,7 +15,7 @@
 #include <cmath>
 
 namespace {
-constexpr float kPi = 3.14159265358979f;
+constexpr double kPi = 3.14159265358979323846;
 
 // The registered pet and the script state it was registered from.  Both go
 // when the pet dies (its destructor), when it is unregistered, and when the
@@ -86,9 +85,7 @@ float PetFacingAngle(const GpuMatrix& placement, const float position[3], const 
     float lf = std::sqrt(fx * fx + fz * fz), ld = std::sqrt(dx * dx + dz * dz);
     if (!(lf > 1e-6f) || !(ld > 1e-6f) || !std::isfinite(lf) || !std::isfinite(ld)) return 0;
     float c = (fx * dx + fz * dz) / (lf * ld);
-    float angle = std::acos(c > 1 ? 1 : c < -1 ? -1 : c);
-    if (angle > kPi) angle -= 2 * kPi;
-    if (angle < -kPi) angle += 2 * kPi;
+    float angle = std::acos(c > 1 ? 1 : c < -1 ? -1 : c);   // in [0, pi]: never needs wrapping
     // A positive turn about +y swings the forward from -z toward -x: toward
     // the targets for which (forward x direction).y is positive.
     float crossY = fz * dx - fx * dz;
@@ -96,18 +93,48 @@ float PetFacingAngle(const GpuMatrix& placement, const float position[3], const 
 }
 
 CPet* GetRegisteredPet() { return gPet; }
-void SetRegisteredPet(CPet* pet) { gPet = pet; }
+// A pet set from the host is looked up in the running room's script.
+void SetRegisteredPet(CPet* pet) { gPet = pet, gPetState = nullptr; }
+
+namespace {
+struct BoneLookup {
+    const char* bone;
+    CxString part;
+    bool found = false;
+};
+
+// bones[name] read as a table lookup, not as pasted script text: no bone
+// name can end the expression, and a missing table is no script error.
+int LookUpBone(lua_State* L)
+{
+    auto* lookup = static_cast<BoneLookup*>(lua_touserdata(L, 1));
+    lua_getglobal(L, "bones");
+    if (!lua_istable(L, -1)) return 0;
+    lua_pushstring(L, lookup->bone);
+    lua_gettable(L, -2);
+    if (lua_type(L, -1) == LUA_TSTRING || lua_type(L, -1) == LUA_TNUMBER) {
+        lookup->part = CxString(lua_tostring(L, -1));
+        lookup->found = true;
+    }
+    return 0;
+}
+}  // namespace
 
 CxString PetBodyPartOfBone(const char* bone)
 {
     if (!bone || !*bone || !MatchWildcards("!-tag*", bone)) return CxString();
-    CxString fallback = CxString::FormatNew("Unknown Bone: %s", bone);
     CxLuaEngine* engine = PetEngine();
-    if (!engine) return fallback;
-    // The name goes in as a quoted literal: a quote or bracket in a bone
-    // name stays part of the key and never ends the expression.
-    CxString expression = CxString::FormatNew("bones[%s]", ScriptQuote(bone).Text());
-    return engine->EvalString(expression.Text(), fallback.Text());
+    BoneLookup lookup{bone, CxString()};
+    if (engine && engine->GetState()) {
+        lua_State* L = engine->GetState();
+        int top = lua_gettop(L);
+        if (lua_cpcall(L, LookUpBone, &lookup) != 0) {
+            const char* message = lua_tostring(L, -1);
+            engine->ReportScriptError(message ? message : "The bones table could not be read");
+        }
+        lua_settop(L, top);
+    }
+    return lookup.found ? lookup.part : CxString::FormatNew("Unknown Bone: %s", bone);
 }
 
 CxString PetBodyPartUnderRay(const float origin[3], const float direction[3])
@@ -252,6 +279,8 @@ void CTweakBoneState::Apply(CxLuaEngine* engine, CxModelRig& rig, CxRigLocalPose
         lastTick_ = nowMs;
         return;
     }
+    uint32_t elapsed = nowMs - lastTick_;   // unsigned: a wrapped tick count still gives the step
+    if (elapsed != 0) lastTick_ = nowMs;
     int bone = rig.FindBone(engine->GetGlobalString("Room.tTweakBone.name", "").Text());
     if (bone < 0) return;
     Quat current{current_[0], current_[1], current_[2], current_[3]};
@@ -259,7 +288,6 @@ void CTweakBoneState::Apply(CxLuaEngine* engine, CxModelRig& rig, CxRigLocalPose
         const float f[4] = {float(q.x), float(q.y), float(q.z), float(q.w)};
         pose.SetOrientation(bone, f);
     };
-    uint32_t elapsed = nowMs - lastTick_;   // unsigned: a wrapped tick count still gives the step
     if (elapsed == 0) {
         // A second pose in the same millisecond (picking, then drawing)
         // shows the bend it already has instead of dropping it for a frame.
@@ -267,7 +295,6 @@ void CTweakBoneState::Apply(CxLuaEngine* engine, CxModelRig& rig, CxRigLocalPose
         return;
     }
     double dt = elapsed / 1000.0;
-    lastTick_ = nowMs;
 
     double factor = engine->GetGlobalFloat("Room.tTweakBone.qav_factor", 0);
     factor = std::min(factor, double(engine->GetGlobalFloat("Room.tTweakBone.qav_factor_max", 0)));

@@ -141,7 +141,12 @@ CPetFaceCameraEvent::CPetFaceCameraEvent(Cx3DObject& pet, CxCamera& camera, floa
 
 void CPetFaceCameraEvent::Start()
 {
-    for (int i = 0; i < 3; ++i) point_[i] = Finite(camera_.eye[i]) ? camera_.eye[i] : 0.0f;
+    // The camera is read again only while it is the running room's: a
+    // camera of a room that has gone since is never touched, and the eye
+    // taken when the event was made stands in.
+    C3DRoom* room = C3DRoom::GetRunning();
+    if (room && &room->GetCamera() == &camera_)
+        for (int i = 0; i < 3; ++i) point_[i] = Finite(camera_.eye[i]) ? camera_.eye[i] : 0.0f;
     CPetFacePointEvent::Start();
 }
 

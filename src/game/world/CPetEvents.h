@@ -86,7 +86,8 @@ protected:
     float point_[3];
 };
 
-// Turns to face the camera's eye where it is when the event starts.
+// Turns to face the camera's eye where it is when the event starts (when it
+// is the running room's camera; otherwise where it was when made).
 class CPetFaceCameraEvent : public CPetFacePointEvent {
 public:
     CPetFaceCameraEvent(Cx3DObject& pet, CxCamera& camera, float speed = 2.61799f);

@@ -117,7 +117,7 @@ protected:
 TEST_F(RegisteredPet, BodyPartsComeFromTheBonesTableWithEveryNameQuoted)
 {
     ASSERT_EQ(engine_.RunString("bones = { head = 'Head', jaw = 'Head', ear_l = 'Head', ear_r = 'Head', "
-                                "eye_l = 'Head', eye_r = 'Head', ['ear\"l'] = 'Quoted', [\"it's\"] = 'Apostrophe' }"),
+                                "eye_l = 'Head', eye_r = 'Head', ['ear\"l'] = 'Quoted', [\"it's\"] = 'Apostrophe', [7] = 'Seven' }"),
               0);
     CPet* pet = GetRegisteredPet();
     PoseNow(*pet, 0);
@@ -142,7 +142,14 @@ TEST_F(RegisteredPet, BodyPartsComeFromTheBonesTableWithEveryNameQuoted)
     const char* hostile = "x\"] or 'Hacked' --";
     EXPECT_EQ(std::string(PetBodyPartOfBone(hostile).Text()), std::string("Unknown Bone: ") + hostile);
     EXPECT_STREQ(PetBodyPartOfBone("head").Text(), "Head") << "the table is untouched";
+    EXPECT_STREQ(PetBodyPartOfBone("7").Text(), "Unknown Bone: 7") << "a string key, never the number";
     EXPECT_EQ(engine_.GetScriptErrorCount(), 0);
+    ASSERT_EQ(engine_.RunString("bones = nil"), 0);
+    EXPECT_STREQ(PetBodyPartOfBone("head").Text(), "Unknown Bone: head");
+    EXPECT_EQ(engine_.GetScriptErrorCount(), 0) << "no table is no error";
+    ASSERT_EQ(engine_.RunString("bones = setmetatable({}, { __index = function() error('broken') end })"), 0);
+    EXPECT_STREQ(PetBodyPartOfBone("head").Text(), "Unknown Bone: head");
+    EXPECT_EQ(engine_.GetScriptErrorCount(), 1) << "a failing table is a script error, not a crash";
 }
 
 TEST_F(RegisteredPet, IsKeptAliveWhileRegisteredAndForgottenWhenItGoes)
@@ -269,14 +276,26 @@ TEST_F(PetMotion, TurnInPlaceTurnsAQuarterLeftInAboutSixTenthsEasingOutUnderThir
     while (!Tick(*face)) ASSERT_LT(gNow - start, 10000u);
     Forward(pet_.GetOrientation(), f);
     EXPECT_NEAR(f[0], -1, 1e-4f);
-    CxCamera camera;
+    C3DRoom room;
+    C3DRoom::SetRunning(&room);
+    CxCamera& camera = room.GetCamera();
     camera.eye[2] = 6;
     std::unique_ptr<CxEvent> toCamera(NewPetFaceCameraEvent(pet_, camera, 0));
-    camera.eye[0] = -6, camera.eye[2] = 0;   // where the eye is as it starts counts
+    camera.eye[0] = 6, camera.eye[2] = 0;   // where the eye is as it starts counts
     toCamera->Start();
     while (!Tick(*toCamera)) ASSERT_LT(gNow - start, 10000u);
+    C3DRoom::SetRunning(nullptr);
     Forward(pet_.GetOrientation(), f);
-    EXPECT_NEAR(f[0], -1, 1e-4f);
+    EXPECT_NEAR(f[0], 1, 1e-4f);
+    // A camera that is not the running room's is not read again.
+    CxCamera loose;
+    loose.eye[2] = 6;
+    std::unique_ptr<CxEvent> toLoose(NewPetFaceCameraEvent(pet_, loose, 0));
+    loose.eye[2] = -6;
+    toLoose->Start();
+    while (!Tick(*toLoose)) ASSERT_LT(gNow - start, 10000u);
+    Forward(pet_.GetOrientation(), f);
+    EXPECT_NEAR(f[2], 1, 1e-4f) << "facing where the eye was when the event was made";
 }
 
 TEST_F(PetMotion, ScriptsQueueTheTurnByTextOnAChannelUnderThePetsEventName)
