@@ -15,6 +15,9 @@ public:
     int32_t GetResult() const { return result_; }
     // The answer of a button name, RESULT_NONE for any other name.
     static int ResultOfButton(const char* name);
+    // What an answer does: the kennel is the previous room on the stack, or
+    // `room` when one is named; quitting asks the application to quit.
+    static void Carry(int result, const char* room);
 
 private:
     int32_t result_ = RESULT_NONE;

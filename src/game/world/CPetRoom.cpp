@@ -673,15 +673,8 @@ int DoMenuDialogFn(lua_State* L)
         result = dialog.GetResult();
     }
     SetCursorId(cursor);
-    CxRoomManager* rooms = GetScriptRoomManager();
-    if (result == CMenuDialog::RESULT_KENNEL && rooms) {
-        if (target && *target) rooms->GotoRoom(target);
-        else rooms->PopRoom();
-    } else if (result == CMenuDialog::RESULT_SCRAPBOOK) {
-        return luaL_error(L, "DoScrapBook is not available yet");
-    } else if (result == CMenuDialog::RESULT_QUIT) {
-        if (CxAppServices* app = CxAppServices::Get()) app->Quit();
-    }
+    if (result == CMenuDialog::RESULT_SCRAPBOOK) return luaL_error(L, "DoScrapBook is not available yet");
+    CMenuDialog::Carry(result, target);
     lua_pushnumber(L, result);
     return 1;
 }
@@ -741,6 +734,17 @@ void CMenuDialog::OnNotify(int32_t kind, CxDisplayObject* sender, int32_t code, 
         }
     }
     CKelDialog::OnNotify(kind, sender, code, extra);
+}
+
+void CMenuDialog::Carry(int result, const char* room)
+{
+    CxRoomManager* rooms = GetScriptRoomManager();
+    if (result == RESULT_KENNEL && rooms) {
+        if (room && *room) rooms->GotoRoom(room);
+        else rooms->PopRoom();
+    } else if (result == RESULT_QUIT) {
+        if (CxAppServices* app = CxAppServices::Get()) app->Quit();
+    }
 }
 
 int CMenuDialog::DoModal()

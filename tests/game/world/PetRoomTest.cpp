@@ -10,6 +10,7 @@
 #include "../../framework/RoomTestSupport.h"
 #include "display/CxCommonMessageBox.h"
 #include "display/CxCursor.h"
+#include "framework/CBaseRoom.h"
 #include "framework/CKelButton.h"
 #include "game/world/C3DPhysicsObject.h"
 #include "game/world/CHouse.h"
@@ -579,4 +580,26 @@ TEST_F(RealPetRoom, ARoomScriptMayGrabAToyAndPickACursorWhileItsRoomStarts)
     EXPECT_EQ(house->GetToolCursor(), 12);
     EXPECT_EQ(engine.GetScriptErrorCount(), 0);
     SetRegisteredPet(nullptr);
+}
+
+TEST_F(PetRoom, TheMenusKennelAnswerGoesBackDownTheStackOrToTheRoomNamed)
+{
+    AddRoom<CBaseRoom>("Kennel2");
+    AddRoom<CBaseRoom>("Kennel3");
+    rooms.GotoRoom("Kennel2");
+    rooms.FrameStep();
+    rooms.PushRoom("House");
+    rooms.FrameStep();
+    ASSERT_EQ(rooms.GetCurrentRoom(), house);
+    CMenuDialog::Carry(CMenuDialog::RESULT_RESUME, nullptr);
+    rooms.FrameStep();
+    EXPECT_EQ(rooms.GetCurrentRoom(), house) << "resuming stays";
+    CMenuDialog::Carry(CMenuDialog::RESULT_KENNEL, nullptr);
+    rooms.FrameStep();
+    EXPECT_STREQ(rooms.GetCurrentRoom()->GetName(), "Kennel2");
+    rooms.PushRoom("House");
+    rooms.FrameStep();
+    CMenuDialog::Carry(CMenuDialog::RESULT_KENNEL, "Kennel3");
+    rooms.FrameStep();
+    EXPECT_STREQ(rooms.GetCurrentRoom()->GetName(), "Kennel3");
 }
