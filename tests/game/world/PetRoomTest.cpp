@@ -603,3 +603,23 @@ TEST_F(PetRoom, TheMenusKennelAnswerGoesBackDownTheStackOrToTheRoomNamed)
     rooms.FrameStep();
     EXPECT_STREQ(rooms.GetCurrentRoom()->GetName(), "Kennel3");
 }
+
+TEST_F(PetRoom, MouseToToyIsThePointUnderThePointerAtTheDragDepth)
+{
+    Move(400, 300);
+    engine.RunString("mx, my, mz = MouseToToy()");
+    EXPECT_NEAR(engine.EvalNumber("mx", 99), 0.0, 1e-3);
+    EXPECT_NEAR(engine.EvalNumber("my", 99), 0.0, 1e-3);
+    EXPECT_NEAR(engine.EvalNumber("mz", 99), 0.0, 1e-3) << "10 ahead of an eye at z = -10";
+    Move(700, 100);   // right of and above the centre
+    engine.RunString("mx, my, mz = MouseToToy()");
+    EXPECT_GT(engine.EvalNumber("mx", -99), 1.0);
+    EXPECT_GT(engine.EvalNumber("my", -99), 1.0);
+    EXPECT_NEAR(engine.EvalNumber("mz", 99), 0.0, 1e-3) << "the drag plane faces the camera";
+    // Projected back, the point lies under the pointer.
+    const float p[3] = {float(engine.EvalNumber("mx", 0)), float(engine.EvalNumber("my", 0)), 0};
+    int x = 0, y = 0;
+    ASSERT_TRUE(house->GetCamera().ScreenPosition(p, 800, 600, &x, &y));
+    EXPECT_NEAR(x, 700, 1);
+    EXPECT_NEAR(y, 100, 1);
+}
