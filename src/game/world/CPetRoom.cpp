@@ -26,9 +26,11 @@
 
 namespace {
 constexpr float kDegrees = 57.295776f;
+// Guarded: a house without its pet scripts yet answers false, not an error.
 constexpr const char* kHandlingMode =
+    "PetAI ~= nil and PetAI.PET_STATES ~= nil and ("
     "(PetAI.CUR_STATE == PetAI.PET_STATES.ATTENTION_MODE) or (PetAI.CUR_STATE == PetAI.PET_STATES.BATHTUB_MODE) or "
-    "(PetAI.CUR_STATE == PetAI.PET_STATES.BRUSHING_MODE)";
+    "(PetAI.CUR_STATE == PetAI.PET_STATES.BRUSHING_MODE))";
 constexpr int32_t kCursorHand = 4;
 
 CPetRoom* gRunningPetRoom = nullptr;
@@ -244,7 +246,7 @@ Cx3DObject* CPetRoom::ObjectAt(CxPoint point)
     CPet* pet = GetRegisteredPet();
     if (pet && PetHitAt(*pet, point)) return pet;
     CxSceneManager& scene = GetSceneManager();
-    if (state_ != STATE_DRAGGING && Eval("toy ~= nil", false)) {
+    if (state_ != STATE_DRAGGING && Eval("toy ~= nil and toy.GetName ~= nil", false)) {
         CxLuaEngine* engine = GetScriptEngine();
         CxString name = engine->EvalString("toy:GetName()", "NOEXIST");
         auto* toy = dynamic_cast<C3DPhysicsObject*>(scene.FindChild(name.Text(), true));

@@ -623,3 +623,13 @@ TEST_F(PetRoom, MouseToToyIsThePointUnderThePointerAtTheDragDepth)
     EXPECT_NEAR(x, 700, 1);
     EXPECT_NEAR(y, 100, 1);
 }
+
+TEST_F(PetRoom, AHouseWithoutItsPetScriptsYetTakesPressesWithoutScriptErrors)
+{
+    engine.RunString("PetAI = nil toy = { name = 'not an object' }");
+    Click(200, 200, 3, 0);
+    Move(700, 100);
+    Click(700, 100, 0, 0);
+    EXPECT_EQ(Log(), "");
+    EXPECT_EQ(engine.GetScriptErrorCount(), 0);
+}
