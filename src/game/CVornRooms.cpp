@@ -2,17 +2,24 @@
 // scripted rooms laid out by their description files.
 #include "app/CxRoomManager.h"
 #include "framework/CBaseRoom.h"
+#include "game/screens/CLoadMenu.h"
+#include "game/screens/COptionsMenu.h"
+#include "game/screens/CPreviewRoom.h"
 #include "game/world/C3DRoom.h"
 
 namespace {
-CxGameWindow* NewScriptedRoom() { return new CBaseRoom(); }
 CxGameWindow* New3DRoom() { return new C3DRoom(); }
+CxGameWindow* NewKennel() { return new CKennel(); }
+CxGameWindow* NewCert() { return new CCert(); }
+CxGameWindow* NewMainMenu() { return new CMainMenu(); }
+CxGameWindow* NewLoadMenu() { return new CLoadMenu(); }
+CxGameWindow* NewOptionsMenu() { return new COptionsMenu(); }
 
 CxRoomRegistrar gHouse("House", New3DRoom);
-CxRoomRegistrar gKennel1("Kennel1", New3DRoom);
-CxRoomRegistrar gKennel2("Kennel2", New3DRoom);
-CxRoomRegistrar gKennel3("Kennel3", New3DRoom);
-CxRoomRegistrar gLoadMenu("LoadMenu", NewScriptedRoom);
-CxRoomRegistrar gMainMenu("MainMenu", NewScriptedRoom);
-CxRoomRegistrar gOptionsMenu("OptionsMenu", NewScriptedRoom);
+CxRoomRegistrar gKennel1("Kennel1", NewKennel);
+CxRoomRegistrar gKennel2("Kennel2", NewKennel);
+CxRoomRegistrar gKennel3("Kennel3", NewCert);
+CxRoomRegistrar gLoadMenu("LoadMenu", NewLoadMenu);
+CxRoomRegistrar gMainMenu("MainMenu", NewMainMenu);
+CxRoomRegistrar gOptionsMenu("OptionsMenu", NewOptionsMenu);
 }  // namespace
