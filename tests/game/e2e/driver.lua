@@ -17,11 +17,27 @@ end
 
 -- Each step: the room the game must be in, a picture to keep (or nil), and
 -- the clicks that follow.  Button centres come from the rooms' descriptions.
+-- Typing: one key a frame, as the player's own keys would arrive.
+local function typed(text)
+    local actions = {}
+    for i = 1, #text do
+        local key = string.byte(text, i)
+        table.insert(actions, function() PostKey(key) end)
+    end
+    return actions
+end
+
 local steps = {
     {room = "MainMenu", shot = "MainMenu", clicks = {click(400, 360)}},          -- Options
-    {room = "OptionsMenu", shot = "OptionsMenu", clicks = {click(400, 480)}},    -- Back
+    {room = "OptionsMenu", shot = "OptionsMenu", clicks = {click(120, 565)}},    -- Back
+    {room = "MainMenu", clicks = {click(400, 300)}},                              -- Load
+    {room = "LoadMenu", shot = "LoadMenu", clicks = {click(120, 565)}},          -- Back
     {room = "MainMenu", clicks = {click(400, 240)}},                              -- Play
-    {room = "Kennel1", shot = "Kennel1", clicks = {click(100, 560)}},             -- House
+    {room = "Kennel1", shot = "Kennel1", clicks = {click(680, 510), click(400, 510)}}, -- Next, Choose
+    {room = "Kennel2", clicks = {click(400, 510)}},                               -- Ok with no name: refused
+    {room = "Kennel2", shot = "EmptyName", clicks = {click(400, 375)}},          -- its Ok
+    {room = "Kennel2", clicks = {typed("Tansy\r")}},                              -- the name, Return
+    {room = "Kennel3", shot = "Kennel3", clicks = {click(400, 520)}},             -- Go Home
     {room = "House", shot = "House", clicks = {click(710, 560)}},                 -- the shared menu button
     {room = "MainMenu", clicks = {click(400, 420)}},                              -- About
     {room = "MainMenu", shot = "AboutDialog", clicks = {click(400, 370)}},       -- its Ok
