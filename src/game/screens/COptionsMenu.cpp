@@ -23,11 +23,17 @@ void MapBoxFrames(CxButton& button)
     for (int32_t state = 0; state < kButtonStates; ++state) button.SetStateMapEntry(state, frames[state]);
 }
 
-int KeepMode(int32_t width, int32_t height, int depth, void* user)
+int CollectMode(int32_t width, int32_t height, int depth, void* user)
 {
-    if (width >= 800 && height >= 600 && depth == 16)
-        static_cast<std::vector<CDisplayMode>*>(user)->push_back(CDisplayMode{width, height, depth});
+    static_cast<std::vector<CDisplayMode>*>(user)->push_back(CDisplayMode{width, height, depth});
     return 0;   // every mode is wanted
+}
+
+// The sizes are offered in the 16-bit modes the game was made for.
+bool Offered(const CDisplayMode& mode, CxSize size)
+{
+    return mode.width >= 800 && mode.height >= 600 && mode.depth == 16 && mode.width == size.width &&
+           mode.height == size.height;
 }
 }  // namespace
 
@@ -50,7 +56,7 @@ CxOptions* COptionsMenu::AppOptions()
 void COptionsMenu::CollectDisplayModes(std::vector<CDisplayMode>& modes)
 {
     CBaseApp* app = CBaseApp::Get();
-    if (CxScreenSurface* screen = app ? app->GetScreen() : nullptr) screen->EnumDisplayModes(KeepMode, &modes);
+    if (CxScreenSurface* screen = app ? app->GetScreen() : nullptr) screen->EnumDisplayModes(CollectMode, &modes);
 }
 
 int32_t COptionsMenu::CurrentWidth()
@@ -130,7 +136,7 @@ void COptionsMenu::StartRoom()
         button->Disable();
         sizes_[i] = button;
         for (const CDisplayMode& mode : modes)
-            if (mode.width == kSizeList[i].width && mode.height == kSizeList[i].height) {
+            if (Offered(mode, kSizeList[i])) {
                 button->Enable();
                 break;
             }
