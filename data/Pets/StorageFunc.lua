@@ -4,7 +4,8 @@
 -- sections are the pet scripts' own state.  Run again by every room that
 -- needs it: it defines functions and keeps the current pet.
 
-dofile("COMMON/globals.lua")
+-- The tuning tables once: the house changes `physics.yard` as it goes.
+if not globals then dofile("COMMON/globals.lua") end
 dofile("Pets/CatCommon.lua")
 dofile("Pets/PetAI.lua")
 
@@ -45,7 +46,10 @@ function NewPet(breed)
     return pet
 end
 
+-- Quitting from the house unloads the pet before the room stops, so the
+-- house's save happens here then.
 function UnLoadPet()
+    if gPetInHouse and HouseSavePet then HouseSavePet() end
     if PetAI and PetAI.tThinkFunc then PetAI.tThinkFunc.Forget() end
     if pet then
         if UnRegisterPet then UnRegisterPet() end

@@ -96,7 +96,19 @@ C3DPhysicsObject = CPet
 function RegisterPet(p) gRegistered = p; Record("RegisterPet") end
 function UnRegisterPet() gRegistered = nil; Record("UnRegisterPet") end
 function PlaySound(file) Record("PlaySound", file) end
-function DoEvent(text, channel) Record("DoEvent", text, channel) end
+-- A walk event arrives at once: the pet stands at the path's last point.
+function DoEvent(text, channel)
+    Record("DoEvent", text, channel)
+    local args = string.match(text, "^pet%.WalkToPosition%((.*)%)$")
+    if args and pet and gInstantWalks then
+        local words = {}
+        for word in string.gmatch(args, "[^,]+") do words[#words + 1] = word end
+        local n = #words
+        pet:SetPosition(tonumber(words[n - 2]), tonumber(words[n - 1]), tonumber(words[n]))
+    end
+end
+gInstantWalks = true
+function IsChannelEmpty() return false end
 function FlushChannel(channel) Record("FlushChannel", channel) end
 function QorGetTickCount() return gNow end
 function GetCameraPosition() return 0, 1.5, 2.0 end
