@@ -1,6 +1,7 @@
 -- Kennel 1: one kitten of each breed; the arrows show the others, "Choose"
 -- keeps the one shown and goes on to name it.
 dofile("COMMON/menus.lua")
+dofile("Pets/StorageFunc.lua")
 
 local function Breeds()
     return gBreeds or {"Bengal", "Abyssinian", "Snowpoint"}

@@ -1,6 +1,7 @@
 -- Kennel 2: the player types the kitten's name (Return or "Ok"); an empty
 -- name is refused with a message.
 dofile("COMMON/menus.lua")
+dofile("Pets/StorageFunc.lua")
 
 local NAME_LIMIT = 16
 local RETURN = 13

@@ -1,6 +1,7 @@
 -- Kennel 3: the certificate.  Its button saves the new pet and takes it to
 -- the house.
 dofile("COMMON/menus.lua")
+dofile("Pets/StorageFunc.lua")
 
 local function PetName()
     return (GetPetName and GetPetName()) or gChosenName or ""

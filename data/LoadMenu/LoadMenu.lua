@@ -1,6 +1,7 @@
 -- The load menu.  The room lists the saves and sets Room.selected_pet when
 -- one is clicked; the buttons start disabled until then.
 dofile("COMMON/menus.lua")
+dofile("Pets/StorageFunc.lua")
 
 local function ButtonHandle(name)
     return {

@@ -7,10 +7,6 @@
 #include "graphics/CxTextureSurface.h"
 #include "script/CxLuaEngine.h"
 
-// The pets arrive with the game world; until a build has them, the preview
-// simply has no pet to show.
-CPet* GetRegisteredPet() __attribute__((weak));
-
 namespace {
 CPreviewRoom* gRunningPreview = nullptr;
 
@@ -33,7 +29,7 @@ CPreviewRoom::~CPreviewRoom()
 
 CPreviewRoom* CPreviewRoom::GetRunning() { return gRunningPreview; }
 
-Cx3DObject* CPreviewRoom::PreviewPet() { return GetRegisteredPet ? GetRegisteredPet() : nullptr; }
+Cx3DObject* CPreviewRoom::PreviewPet() { return GetRegisteredPet(); }
 
 CxD3DDevice* CPreviewRoom::FindDevice()
 {

@@ -39,6 +39,13 @@ local steps = {
     {room = "Kennel2", clicks = {typed("Tansy\r")}},                              -- the name, Return
     {room = "Kennel3", shot = "Kennel3", clicks = {click(400, 520)}},             -- Go Home
     {room = "House", shot = "House", clicks = {click(710, 560)}},                 -- the shared menu button
+    {room = "MainMenu", clicks = {click(400, 300)}},                              -- Load
+    {room = "LoadMenu", shot = "LoadMenuSaved", check = "Tansy",
+     clicks = {click(434, 255), click(680, 565)}},                                -- the saved pet, Delete
+    {room = "LoadMenu", shot = "DeleteQuestion", clicks = {click(490, 375)}},    -- No
+    {room = "LoadMenu", check = "Tansy", clicks = {click(680, 565)}},            -- Delete again
+    {room = "LoadMenu", clicks = {click(310, 375)}},                              -- Yes
+    {room = "LoadMenu", check = "Tansy", clicks = {click(120, 565)}},            -- Back
     {room = "MainMenu", clicks = {click(400, 420)}},                              -- About
     {room = "MainMenu", shot = "AboutDialog", clicks = {click(400, 370)}},       -- its Ok
     {room = "MainMenu", clicks = {click(400, 480)}},                              -- Quit
@@ -81,6 +88,11 @@ function VornDriverFrame()
     if step.shot then
         local code = ScreenCaptureWithUI("<DEFAULT>" .. E2E_OUT .. "/" .. step.shot .. ".tga")
         if code ~= 0 then print("E2E capture failed " .. code) end
+    end
+    if step.check then
+        -- whether the pet's save is in the save folder at this step
+        local saved = QorFileExists("<AppData>pet_" .. step.check .. ".sav")
+        print("E2E save " .. step.check .. " " .. (saved and "there" or "gone"))
     end
     if step.last then print("E2E quitting") end
     queue(step)
