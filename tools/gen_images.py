@@ -394,6 +394,14 @@ def load_picture(breed, size=90):
     return strip
 
 
+def list_panel(width=430, height=320):
+    """The light sheet the load menu's list of saved pets lies on."""
+    image = Image(width, height)
+    image.rounded_rect(0, 0, width, height, 18, (60, 50, 80, 230))
+    image.rounded_rect(4, 4, width - 8, height - 8, 15, (252, 246, 232, 235))
+    return image
+
+
 def certificate():
     """The adoption certificate: a framed sheet the room writes the name on."""
     image = Image(*SCREEN)
@@ -439,6 +447,7 @@ def all_images():
     yield "UI/But_xVRcheckmark_01T.tga", checkmark()
     for breed in BREEDS:
         yield "UI/But_xVload%s_01T.tga" % breed, load_picture(breed)
+    yield "UI/load_list.tga", list_panel()
     yield "Kennel/certificate.tga", certificate()
     yield "Common/about_dialog.tga", dialog_face("ABOUT VORN")
     yield "Common/question_dialog.tga", dialog_face("")

@@ -102,6 +102,9 @@ void CLoadMenu::StartRoom()
     pictures_.Mount();
     list_ = new CxListBox;
     list_->Create(234, 210, 430, 320, this, 0);
+    // The description may lay the list on a picture of its own.
+    CxString sheet = GetDescription().ReadString("List", "Picture", "");
+    if (!sheet.IsEmpty()) list_->LoadSurface(sheet.Text(), 1);
     list_->Show();
     list_->SetLineHeight(112);
     list_->SetHighlight(false);

@@ -4,7 +4,8 @@
 // selected one after a yes/no question.
 //
 // A save whose file cannot be deleted is reported and stays listed, so the
-// list never shows fewer saves than the folder holds.
+// list never shows fewer saves than the folder holds.  The description's
+// [List] Picture, when given, is the sheet the list lies on.
 #pragma once
 #include "framework/CBaseRoom.h"
 #include "game/screens/CMenuPictures.h"
