@@ -19,10 +19,11 @@ end
 function Room.OnStartRoom()
     RoomMusic("menu.mp3")
     print("Entered Kennel3")
-    MenuLabel(MenuText("CertifyThat"), 140, 230, 520, 30, 22, 0xFF6E4628)
-    MenuLabel(PetName(), 140, 270, 520, 50, 40, 0xFF402810)
-    MenuLabel(MenuText("CertBreed") .. " " .. PetBreed(), 140, 330, 520, 30, 22, 0xFF6E4628)
-    MenuLabel(MenuText("CertHome"), 140, 370, 520, 30, 22, 0xFF6E4628)
+    local sheet = 0xFFFCF6E2   -- the certificate's paper
+    MenuLabel(MenuText("CertifyThat"), 140, 230, 520, 30, 22, 0xFF6E4628, sheet)
+    MenuLabel(PetName(), 140, 270, 520, 50, 40, 0xFF402810, sheet)
+    MenuLabel(MenuText("CertBreed") .. " " .. PetBreed(), 140, 330, 520, 30, 22, 0xFF6E4628, sheet)
+    MenuLabel(MenuText("CertHome"), 140, 370, 520, 30, 22, 0xFF6E4628, sheet)
 end
 
 function Room.OnStopRoom()

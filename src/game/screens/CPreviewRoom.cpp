@@ -7,6 +7,8 @@
 #include "graphics/CxTextureSurface.h"
 #include "script/CxLuaEngine.h"
 
+#include <cstdlib>
+
 namespace {
 CPreviewRoom* gRunningPreview = nullptr;
 
@@ -39,7 +41,7 @@ CxD3DDevice* CPreviewRoom::FindDevice()
 
 void CPreviewRoom::StartRoom()
 {
-    CBaseRoom::StartRoom();
+    C3DRoom::StartRoom();
     device_ = FindDevice();
     CxOptions& description = GetDescription();
     CxRect rect;
@@ -47,7 +49,7 @@ void CPreviewRoom::StartRoom()
     if (rect.Width() <= 0 || rect.Height() <= 0) rect = kPreviewRect;
     delete window_;
     window_ = new Cx3DWindow;
-    window_->SetListener(this);
+    window_->SetListener(&listener_);
     // Without a 3D device the window has no target and draws nothing (it
     // is not asked for one: that would be an error); the room works on.
     if (device_) window_->CreateWindow(rect.left, rect.top, rect.Width(), rect.Height(), this, 0);
@@ -59,7 +61,9 @@ void CPreviewRoom::StartRoom()
     description.GetVector("Preview", "Eye", &eye, kPreviewEye);
     description.GetVector("Preview", "Target", &target, kPreviewTarget);
     camera_.up[0] = 0, camera_.up[1] = 1, camera_.up[2] = 0;
-    camera_.SetPerspective(0.7853982f, float(rect.Width()) / float(rect.Height()), 1, 300);
+    float zNear = description.ReadFloat("Preview", "Near", 1), zFar = description.ReadFloat("Preview", "Far", 300);
+    if (!(zNear > 0) || !(zFar > zNear)) zNear = 1, zFar = 300;
+    camera_.SetPerspective(0.7853982f, float(rect.Width()) / float(rect.Height()), zNear, zFar);
     camera_.target[0] = target.x, camera_.target[1] = target.y, camera_.target[2] = target.z;
     camera_.eye[0] = eye.x, camera_.eye[1] = eye.y, camera_.eye[2] = eye.z;
     camera_.valid = 1;
@@ -113,8 +117,12 @@ void CPreviewRoom::StopRoom()
         window_ = nullptr;
     }
     device_ = nullptr;
-    CBaseRoom::StopRoom();
+    C3DRoom::StopRoom();
 }
+
+// The room's picture stays the background even while the game's 3D frame
+// draws the room.
+void CPreviewRoom::OnPaint(CxRenderTarget* target, const CxRect* rect) { CBaseRoom::OnPaint(target, rect); }
 
 void CPreviewRoom::ReleaseDevice()
 {
@@ -130,7 +138,7 @@ void CPreviewRoom::RestoreDevice()
     window_->CreateTarget();
 }
 
-void CPreviewRoom::BeginRender(CxD3DDevice* device)
+void CPreviewRoom::PreviewBegin(CxD3DDevice* device)
 {
     if (!device) return;
     device->PushTransform(GPUTS_PROJECTION);
@@ -141,7 +149,7 @@ void CPreviewRoom::BeginRender(CxD3DDevice* device)
     device->Clear(0, nullptr, GPUCLEAR_TARGET | GPUCLEAR_ZBUFFER, kPreviewSky, 1.0f, 0);
 }
 
-void CPreviewRoom::Render(const RenderContext& context)
+void CPreviewRoom::PreviewRender(const RenderContext& context)
 {
     Cx3DObject::SetGameTime(float(clock_.Elapsed()) / 1000.0f);
     Cx3DObject* pet = PreviewPet();
@@ -156,7 +164,7 @@ void CPreviewRoom::Render(const RenderContext& context)
     pet->Render(context);
 }
 
-void CPreviewRoom::EndRender(CxD3DDevice* device)
+void CPreviewRoom::PreviewEnd(CxD3DDevice* device)
 {
     if (!device) return;
     device->PopTransform(GPUTS_WORLD);
@@ -193,6 +201,8 @@ void CMainMenu::StartRoom()
     version_->SetFont(app ? app->GetFontId() : -1);
     version_->SetBkColor(0);
     version_->SetTextFlags(0x10000009);
+    CxString ink = GetDescription().ReadString("Version", "Color", "");
+    if (!ink.IsEmpty()) version_->SetColor(CxPixel(std::strtoul(ink.Text(), nullptr, 0)));
     CxString text;
     if (app) {
         const CxAppInfo& info = app->GetInfo();

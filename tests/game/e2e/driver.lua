@@ -33,13 +33,13 @@ local steps = {
     {room = "MainMenu", clicks = {click(400, 300)}},                              -- Load
     {room = "LoadMenu", shot = "LoadMenu", clicks = {click(120, 565)}},          -- Back
     {room = "MainMenu", clicks = {click(400, 240)}},                              -- Play
-    {room = "Kennel1", shot = "Kennel1", clicks = {click(680, 510), click(400, 510)}}, -- Next, Choose
+    {room = "Kennel1", shot = "Kennel1", settle = 10, clicks = {click(680, 510), click(400, 510)}}, -- Next, Choose
     {room = "Kennel2", clicks = {click(400, 510)}},                               -- Ok with no name: refused
     {room = "Kennel2", shot = "EmptyName", clicks = {click(400, 375)}},          -- its Ok
     {room = "Kennel2", clicks = {typed("Tansy\r")}},                              -- the name, Return
     {room = "Kennel3", shot = "Kennel3", clicks = {click(400, 520)}},             -- Go Home
     {room = "House", shot = "House", clicks = {click(710, 560)}},                 -- the shared menu button
-    {room = "MainMenu", clicks = {click(400, 300)}},                              -- Load
+    {room = "MainMenu", shot = "MainMenuPet", settle = 10, clicks = {click(400, 300)}}, -- Load
     {room = "LoadMenu", shot = "LoadMenuSaved", check = "Tansy",
      clicks = {click(434, 255), click(680, 565)}},                                -- the saved pet, Delete
     {room = "LoadMenu", shot = "DeleteQuestion", clicks = {click(490, 375)}},    -- No
@@ -85,6 +85,11 @@ function VornDriverFrame()
         return
     end
     waited = 0
+    -- a room that draws on its own (the 3D window) is given a few frames first
+    if step.settle and step.settle > 0 then
+        step.settle = step.settle - 1
+        return
+    end
     if step.shot then
         local code = ScreenCaptureWithUI("<DEFAULT>" .. E2E_OUT .. "/" .. step.shot .. ".tga")
         if code ~= 0 then print("E2E capture failed " .. code) end

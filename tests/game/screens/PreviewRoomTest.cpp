@@ -67,7 +67,7 @@ TEST_F(PreviewRooms, TheMainMenuAddsItsVersionLineForTheVisit)
     EXPECT_EQ(version->GetPointSize(), 14);
     EXPECT_TRUE(version->IsVisible());
     ASSERT_NE(menu->GetPreviewWindow(), nullptr);
-    EXPECT_TRUE(menu->GetCamera().valid);
+    EXPECT_TRUE(menu->GetPreviewCamera().valid);
 
     Enter("Elsewhere");
     EXPECT_EQ(menu->GetVersionText(), nullptr);
