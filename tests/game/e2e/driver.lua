@@ -41,7 +41,10 @@ local steps = {
     {room = "House", shot = "House", clicks = {click(710, 560)}},                 -- the shared menu button
     {room = "MainMenu", shot = "MainMenuPet", settle = 10, clicks = {click(400, 300)}}, -- Load
     {room = "LoadMenu", shot = "LoadMenuSaved", check = "Tansy",
-     clicks = {click(434, 255), click(680, 565)}},                                -- the saved pet, Delete
+     clicks = {click(434, 255), click(400, 565)}},                                -- the saved pet, Load
+    {room = "House", pet = true, clicks = {click(710, 560)}},                     -- the menu button
+    {room = "MainMenu", clicks = {click(400, 300)}},                              -- Load
+    {room = "LoadMenu", clicks = {click(434, 255), click(680, 565)}},            -- the saved pet, Delete
     {room = "LoadMenu", shot = "DeleteQuestion", clicks = {click(490, 375)}},    -- No
     {room = "LoadMenu", check = "Tansy", clicks = {click(680, 565)}},            -- Delete again
     {room = "LoadMenu", clicks = {click(310, 375)}},                              -- Yes
@@ -99,6 +102,7 @@ function VornDriverFrame()
         local saved = QorFileExists("<AppData>pet_" .. step.check .. ".sav")
         print("E2E save " .. step.check .. " " .. (saved and "there" or "gone"))
     end
+    if step.pet then print("E2E pet " .. tostring(GetPetName and GetPetName())) end
     if step.last then print("E2E quitting") end
     queue(step)
     stepIndex = stepIndex + 1
