@@ -402,6 +402,14 @@ def list_panel(width=430, height=320):
     return image
 
 
+def scroll_track(width, height):
+    """The groove a scroll bar's thumb runs in."""
+    image = Image(width, height)
+    image.rounded_rect(width // 2 - 9, 0, 18, height, 9, (60, 50, 80, 220))
+    image.rounded_rect(width // 2 - 6, 3, 12, height - 6, 6, (190, 180, 210, 230))
+    return image
+
+
 def certificate():
     """The adoption certificate: a framed sheet the room writes the name on."""
     image = Image(*SCREEN)
@@ -448,6 +456,8 @@ def all_images():
     for breed in BREEDS:
         yield "UI/But_xVload%s_01T.tga" % breed, load_picture(breed)
     yield "UI/load_list.tga", list_panel()
+    yield "UI/list_track.tga", scroll_track(46, 354)
+    yield "UI/volume_track.tga", scroll_track(56, 260)
     yield "Kennel/certificate.tga", certificate()
     yield "Common/about_dialog.tga", dialog_face("ABOUT VORN")
     yield "Common/question_dialog.tga", dialog_face("")

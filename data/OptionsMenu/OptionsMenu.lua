@@ -2,7 +2,7 @@
 -- and the volume bar and stores them at "Accept"; the script labels them.
 dofile("COMMON/menus.lua")
 
-local SIZES = {"800 x 600", "1024 x 768", "1280 x 1024", "1600 x 1200"}
+local SIZES = {"800", "1024", "1280", "1600"}
 
 function Room.OnStartRoom()
     RoomMusic("menu.mp3")
@@ -10,7 +10,7 @@ function Room.OnStartRoom()
     local ink = 0xFFFFFFFF
     MenuLabel(MenuText("OptionsResolution"), 366, 205, 400, 36, 24, ink)
     for i, size in ipairs(SIZES) do
-        MenuLabel(size, 400 + 100 * (i - 1) - 34, 285, 100, 24, 12, ink)
+        MenuLabel(size, 400 + 100 * (i - 1) - 14, 285, 60, 24, 18, ink)
     end
     MenuLabel(MenuText("OptionsAntiAlias"), 440, 370, 240, 32, 22, ink)
     MenuLabel(MenuText("OptionsTips"), 440, 430, 240, 32, 22, ink)

@@ -122,6 +122,8 @@ void CLoadMenu::StartRoom()
 
     scrollBar_ = new CxVerticalScrollBar;
     scrollBar_->Create(696, 196, 46, 354, this, 0);
+    CxString groove = GetDescription().ReadString("List", "Track", "");
+    if (!groove.IsEmpty()) scrollBar_->LoadSurface(groove.Text(), 1);
     scrollBar_->LoadThumb("UI_xVRscrollline_01T.tga");
     if (CxSprite* thumb = scrollBar_->GetThumb()) thumb->SetMaskColor(CX_NO_COLOR);
     scrollBar_->Show();

@@ -5,7 +5,8 @@
 //
 // A save whose file cannot be deleted is reported and stays listed, so the
 // list never shows fewer saves than the folder holds.  The description's
-// [List] Picture, when given, is the sheet the list lies on.
+// [List] Picture, when given, is the sheet the list lies on, and [List]
+// Track the groove of its scroll bar.
 #pragma once
 #include "framework/CBaseRoom.h"
 #include "game/screens/CMenuPictures.h"

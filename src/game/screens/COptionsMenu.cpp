@@ -156,6 +156,8 @@ void COptionsMenu::StartRoom()
     volume_ = new CxVerticalScrollBar;
     layout.GetPoint("Layout", "Volume", &at, CxPoint{216, 240});
     volume_->Create(at.x, at.y, 56, 260, this, 0);
+    CxString groove = layout.ReadString("Layout", "VolumeTrack", "");
+    if (!groove.IsEmpty()) volume_->LoadSurface(groove.Text(), 1);
     volume_->LoadThumb(kThumbPicture);
     if (CxSprite* thumb = volume_->GetThumb()) thumb->SetMaskColor(CX_NO_COLOR);
     volume_->Show();

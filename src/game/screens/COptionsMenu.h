@@ -6,8 +6,8 @@
 // "Size" and restarts the game, whose next cycle finds g_bRestarted true.
 //
 // The description's [Layout] may move the widgets (Resolutions, AntiAlias,
-// ShowTipDialogs, Volume: top-left points); the defaults suit a 1024 x 768
-// room.
+// ShowTipDialogs, Volume: top-left points; VolumeTrack: the bar's groove
+// picture); the defaults suit a 1024 x 768 room.
 #pragma once
 #include "framework/CBaseRoom.h"
 #include "game/screens/CMenuPictures.h"
