@@ -14,7 +14,7 @@ public:
     std::vector<CDisplayMode> modes;
     int32_t width = 800;
     bool multisampling = false;
-    int restarts = 0;
+    int restarts = 0, credits = 0;
 
 protected:
     CxOptions* GameOptions() override { return &game; }
@@ -23,6 +23,7 @@ protected:
     int32_t CurrentWidth() override { return width; }
     bool HasMultisampling() override { return multisampling; }
     void RestartGame() override { ++restarts; }
+    void ShowCredits() override { ++credits; }
 };
 
 class OptionsMenu : public MenuRoomTest {
@@ -90,6 +91,11 @@ TEST_F(OptionsMenu, AnotherSizeIsStoredAndRestartsWithoutAQuestion)
     Enter("OptionsMenu");
     ASSERT_TRUE(Checked(0));
     menu->GetSizeButton(1)->SetCheck(true);
+    Click("accept");    // the names are matched exactly
+    Click("Credits");
+    EXPECT_EQ(menu->restarts, 0);
+    EXPECT_EQ(menu->credits, 1);
+    EXPECT_EQ(menu->app.ReadString("Engine.Window", "Size", "none").Text(), std::string("none"));
     EXPECT_FALSE(Checked(0)) << "the group keeps one size";
     EXPECT_EQ(menu->OnQuitRequest(), 1);   // asked as every room asks
     ASSERT_EQ(MenuQuestions::Asked().size(), 1u);
