@@ -81,10 +81,12 @@ void COptionsMenu::RestartGame()
     }
 }
 
+// The menu's music comes back after the credits' own: the description's
+// [Credits] Music, "MUSIC/default.mp3" without it.
 void COptionsMenu::ShowCredits()
 {
     if (CBaseApp* app = CBaseApp::Get()) app->ShowCredits();
-    StartMusic("MUSIC/default.mp3", -1);
+    StartMusic(GetDescription().ReadString("Credits", "Music", "MUSIC/default.mp3").Text(), -1);
 }
 
 // Without a driver the level last asked for stands in, so that the bar
