@@ -29,10 +29,12 @@ int CollectMode(int32_t width, int32_t height, int depth, void* user)
     return 0;   // every mode is wanted
 }
 
-// The sizes are offered in the 16-bit modes the game was made for.
+// A size is offered where the display has a mode of it with at least 16
+// bits: today's displays list 24- and 32-bit modes only, and asking for
+// exactly 16 would leave the player no size to choose at all.
 bool Offered(const CDisplayMode& mode, CxSize size)
 {
-    return mode.width >= 800 && mode.height >= 600 && mode.depth == 16 && mode.width == size.width &&
+    return mode.width >= 800 && mode.height >= 600 && mode.depth >= 16 && mode.width == size.width &&
            mode.height == size.height;
 }
 }  // namespace
@@ -206,6 +208,17 @@ void COptionsMenu::OnNotify(int32_t kind, CxDisplayObject* sender, int32_t code,
         if (ready_) SetVolume(kLoudest - code);
         return;
     }
+    // The window's own size may be checked while the display does not offer
+    // it; the group leaves a disabled button alone, so it would stay checked
+    // beside the player's choice and win at "Accept".
+    if (kind == NOTIFY_BUTTON && code == BUTTON_CODE_ON && sender)
+        for (CxRadioButton* other : sizes_)
+            if (other && other == sender) {
+                for (CxRadioButton* size : sizes_)
+                    if (size && size != sender && !size->IsEnabled() && size->GetState() != BUTTON_DISABLED)
+                        size->SetState(BUTTON_DISABLED);
+                break;
+            }
     CBaseRoom::OnNotify(kind, sender, code, extra);
 }
 

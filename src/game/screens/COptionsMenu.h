@@ -1,5 +1,5 @@
 // The options menu: the resolution (four radio buttons, each enabled only
-// when the display offers that size at 16 bits), the AntiAlias and
+// when the display has a mode of that size at 16 bits or more), the AntiAlias and
 // ShowTipDialogs boxes, and the master volume bar, heard at once while it
 // moves and put back on leaving unless "Accept" was pressed.  "Accept"
 // stores the settings; a new resolution is stored as "Engine.Window" /

@@ -34,7 +34,7 @@ protected:
         SetMasterVolume(60);   // no sound driver here: the level last set stands
         menu = AddRoom<TestOptionsMenu>("OptionsMenu");
         AddRoom<CBaseRoom>("MainMenu");
-        menu->modes = {{800, 600, 16}, {1024, 768, 16}, {1280, 1024, 32}, {1600, 1200, 16}, {640, 480, 16}};
+        menu->modes = {{800, 600, 16}, {1024, 768, 32}, {1280, 1024, 8}, {1600, 1200, 24}, {640, 480, 16}};
     }
     void Click(const char* name)
     {
@@ -57,7 +57,7 @@ TEST_F(OptionsMenu, SizesFollowTheDisplayModesAndTheWindow)
     Enter("OptionsMenu");
     EXPECT_TRUE(Enabled(0));
     EXPECT_TRUE(Enabled(1));
-    EXPECT_FALSE(Enabled(2)) << "1280 x 1024 is offered only at 32 bits";
+    EXPECT_FALSE(Enabled(2)) << "1280 x 1024 is listed only at 8 bits";
     EXPECT_TRUE(Enabled(3));
     EXPECT_TRUE(Checked(2)) << "the window's own width is checked even so";
     EXPECT_FALSE(Checked(0) || Checked(1) || Checked(3));
@@ -68,6 +68,7 @@ TEST_F(OptionsMenu, SizesFollowTheDisplayModesAndTheWindow)
 
     Click("Accept");
     EXPECT_EQ(menu->game.ReadInt("Options", "AntiAlias", -1), 0);
+    EXPECT_EQ(menu->restarts, 0) << "the window's own size, though not offered";
     EXPECT_EQ(menu->game.ReadInt("Options", "ShowTipDialogs", -1), 0);
     EXPECT_EQ(menu->game.ReadInt("Options", "MasterVolume", -1), 60);
     EXPECT_EQ(menu->app.ReadString("Engine.Window", "Size", "none").Text(), std::string("none"));
@@ -84,6 +85,18 @@ TEST_F(OptionsMenu, SizesFollowTheDisplayModesAndTheWindow)
     Click("Accept");
     EXPECT_EQ(menu->game.ReadInt("Options", "AntiAlias", -1), 1);
     EXPECT_EQ(menu->restarts, 0);
+
+    // Choosing another size while the window's own, not offered, is checked.
+    menu->width = 1280;
+    Enter("MainMenu");
+    Enter("OptionsMenu");
+    ASSERT_TRUE(Checked(2));
+    menu->GetSizeButton(1)->SetCheck(true);
+    EXPECT_FALSE(Checked(2));
+    EXPECT_EQ(menu->GetSizeButton(2)->GetState(), BUTTON_DISABLED);
+    Click("Accept");
+    EXPECT_EQ(menu->app.ReadString("Engine.Window", "Size", "").Text(), std::string("1024, 768"));
+    EXPECT_EQ(menu->restarts, 1);
 }
 
 TEST_F(OptionsMenu, AnotherSizeIsStoredAndRestartsWithoutAQuestion)
