@@ -7,6 +7,7 @@ local strings = {
         AboutText = "A small cat is waiting in the kennel.",
         ToolTip_Options = "Options",
         DeletePetYesNo = "Delete this pet for good?",
+        DeletePetFailed = "This pet could not be deleted. Its save is still there.",
         ChooseKitten = "Which kitten will you take home?",
         KittenBreed = "Breed:",
         NameKitten = "What will your kitten be called?",

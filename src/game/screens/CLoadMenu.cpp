@@ -205,9 +205,11 @@ void CLoadMenu::DeleteSelectedPet()
     CItem* item = GetItem(index);
     if (item) {
         // A save that stays on the disc stays in the list: the player sees
-        // what the folder holds, and may try again.
+        // what the folder holds, is told, and may try again.  It is not an
+        // error of the game: enough of them would end it.
         if (QorFileDelete(item->GetPath().Text()) != 0) {
-            Error(ERR_DELETE_FILE, "Cannot delete the saved pet %s", item->GetPath().Text());
+            Print("Cannot delete the saved pet %s", item->GetPath().Text());
+            DoOkDialog(LookUpLanguageString(GetScriptEngine(), "DeletePetFailed").Text());
             return;
         }
         list_->RemoveItem(index);

@@ -3,8 +3,9 @@
 // room script (Room.selected_pet), the button named "Delete" deletes the
 // selected one after a yes/no question.
 //
-// A save whose file cannot be deleted is reported and stays listed, so the
-// list never shows fewer saves than the folder holds.  The description's
+// A save whose file cannot be deleted stays listed, so the list never shows
+// fewer saves than the folder holds, and the player is told with the OK
+// message "DeletePetFailed".  The description's
 // [List] Picture, when given, is the sheet the list lies on, and [List]
 // Track the groove of its scroll bar.
 #pragma once
