@@ -1,5 +1,6 @@
 #include "game/screens/CPreviewRoom.h"
 
+#include "core/CxTime.h"
 #include "display/CxDrawText.h"
 #include "game/CBaseApp.h"
 #include "game/world/CPet.h"
@@ -69,7 +70,6 @@ void CPreviewRoom::StartRoom()
     camera_.valid = 1;
 
     if (Cx3DObject* pet = PreviewPet()) pet->PlayInfinite("SitIdle", 1);
-    clock_.Start(0);
     gRunningPreview = this;
 }
 
@@ -151,7 +151,9 @@ void CPreviewRoom::PreviewBegin(CxD3DDevice* device)
 
 void CPreviewRoom::PreviewRender(const RenderContext& context)
 {
-    Cx3DObject::SetGameTime(float(clock_.Elapsed()) / 1000.0f);
+    // The pet's clips run on the clock of every 3D room: a clock of the
+    // visit's own would move them back in time between rooms.
+    Cx3DObject::SetGameTime(float(QorTickCount()) / 1000.0f);
     Cx3DObject* pet = PreviewPet();
     if (!context.device || !pet) return;
     float offset[3] = {0, 0, 0};

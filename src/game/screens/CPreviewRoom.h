@@ -12,7 +12,6 @@
 // Near and Far; without them the window stands at (589, 188), 336 x 267 and
 // the camera looks from (-5, 40, 30) at (0, 15, 0) with planes at 1 and 300.
 #pragma once
-#include "core/CxTimer.h"
 #include "framework/CBaseRoom.h"
 #include "game/world/C3DRoom.h"
 #include "game/world/Cx3DWindow.h"
@@ -66,7 +65,6 @@ private:
     CxD3DDevice* device_ = nullptr;
     CxCamera camera_;
     Cx3DWindow* window_ = nullptr;   // owned while the room runs
-    CxTimer clock_;
 };
 
 // "Kennel1", "Kennel2": their description is "Kennel/<Name>.ini" and their
