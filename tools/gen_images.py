@@ -324,6 +324,108 @@ def credits_logo():
     return image
 
 
+def radial_strip(size=32):
+    """The options menu's round boxes: unchecked, checked, disabled."""
+    strip = Image(size * 3, size)
+    for frame in range(3):
+        cx = frame * size + size / 2
+        ring = (120, 120, 128, 255) if frame == 2 else (60, 50, 80, 255)
+        face = (170, 170, 176, 255) if frame == 2 else (250, 246, 236, 255)
+        strip.disc(cx, size / 2, size / 2 - 2, ring)
+        strip.disc(cx, size / 2, size / 2 - 5, face)
+        if frame == 1:
+            strip.disc(cx, size / 2, size / 4, (60, 150, 80, 255))
+    return strip
+
+
+def scroll_thumb(width=40, height=30):
+    """The thumb of the load menu's and the volume's scroll bars."""
+    image = Image(width, height)
+    image.rounded_rect(0, 0, width, height, 10, (60, 50, 80, 255))
+    image.rounded_rect(3, 3, width - 6, height - 6, 8, (240, 200, 110, 255))
+    for k in (-6, 0, 6):
+        image.fill_rect(10, height // 2 + k - 1, width - 20, 2, (150, 110, 50, 255))
+    return image
+
+
+def checkmark(size=56):
+    image = Image(size, size)
+    image.disc(size / 2, size / 2, size / 2 - 2, (255, 255, 255, 200))
+    for t in range(40):
+        # two strokes: down to the corner, then up to the right
+        a = t / 39
+        for (x0, y0, x1, y1) in ((0.22, 0.52, 0.42, 0.72), (0.42, 0.72, 0.80, 0.28)):
+            x = (x0 + (x1 - x0) * a) * size
+            y = (y0 + (y1 - y0) * a) * size
+            image.disc(x, y, size * 0.07, (40, 150, 70, 255))
+    return image
+
+
+# The breeds' coat colours (body, markings) as the load menu shows them.
+BREEDS = {"Bengal": ((214, 150, 70), (90, 55, 25)), "Abyssinian": ((190, 110, 60), (120, 60, 30)),
+          "Snowpoint": ((240, 232, 220), (90, 70, 70))}
+
+
+def cat_face(image, cx, cy, r, body, marks, eye):
+    for side in (-1, 1):   # ears
+        polygon(image, [(cx + side * r * 0.95, cy - r * 1.15), (cx + side * r * 0.25, cy - r * 0.7),
+                         (cx + side * r * 0.9, cy - r * 0.2)], body + (255,))
+    image.disc(cx, cy, r, body + (255,))
+    for k in (-1, 0, 1):   # stripes on the forehead
+        image.fill_rect(int(cx + k * r * 0.28 - 2), int(cy - r * 0.85), 4, int(r * 0.4), marks + (255,))
+    for side in (-1, 1):
+        image.disc(cx + side * r * 0.38, cy - r * 0.05, r * 0.17, eye + (255,))
+        image.disc(cx + side * r * 0.38, cy - r * 0.05, r * 0.07, (20, 20, 20, 255))
+    image.disc(cx, cy + r * 0.28, r * 0.1, (200, 100, 110, 255))
+
+
+def load_picture(breed, size=90):
+    """A saved pet's picture in the load menu: five frames, the fourth for
+    the selected pet."""
+    body, marks = BREEDS[breed]
+    strip = Image(size * 5, size)
+    backs = [(235, 228, 214), (235, 228, 214), (250, 240, 210), (255, 226, 150), (170, 170, 176)]
+    for frame, back in enumerate(backs):
+        left = frame * size
+        strip.rounded_rect(left + 2, 2, size - 4, size - 4, 16, (60, 50, 80, 255))
+        strip.rounded_rect(left + 5, 5, size - 10, size - 10, 13, back + (255,))
+        eye = (90, 170, 220) if breed == "Snowpoint" else (120, 170, 60)
+        cat_face(strip, left + size / 2, size / 2 + 8, size * 0.28, body, marks, eye)
+    return strip
+
+
+def list_panel(width=430, height=320):
+    """The light sheet the load menu's list of saved pets lies on."""
+    image = Image(width, height)
+    image.rounded_rect(0, 0, width, height, 18, (60, 50, 80, 230))
+    image.rounded_rect(4, 4, width - 8, height - 8, 15, (252, 246, 232, 235))
+    return image
+
+
+def scroll_track(width, height):
+    """The groove a scroll bar's thumb runs in."""
+    image = Image(width, height)
+    image.rounded_rect(width // 2 - 9, 0, 18, height, 9, (60, 50, 80, 220))
+    image.rounded_rect(width // 2 - 6, 3, 12, height - 6, 6, (190, 180, 210, 230))
+    return image
+
+
+def certificate():
+    """The adoption certificate: a framed sheet the room writes the name on."""
+    image = Image(*SCREEN)
+    image.vertical_gradient((120, 90, 60), (70, 50, 35))
+    image.rounded_rect(60, 40, 680, 520, 24, (90, 60, 30, 255))
+    image.rounded_rect(72, 52, 656, 496, 18, (252, 246, 226, 255))
+    image.rounded_rect(90, 70, 620, 460, 12, (200, 170, 110, 255))
+    image.rounded_rect(94, 74, 612, 452, 10, (252, 246, 226, 255))
+    pixelfont.draw_text_centred(image, "ADOPTION", 400, 120, 6, (110, 70, 40, 255))
+    pixelfont.draw_text_centred(image, "CERTIFICATE", 400, 170, 6, (110, 70, 40, 255))
+    image.disc(640, 440, 44, (200, 60, 60, 255))
+    image.disc(640, 440, 34, (230, 90, 80, 255))
+    cat_face(image, 640, 446, 20, (250, 230, 200), (200, 60, 60), (60, 60, 60))
+    return image
+
+
 # Button strips: file name -> label and face colour (the Blender menu
 # generator renders the same table).
 BUTTONS = {"play": ("Play", (70, 150, 90)), "options": ("Options", (70, 110, 180)),
@@ -331,7 +433,11 @@ BUTTONS = {"play": ("Play", (70, 150, 90)), "options": ("Options", (70, 110, 180
            "back": ("Back", (90, 90, 150)), "ok": ("Ok", (70, 150, 90)),
            "load": ("Load", (120, 90, 160)), "kennel": ("Kennel", (90, 140, 90)),
            "house": ("House", (160, 120, 70)), "menu": ("Menu", (90, 90, 150)),
-           "yes": ("Yes", (70, 150, 90)), "no": ("No", (170, 70, 70))}
+           "yes": ("Yes", (70, 150, 90)), "no": ("No", (170, 70, 70)),
+           "previous": ("Prev", (90, 140, 90)), "next": ("Next", (90, 140, 90)),
+           "choose": ("Choose", (70, 150, 90)), "adopt": ("Go Home", (160, 120, 70)),
+           "delete": ("Delete", (170, 70, 70)), "accept": ("Accept", (70, 150, 90)),
+           "credits": ("Credits", (150, 110, 60))}
 
 
 def all_images():
@@ -344,6 +450,15 @@ def all_images():
     for name, (label, colour) in BUTTONS.items():
         yield "Common/button_%s.tga" % name, button_strip(label, colour)
     yield "Common/check.tga", check_strip()
+    yield "UI/UI_xVRradialbuttons_01T.tga", radial_strip()
+    yield "UI/UI_xVRscrollline_01T.tga", scroll_thumb()
+    yield "UI/But_xVRcheckmark_01T.tga", checkmark()
+    for breed in BREEDS:
+        yield "UI/But_xVload%s_01T.tga" % breed, load_picture(breed)
+    yield "UI/load_list.tga", list_panel()
+    yield "UI/list_track.tga", scroll_track(46, 354)
+    yield "UI/volume_track.tga", scroll_track(56, 260)
+    yield "Kennel/certificate.tga", certificate()
     yield "Common/about_dialog.tga", dialog_face("ABOUT VORN")
     yield "Common/question_dialog.tga", dialog_face("")
     yield "Common/cursor_paw.tga", paw_cursor()

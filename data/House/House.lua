@@ -1,17 +1,291 @@
--- The house: the living room seen from the television, the cat idling
--- in front of the coffee table.
-dofile("COMMON/world.lua")
+-- The house: the cat's home in five rooms, the player's toys and tools on
+-- the overlay, the cat's needs on a line of text, the money in the corner.
+-- The pet room calls the Room.On... functions below; the cat's mind is the
+-- PetAI (Pets/PetAI.lua).
+dofile("Pets/StorageFunc.lua")
+dofile("House/HouseRooms.lua")
+
+Room.m_nCurRoom = Room.m_nCurRoom or 2
+Room.m_bScolding = false
+Room.m_bAttentionMode = false
+Room.tTweakBone = { on = 0, name = "head", axis = { x = 1, y = 0, z = 0 }, angle = 0,
+                    qav_factor = 1, qav_factor_min = 0.5, qav_factor_max = 2 }
+
+local SOUNDS = "generated/Sounds/"
+local TICK_TIMER = 1              -- our own tick until the host gives one
+local TEXT_EVERY_MS = 400
+
+-- ------------------------------------------------------------- the scene
+
+local function NewObject(class)
+    class = class or Cx3DObject
+    return class:new()
+end
+
+local function Keep(object)
+    Room.m_tSceneObjects = Room.m_tSceneObjects or {}
+    table.insert(Room.m_tSceneObjects, object)
+    return object
+end
+
+local function ClearScene()
+    local scene = Room.m_cSceneManager
+    if scene and Room.m_cLight then scene:RemoveLight(Room.m_cLight) end
+    for _, object in ipairs(Room.m_tSceneObjects or {}) do object:UnLoad() end
+    Room.m_tSceneObjects, Room.m_cLight = {}, nil
+    if pet and pet.UnLink then pet:UnLink() end
+end
+
+-- The toys of the overlay: made once per visit, hidden until grabbed.
+local TOYS = {
+    Ball = "generated/props/ball.glb",
+    Treat = "generated/props/treats.glb",
+}
+
+local function MakeToys(scene)
+    gToys = {}
+    for name, file in pairs(TOYS) do
+        local t = NewObject(C3DPhysicsObject or Cx3DObject)
+        t:LoadModel(file)
+        t:SetName(name)
+        t:SetMaterialDiffuse(1.0, 1.0, 1.0, 1.0)
+        t:SetMaterialAmbient(0.6, 0.6, 0.6, 1.0)
+        t:SetVisible(0)
+        if scene then t:Link(scene) end
+        gToys[name] = t
+    end
+end
+
+-- Shows house room n: its model, light, props and camera; the cat comes
+-- along to the room's starting spot.
+function ShowHouseRoom(n)
+    local layout = HOUSE_ROOMS[n]
+    if not layout then return end
+    Room.m_nCurRoom = n
+    gHouseRoom = layout
+    physics.yard = HouseFence(layout)
+    local scene = Room.m_cSceneManager
+    if scene then
+        ClearScene()
+        local model = Keep(NewObject())
+        model:LoadModel(layout.model)
+        model:SetName(HOUSE_ROOM_NAMES[n])
+        model:SetMaterialDiffuse(0.6, 0.58, 0.55, 1.0)
+        model:SetMaterialAmbient(0.8, 0.78, 0.75, 1.0)
+        model:Link(scene)
+        for _, prop in ipairs(layout.props) do
+            local object = Keep(NewObject())
+            object:LoadModel(prop.file)
+            object:SetName(prop.name)
+            object:SetMaterialDiffuse(1.0, 1.0, 1.0, 1.0)
+            object:SetMaterialAmbient(0.6, 0.6, 0.6, 1.0)
+            object:SetPosition(prop.at[1], prop.at[2], prop.at[3])
+            object:Link(scene)
+        end
+        local light = CxLight:new()
+        light:SetType(3)
+        light:SetDirection(layout.light[1], layout.light[2], layout.light[3])
+        light:SetDiffuse(255, 255, 240, 220)
+        light:SetActive(1)
+        scene:AddLight(light)
+        Room.m_cLight = light
+        SetGlobalAmbientLight(120, 118, 125, 255)
+        if pet then pet:Link(scene) end
+        for _, t in pairs(gToys or {}) do
+            t:SetVisible(0)
+            if t.Reset then t:Reset(0, 0, 0) end
+        end
+        if RemoveToyFromPhysics then RemoveToyFromPhysics() end
+        toy = nil
+    end
+    if SetCameraUp then
+        SetCameraUp(0, 1, 0)
+        SetCameraPosition(layout.eye[1], layout.eye[2], layout.eye[3])
+        SetCameraLookAt(layout.target[1], layout.target[2], layout.target[3])
+    end
+    if pet then
+        pet:SetPosition(layout.cat[1], layout.cat[2], layout.cat[3])
+        -- facing the player
+        local p = layout.player
+        if pet.FacePoint then pet:FacePoint(p[1], 0, p[2]) end
+        PetAI.tThinkFunc.Reset()
+        PetAI.tThinkFunc.StartUp()
+    end
+    UpdateHouseText(true)
+end
+
+function NextHouseRoom(step)
+    local n = (Room.m_nCurRoom or 2) + step
+    if n < 1 then n = #HOUSE_ROOMS elseif n > #HOUSE_ROOMS then n = 1 end
+    if ButtonClick then ButtonClick() end
+    ShowHouseRoom(n)
+end
+
+-- ------------------------------------------------------------- the overlay
+
+local function MakeText(x, y, w, h, flags)
+    if not CxDrawText or not Room.this then return nil end
+    local text = CxDrawText()
+    text:Create(x, y, w, h, 0)
+    text:SetColor(0xFFFFFFF0)
+    text:SetShadowColor(0xFF202020)
+    text:SetPointSize(15)
+    if flags then text:SetFlags(flags) end
+    text:Link(Room.this)
+    text:Paint(x, y)
+    return text
+end
+
+function UpdateHouseText(now)
+    local tick = PetAI.now or 0
+    if not now and tick - (Room.m_nTextTick or -TEXT_EVERY_MS) < TEXT_EVERY_MS then return end
+    Room.m_nTextTick = tick
+    local line = PetAI.NeedsText()
+    local money = string.format("$%d", GetPlayerMoney and GetPlayerMoney() or 0)
+    local place = HOUSE_ROOM_NAMES[Room.m_nCurRoom or 2]
+    if Room.m_cNeedsText then Room.m_cNeedsText:SetString(line) end
+    if Room.m_cMoneyText then Room.m_cMoneyText:SetString(money) end
+    if Room.m_cPlaceText then Room.m_cPlaceText:SetString(place) end
+    Room.m_szNeedsLine, Room.m_szMoney, Room.m_szPlace = line, money, place
+end
+
+-- ------------------------------------------------------------- toys and tools
+
+-- A toy button: the toy comes to the pointer.
+function HouseGrabToy(name)
+    local t = gToys and gToys[name]
+    if not t then return end
+    if ButtonClick then ButtonClick() end
+    HouseSetTool(nil)
+    toy = t
+    if t.Reset then t:Reset(0, 0, 0) end
+    t:SetVisible(1)
+    if GrabToy then GrabToy(t) end
+end
+
+-- The brush and the shampoo: strokes on the cat become brushing or a bath
+-- until the same button is pressed again or the right button is clicked.
+function HouseSetTool(tool)
+    if tool ~= nil and PetAI.mode == tool then tool = nil end
+    PetAI.SetMode(tool)
+    if tool == "BRUSHING" and SetBrushCursor then SetBrushCursor()
+    elseif tool == "BATHTUB" and SetShampooCursor then SetShampooCursor()
+    elseif RevertToDefaultCursor then RevertToDefaultCursor() end
+end
+
+local function HideToy()
+    if toy then toy:SetVisible(0) end
+    if RemoveToyFromPhysics then RemoveToyFromPhysics() end
+    toy = nil
+end
+
+function Room.TreatPet()
+    PetAI.EatTreat()
+    HideToy()
+end
+
+function Room.PutTreatBack()
+    if not toy then return end
+    local x, z = PetAI.KeepOnFloor(0, 0)
+    if MouseToToy then
+        local mx, _, mz = MouseToToy()
+        x, z = PetAI.KeepOnFloor(mx, mz)
+    end
+    if toy.Reset then toy:Reset(x, 0, z) else toy:SetPosition(x, 0, z) end
+    toy:SetVisible(1)
+    local treat = toy
+    PetAI.GoToTreat(x, z, function()
+        treat:SetVisible(0)
+        if toy == treat then toy = nil end
+    end)
+end
+
+function Room.OnGrabToy()
+    -- the cat looks up at what the player holds
+    if pet and DoEvent and not (PetAI.activity == "SLEEP") then
+        local x, y, z = GetCameraPosition()
+        DoEvent(string.format("%s.FacePosition(%.3f,%.3f,%.3f,%.3f)", PET_EVENT_NAME, 3.0, x, y, z), pet:GetChannel())
+    end
+end
+
+function Room.OnUnGrabToy() end
+
+-- ------------------------------------------------------------- the cat
+
+function Room.OnPokePet(part) PetAI.OnPokePet(part) end
+function Room.OnStartPetting(part, changed) PetAI.OnStartPetting(part, changed) end
+function Room.OnEndPetting(part, ms, changed) PetAI.OnEndPetting(part, ms, changed) end
+function Room.OnPushPet(part, direction) PetAI.OnPushPet(part, direction) end
+
+function Room.OnClickedObject(name, isPet)
+    if isPet then
+        PetAI.WakeUp()
+    elseif name == "Pet Bed" and pet and gHouseRoom then
+        -- an invitation to nap
+        for _, prop in ipairs(gHouseRoom.props) do
+            if prop.name == name and prop.spot then PetAI.GoAndDo("LIE", prop.spot[1], prop.spot[2], "LieIdle") end
+        end
+    end
+end
+
+function Room.OnRButtonDown(x, y)
+    if PetAI.mode then HouseSetTool(nil) end
+end
+
+local function HouseTick(ms)
+    PetAI.tThinkFunc.Tick(ms)
+    UpdateHouseText(false)
+end
+
+function Room.OnTick(ms)
+    Room.m_bHostTicks = true
+    HouseTick(ms)
+end
+
+function Room.OnTimer(id)
+    if id == TICK_TIMER and not Room.m_bHostTicks and QorGetTickCount then HouseTick(QorGetTickCount()) end
+end
+
+-- ------------------------------------------------------------- coming and going
+
+-- The pet to show: the registered one, else the one chosen in the load
+-- menu or the last one played, else a new kitten.
+function HouseEnsurePet()
+    if pet then return pet end
+    local path = PetToLoad(Room)
+    if path and LoadPet(path) then return pet end
+    return NewPet("Abyssinian")
+end
+
 function Room.OnStartRoom()
-    RoomMusic("house.mp3")
-    print("Entered House")
-    BuildWorldRoom({
-        model = "generated/rooms/living_room.glb",
-        eye = {0.4, 1.4, -1.9}, target = {0.0, 0.3, 0.4},
-        light = {-0.3, -1.0, 0.4},
-        cat = {0.0, 0.0, -0.4},
-    })
+    if RoomMusic then RoomMusic("house.mp3") end
+    HouseEnsurePet()
+    gPetInHouse = true
+    MakeToys(Room.m_cSceneManager)
+    Room.m_cNeedsText = MakeText(12, 6, 680, 24)
+    Room.m_cMoneyText = MakeText(700, 6, 88, 24, 0x22)
+    Room.m_cPlaceText = MakeText(52, 46, 150, 24)
+    ShowHouseRoom(Room.m_nCurRoom or 2)
+    if Room.SetTimer then Room.SetTimer(TICK_TIMER, 50, 0) end
+end
+
+-- Leaving keeps the pet (the menus show it) and saves it.
+function HouseSavePet()
+    if gPet and gPet.name ~= "" then SavePet() end
 end
 
 function Room.OnStopRoom()
-    LeaveWorldRoom()
+    if Room.KillTimer then Room.KillTimer(TICK_TIMER) end
+    HouseSavePet()
+    gPetInHouse = false
+    HouseSetTool(nil)
+    if UnRegisterToy then UnRegisterToy() end
+    if RemoveToyFromPhysics then RemoveToyFromPhysics() end
+    toy = nil
+    PetAI.tThinkFunc.Forget()
+    ClearScene()
+    for _, t in pairs(gToys or {}) do t:UnLoad() end
+    gToys = nil
+    gHouseRoom = nil
 end
+

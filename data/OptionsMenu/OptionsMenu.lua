@@ -1,33 +1,26 @@
--- The options room.  A check button switches the tip messages on and off and
--- keeps the choice in the game options.
+-- The options room.  The room itself makes the size buttons, the two boxes
+-- and the volume bar and stores them at "Accept"; the script labels them.
+dofile("COMMON/menus.lua")
 
-local function TipsWanted()
-    return qor.options:GetInt("Options", "ShowTipDialogs", 1) ~= 0
-end
-
-local function StoreTips(on)
-    qor.options:SetInt("Options", "ShowTipDialogs", on and 1 or 0)
-end
+local SIZES = {"800", "1024", "1280", "1600"}
 
 function Room.OnStartRoom()
     RoomMusic("menu.mp3")
     print("Entered OptionsMenu")
-    Room.tips = CxCheckButton()
-    Room.tips:LoadSurface("generated/Common/check.tga", 5)
-    Room.tips:Link(Room.this)
-    Room.tips:SetCheck(TipsWanted() and 1 or 0)
-    Room.tips:Paint(300, 250)
+    local ink = 0xFFFFFFFF
+    MenuLabel(MenuText("OptionsResolution"), 366, 205, 400, 36, 24, ink)
+    for i, size in ipairs(SIZES) do
+        MenuLabel(size, 400 + 100 * (i - 1) - 14, 285, 60, 24, 18, ink)
+    end
+    MenuLabel(MenuText("OptionsAntiAlias"), 440, 370, 240, 32, 22, ink)
+    MenuLabel(MenuText("OptionsTips"), 440, 430, 240, 32, 22, ink)
+    MenuLabel(MenuText("OptionsVolume"), 68, 170, 160, 36, 24, ink)
 end
 
-function Room.OnParentNotify(kind, sender, code, extra)
-    -- A change of the check button's checked state arrives as codes 0 and 1.
-    if Room.tips and kind == 0 and (code == 0 or code == 1) then
-        StoreTips(Room.tips:GetCheck() == 1)
-    end
+function Room.OnStopRoom()
+    MenuClearLabels()
 end
 
 function Room.OnKeyHit(key)
-    if key == 27 then
-        GotoRoom("MainMenu")
-    end
+    if key == 27 then GotoRoom("MainMenu") end
 end

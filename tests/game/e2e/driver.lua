@@ -17,12 +17,38 @@ end
 
 -- Each step: the room the game must be in, a picture to keep (or nil), and
 -- the clicks that follow.  Button centres come from the rooms' descriptions.
+-- Typing: one key a frame, as the player's own keys would arrive.
+local function typed(text)
+    local actions = {}
+    for i = 1, #text do
+        local key = string.byte(text, i)
+        table.insert(actions, function() PostKey(key) end)
+    end
+    return actions
+end
+
 local steps = {
     {room = "MainMenu", shot = "MainMenu", clicks = {click(400, 360)}},          -- Options
-    {room = "OptionsMenu", shot = "OptionsMenu", clicks = {click(400, 480)}},    -- Back
+    {room = "OptionsMenu", shot = "OptionsMenu", clicks = {click(120, 565)}},    -- Back
+    {room = "MainMenu", clicks = {click(400, 300)}},                              -- Load
+    {room = "LoadMenu", shot = "LoadMenu", clicks = {click(120, 565)}},          -- Back
     {room = "MainMenu", clicks = {click(400, 240)}},                              -- Play
-    {room = "Kennel1", shot = "Kennel1", clicks = {click(100, 560)}},             -- House
+    {room = "Kennel1", shot = "Kennel1", settle = 10, clicks = {click(680, 510), click(400, 510)}}, -- Next, Choose
+    {room = "Kennel2", clicks = {click(400, 510)}},                               -- Ok with no name: refused
+    {room = "Kennel2", shot = "EmptyName", clicks = {click(400, 375)}},          -- its Ok
+    {room = "Kennel2", clicks = {typed("Tansy\r")}},                              -- the name, Return
+    {room = "Kennel3", shot = "Kennel3", clicks = {click(400, 520)}},             -- Go Home
     {room = "House", shot = "House", clicks = {click(710, 560)}},                 -- the shared menu button
+    {room = "MainMenu", shot = "MainMenuPet", settle = 10, clicks = {click(400, 300)}}, -- Load
+    {room = "LoadMenu", shot = "LoadMenuSaved", check = "Tansy",
+     clicks = {click(434, 255), click(400, 565)}},                                -- the saved pet, Load
+    {room = "House", pet = true, clicks = {click(710, 560)}},                     -- the menu button
+    {room = "MainMenu", clicks = {click(400, 300)}},                              -- Load
+    {room = "LoadMenu", clicks = {click(434, 255), click(680, 565)}},            -- the saved pet, Delete
+    {room = "LoadMenu", shot = "DeleteQuestion", clicks = {click(490, 375)}},    -- No
+    {room = "LoadMenu", check = "Tansy", clicks = {click(680, 565)}},            -- Delete again
+    {room = "LoadMenu", clicks = {click(310, 375)}},                              -- Yes
+    {room = "LoadMenu", check = "Tansy", clicks = {click(120, 565)}},            -- Back
     {room = "MainMenu", clicks = {click(400, 420)}},                              -- About
     {room = "MainMenu", shot = "AboutDialog", clicks = {click(400, 370)}},       -- its Ok
     {room = "MainMenu", clicks = {click(400, 480)}},                              -- Quit
@@ -62,10 +88,21 @@ function VornDriverFrame()
         return
     end
     waited = 0
+    -- a room that draws on its own (the 3D window) is given a few frames first
+    if step.settle and step.settle > 0 then
+        step.settle = step.settle - 1
+        return
+    end
     if step.shot then
         local code = ScreenCaptureWithUI("<DEFAULT>" .. E2E_OUT .. "/" .. step.shot .. ".tga")
         if code ~= 0 then print("E2E capture failed " .. code) end
     end
+    if step.check then
+        -- whether the pet's save is in the save folder at this step
+        local saved = QorFileExists("<AppData>pet_" .. step.check .. ".sav")
+        print("E2E save " .. step.check .. " " .. (saved and "there" or "gone"))
+    end
+    if step.pet then print("E2E pet " .. tostring(GetPetName and GetPetName())) end
     if step.last then print("E2E quitting") end
     queue(step)
     stepIndex = stepIndex + 1

@@ -19,7 +19,7 @@ fail() { echo "E2E FAILED: $*"; exit 1; }
 [ "$status" -eq 0 ] || fail "the game exited with $status"
 grep '^E2E' "$out/log.txt" | diff "$here/expected.txt" - || fail "the rooms differ from expected.txt"
 if grep -E '\[string |Error|error' "$out/log.txt"; then fail "an error was printed"; fi
-for picture in MainMenu OptionsMenu Kennel1 House AboutDialog QuitQuestion; do
+for picture in MainMenu OptionsMenu LoadMenu Kennel1 EmptyName Kennel3 House LoadMenuSaved DeleteQuestion AboutDialog QuitQuestion; do
     [ -s "$out/$picture.tga" ] || fail "no picture $picture.tga"
 done
 echo "E2E passed; pictures in $out"

@@ -1,0 +1,665 @@
+-- The pet's mind.  Needs drift with time and with care; every so often the
+-- cat weighs its needs against its temperament (with a little chance) and
+-- picks something to do, which it keeps for a while; the room's callbacks
+-- interrupt that with reactions to the player.  Everything here is driven
+-- by the house's tick (PetAI.tThinkFunc.Tick with the house clock in ms).
+--
+-- Needs run 0..100: hunger grows as the cat gets hungry, the others (energy,
+-- fun, affection, cleanliness) are how well off it is.
+
+PetAI = PetAI or {}
+
+PetAI.PET_STATES = {
+    IDLE = 1, WANDER = 2, SIT = 3, LIE = 4, SLEEP = 5, GROOM = 6, EAT = 7, DRINK = 8,
+    PLAY = 9, COME = 10, STRETCH = 11, YAWN = 12, REACT = 13, CHASE = 14, EAT_TREAT = 15,
+    ATTENTION_MODE = 20, BATHTUB_MODE = 21, BRUSHING_MODE = 22, TALENT_SHOW = 23,
+}
+local S = PetAI.PET_STATES
+PetAI.CUR_STATE = PetAI.CUR_STATE or S.IDLE
+
+PetAI.tThinkFunc = {}
+local Think = PetAI.tThinkFunc
+
+local SOUNDS = "generated/Sounds/"
+local function Sound(name)
+    if PlaySound then PlaySound(SOUNDS .. name) end
+end
+
+local function Now() return PetAI.now or 0 end
+local function Seconds(ms) return ms / 1000 end
+local function Temperament(key) return (gPetBreedInfo and gPetBreedInfo.temperament[key]) or 0.5 end
+local function Like(key)
+    local likes = gPetBreedInfo and gPetBreedInfo.likes or {}
+    return likes[key] or 0
+end
+local function ToyLike(name)
+    local toys = gPetBreedInfo and gPetBreedInfo.likes.toys or {}
+    return toys[name] or 0.5
+end
+local function Clamp(v, lo, hi) return math.max(lo, math.min(hi, v)) end
+
+-- The layout of the room the house shows (set by the house); a plain room
+-- when there is none.
+local DEFAULT_ROOM = {
+    walk = {-2.0, -2.0, 2.0, 2.0}, view = {-2.0, -2.0, 2.0, 1.0}, boxes = {},
+    player = {0.0, 0.8}, bowls = nil,
+}
+local function Layout() return gHouseRoom or DEFAULT_ROOM end
+
+local function Change(need, amount)
+    if not gPet then return end
+    gPet.needs[need] = Clamp((gPet.needs[need] or 0) + amount, 0, 100)
+end
+PetAI.ChangeNeed = Change
+
+-- ------------------------------------------------------------- the body
+
+local function PlayClip(name, loops)
+    if not pet then return end
+    pet:BlendOutAll(0.3, -1)
+    pet:BlendIn(name, 0.3, loops or 0, 0)
+    PetAI.clip = name
+end
+
+local function StopMoving()
+    if pet and FlushChannel then FlushChannel(pet:GetChannel()) end
+    PetAI.walk = nil
+end
+
+local function PetXZ()
+    local x, _, z = pet:GetPosition()
+    return x, z
+end
+
+local function Distance(ax, az, bx, bz)
+    local dx, dz = ax - bx, az - bz
+    return math.sqrt(dx * dx + dz * dz)
+end
+
+-- Walks to (x, z) on the floor with the host's walk event; `onArrive` runs
+-- once the cat is there, or once the walk has had its time.
+local function WalkTo(x, z, gait, endClip, onArrive)
+    local ai = globals.AI
+    local speed = ({ Walk = ai.WALK_SPEED, Trot = ai.TROT_SPEED, Run = ai.RUN_SPEED })[gait] or ai.WALK_SPEED
+    local px, pz = PetXZ()
+    local d = Distance(px, pz, x, z)
+    if d < ai.CLOSE_ENOUGH then
+        if onArrive then onArrive() end
+        return
+    end
+    StopMoving()
+    if DoEvent then
+        DoEvent(string.format("%s.WalkToPosition(%s,%s,%d,%.3f,%.3f,%.3f,%.3f)", PET_EVENT_NAME, gait,
+                              endClip, ai.WALK_SAMPLES, speed, x, 0.0, z), pet:GetChannel())
+    end
+    -- the turn first, then the path: give it a generous time
+    PetAI.walk = { x = x, z = z, onArrive = onArrive, giveUp = Now() + (d / speed + 3.0) * 1000 }
+    PetAI.clip = gait
+end
+
+PetAI.PlayClip = PlayClip
+PetAI.WalkTo = WalkTo
+
+local function WalkDone()
+    local walk = PetAI.walk
+    if not walk then return true end
+    local px, pz = PetXZ()
+    local arrived = Distance(px, pz, walk.x, walk.z) < globals.AI.CLOSE_ENOUGH
+    local idle = IsChannelEmpty and pet and IsChannelEmpty(pet:GetChannel())
+    if arrived or idle or Now() >= walk.giveUp then
+        PetAI.walk = nil
+        if walk.onArrive then walk.onArrive() end
+        return true
+    end
+    return false
+end
+
+local function InBox(x, z, margin)
+    for _, box in ipairs(Layout().boxes) do
+        if x > box[1] - margin and x < box[3] + margin and z > box[2] - margin and z < box[4] + margin then
+            return true
+        end
+    end
+    return false
+end
+
+-- A spot on the walkable floor, in view of the camera and clear of the
+-- furniture; nil when none was found.
+function PetAI.RandomSpot()
+    local walk, view = Layout().walk, Layout().view or Layout().walk
+    local x0, z0 = math.max(walk[1], view[1]), math.max(walk[2], view[2])
+    local x1, z1 = math.min(walk[3], view[3]), math.min(walk[4], view[4])
+    for _ = 1, 12 do
+        local x = x0 + math.random() * (x1 - x0)
+        local z = z0 + math.random() * (z1 - z0)
+        if not InBox(x, z, 0.25) then return x, z end
+    end
+    return nil
+end
+
+-- Keeps a point inside the walkable floor.
+function PetAI.KeepOnFloor(x, z)
+    local walk = Layout().walk
+    return Clamp(x, walk[1], walk[3]), Clamp(z, walk[2], walk[4])
+end
+
+-- ------------------------------------------------------------- activities
+-- Each: the clip it plays, its score from needs and temperament (nil when
+-- it cannot be done here), and what starting it does.
+
+local function NearPlayer()
+    local player = Layout().player
+    local px, pz = PetXZ()
+    return Distance(px, pz, player[1], player[2]) <= globals.AI.ATTENTION_RADIUS
+end
+
+local function ToyOnFloor()
+    if not toy or not toy.GetState then return false end
+    if toy:GetName() == "Treat" then return false end
+    return toy:GetState() == 3 and toy:IsVisible() ~= 0
+end
+
+local ACTIVITIES = {}
+
+ACTIVITIES.IDLE = {
+    state = S.IDLE, clip = "Idle",
+    score = function() return 15 end,
+}
+ACTIVITIES.SIT = {
+    state = S.SIT, clip = "SitIdle",
+    score = function(n) return 18 + 20 * (1 - Temperament("activity")) + 0.15 * (100 - n.energy) end,
+    start = function() PlayClip("SitDown", 1); PetAI.next = "SitIdle" end,
+}
+ACTIVITIES.LIE = {
+    state = S.LIE, clip = "LieIdle",
+    score = function(n) return 8 + 0.45 * (100 - n.energy) end,
+    start = function() PlayClip("LieDown", 1); PetAI.next = "LieIdle" end,
+}
+ACTIVITIES.SLEEP = {
+    state = S.SLEEP, clip = "Sleep",
+    score = function(n)
+        local tired = 100 - n.energy
+        return tired > 45 and tired * 1.3 or tired * 0.2
+    end,
+    start = function() PlayClip("LieDown", 1); PetAI.next = "Sleep" end,
+    holdWhile = function(n) return n.energy < 95 end,
+}
+ACTIVITIES.WANDER = {
+    state = S.WANDER, clip = "Walk",
+    score = function(n) return 12 + 25 * Temperament("activity") + 0.1 * n.energy end,
+    start = function()
+        local x, z = PetAI.RandomSpot()
+        if x then WalkTo(x, z, "Walk", "Idle") else PlayClip("LookAround", 1) end
+    end,
+}
+ACTIVITIES.GROOM = {
+    state = S.GROOM, clip = "Groom",
+    score = function(n) return 5 + (100 - n.cleanliness) * 0.6 * (0.5 + Temperament("tidiness")) end,
+    during = function(dt) Change("cleanliness", globals.NEEDS.groom_cleanliness_per_second * dt) end,
+}
+ACTIVITIES.EAT = {
+    state = S.EAT, clip = "Eat",
+    score = function(n)
+        if not Layout().bowls then return nil end
+        return n.hunger > 35 and n.hunger * (0.9 + 0.6 * Temperament("appetite")) or 0
+    end,
+    start = function()
+        local bowl = Layout().bowls.food
+        WalkTo(bowl[1], bowl[2], "Walk", "Eat", function()
+            PlayClip("Eat", 0)
+            Sound("eat_crunch.wav")
+            PetAI.eating = "meal"
+        end)
+    end,
+    during = function(dt)
+        if PetAI.eating == "meal" then Change("hunger", -globals.NEEDS.meal_hunger_per_second * dt) end
+    end,
+    holdWhile = function(n) return PetAI.eating ~= "meal" or n.hunger > 2 end,
+}
+ACTIVITIES.DRINK = {
+    state = S.DRINK, clip = "Drink",
+    score = function(n)
+        if not Layout().bowls then return nil end
+        return 4 + n.hunger * 0.35
+    end,
+    start = function()
+        local bowl = Layout().bowls.water
+        WalkTo(bowl[1], bowl[2], "Walk", "Drink", function()
+            PlayClip("Drink", 0)
+            Sound("lap_water.wav")
+            PetAI.eating = "drink"
+        end)
+    end,
+    during = function(dt)
+        if PetAI.eating == "drink" then Change("hunger", -globals.NEEDS.drink_hunger_per_second * dt) end
+    end,
+}
+ACTIVITIES.PLAY = {
+    state = S.PLAY, clip = "Pounce",
+    score = function(n)
+        if not ToyOnFloor() then return nil end
+        return (100 - n.fun) * (0.4 + Temperament("activity")) * (0.6 + 0.4 * ToyLike(toy:GetName()))
+    end,
+    start = function() PetAI.StartChase(false) end,
+}
+ACTIVITIES.COME = {
+    state = S.COME, clip = "SitIdle",
+    score = function(n)
+        if NearPlayer() then return 0 end
+        return (100 - n.affection) * (0.3 + Temperament("sociability"))
+    end,
+    start = function()
+        local player = Layout().player
+        WalkTo(player[1], player[2], "Trot", "SitIdle", function()
+            PlayClip("SitIdle", 0)
+            Sound("meow_asking.wav")
+        end)
+    end,
+}
+ACTIVITIES.STRETCH = {
+    state = S.STRETCH, clip = "Stretch",
+    score = function(n) return PetAI.justWoke and 60 or 3 end,
+    start = function() PlayClip("Stretch", 1); PetAI.justWoke = false end,
+}
+ACTIVITIES.YAWN = {
+    state = S.YAWN, clip = "Yawn",
+    score = function(n) return 2 + 0.1 * (100 - n.energy) end,
+    start = function() PlayClip("Yawn", 1) end,
+}
+PetAI.ACTIVITIES = ACTIVITIES
+
+-- Weighs every activity; the highest score with chance added wins.
+function PetAI.Choose()
+    local needs = gPet.needs
+    local best, bestScore = "IDLE", -1
+    local chance = globals.AI.RANDOM_WEIGHT
+    for name, activity in pairs(ACTIVITIES) do
+        local score = activity.score(needs)
+        if score and name ~= PetAI.activity then
+            score = score + math.random() * chance
+            if score > bestScore then best, bestScore = name, score end
+        end
+    end
+    return best
+end
+
+function PetAI.StartActivity(name)
+    local activity = ACTIVITIES[name]
+    local hold = globals.AI.HOLD[name] or {3, 6}
+    PetAI.activity = name
+    PetAI.eating = nil
+    PetAI.next = nil
+    PetAI.activityStarted = Now()
+    PetAI.activityUntil = Now() + (hold[1] + math.random() * (hold[2] - hold[1])) * 1000
+    StopMoving()
+    if activity.start then activity.start() else PlayClip(activity.clip, 0) end
+end
+
+-- ------------------------------------------------------------- reactions
+
+-- A reaction takes over from the activity for a moment; afterwards the cat
+-- chooses again.
+function PetAI.React(clip, seconds, sound, loops)
+    StopMoving()
+    PlayClip(clip, loops or 1)
+    if sound then Sound(sound) end
+    PetAI.activity = "REACT"
+    PetAI.eating = nil
+    PetAI.next = nil
+    PetAI.reactUntil = Now() + seconds * 1000
+    PetAI.activityUntil = PetAI.reactUntil
+end
+
+local function Asleep() return PetAI.activity == "SLEEP" end
+
+function PetAI.WakeUp()
+    if not Asleep() then return end
+    PetAI.justWoke = true
+    PetAI.React("WakeUp", 1.5, "meow_happy.wav")
+end
+
+-- The camera's view flattened onto the floor: forward (away from the
+-- camera) and right, as unit vectors.
+local function CameraAxes()
+    local ex, ey, ez = 0, 1.5, 2
+    local tx, ty, tz = 0, 0, 0
+    if GetCameraPosition then ex, ey, ez = GetCameraPosition() end
+    if GetCameraTarget then tx, ty, tz = GetCameraTarget() end
+    local fx, fz = tx - ex, tz - ez
+    local l = math.sqrt(fx * fx + fz * fz)
+    if l < 1e-6 then fx, fz, l = 0, -1, 1 end
+    fx, fz = fx / l, fz / l
+    return fx, fz, -fz, fx
+end
+
+-- A push on the screen (0 up, 1 right, 2 down, 3 left) as a direction on
+-- the floor: up is away from the camera.
+function PetAI.PushDirection(direction)
+    local fx, fz, rx, rz = CameraAxes()
+    if direction == 0 then return fx, fz
+    elseif direction == 1 then return rx, rz
+    elseif direction == 2 then return -fx, -fz
+    else return -rx, -rz end
+end
+
+-- The stumble clip for a push along (dx, dz) given the cat's facing: the
+-- clip names the way the body goes.
+function PetAI.StumbleClip(dx, dz)
+    local fx, _, fz = pet:GetForwardVector()
+    local l = math.sqrt(fx * fx + fz * fz)
+    if l < 1e-6 then fx, fz, l = 0, -1, 1 end
+    fx, fz = fx / l, fz / l
+    local rx, rz = -fz, fx                       -- the cat's right
+    local ahead, side = dx * fx + dz * fz, dx * rx + dz * rz
+    if math.abs(ahead) >= math.abs(side) then
+        return ahead >= 0 and "StumbleFront" or "StumbleBack"
+    end
+    return side >= 0 and "StumbleRight" or "StumbleLeft"
+end
+
+-- Bends the head (or neck) toward the hand that strokes it.
+local function LeanIn(part)
+    Room.tTweakBone = {
+        on = 1, name = (part == "Chin") and "neck" or "head",
+        axis = { x = 1, y = 0, z = 0 }, angle = (part == "Chin") and -18 or 14,
+        qav_factor = 1.0, qav_factor_min = 0.5, qav_factor_max = 2.0,
+    }
+end
+local function StopLeaning()
+    if Room.tTweakBone then Room.tTweakBone.on = 0 end
+end
+
+-- What a stroke on this part means to this cat, by the tool in hand.
+local function StrokeLike(part)
+    if PetAI.mode == "BRUSHING" then return Like("brushing"), "brush" end
+    if PetAI.mode == "BATHTUB" then return Like("bathing"), "bath" end
+    return Like(part), "hand"
+end
+
+function PetAI.OnStartPetting(part, changed)
+    if Asleep() then PetAI.WakeUp() return end
+    local like, tool = StrokeLike(part)
+    local annoyDelay = globals.AI.PET_ANNOY_DELAY * (0.5 + Temperament("patience") * 2) * (1 + 0.5 * like)
+    PetAI.petting = { part = part, like = like, tool = tool, started = Now(),
+                      annoyAt = (like <= 0) and Now() + annoyDelay * 1000 or nil }
+    if tool == "brush" then Sound("brush_stroke.wav")
+    elseif tool == "bath" then Sound("water_splash.wav") end
+    if like > 0 then
+        if not changed or PetAI.clip ~= "Purr" then PetAI.React("Purr", 3600, nil, 0) end
+        Sound("purr_loop.wav")
+        if tool == "hand" and (part == "Head" or part == "Chin") then LeanIn(part) else StopLeaning() end
+    elseif not changed then
+        -- puts up with it for a while: still, ears back
+        PetAI.React("SitIdle", 3600, nil, 0)
+    end
+end
+
+function PetAI.OnEndPetting(part, ms, changed)
+    local petting = PetAI.petting
+    PetAI.petting = nil
+    StopLeaning()
+    if petting and petting.like > 0 then
+        if petting.tool == "brush" then Change("cleanliness", globals.NEEDS.brush_per_stroke * petting.like)
+        elseif petting.tool == "bath" then Change("cleanliness", globals.NEEDS.bath_per_stroke) end
+    elseif petting and petting.tool == "bath" then
+        Change("cleanliness", globals.NEEDS.bath_per_stroke)   -- clean, if not happy about it
+    end
+    if not changed and PetAI.activity == "REACT" and PetAI.reactUntil and PetAI.reactUntil > Now() + 2000 then
+        -- the stroke was the reaction: let it settle, then choose again
+        PetAI.reactUntil = Now() + 1000
+        PetAI.activityUntil = PetAI.reactUntil
+        if petting and petting.like > 0 then PlayClip("SitIdle", 0) end
+    end
+end
+
+function PetAI.OnPokePet(part)
+    if Asleep() then PetAI.WakeUp() return end
+    PetAI.React("Startle", globals.AI.STARTLE_TIME, "kitten_mew.wav")
+    Change("affection", globals.NEEDS.poke_affection)
+    -- looks at the pointer
+    local x, y, z
+    if MouseToToy then x, y, z = MouseToToy() end
+    if not x and GetCameraPosition then x, y, z = GetCameraPosition() end
+    if x and DoEvent then
+        DoEvent(string.format("%s.FacePosition(%.3f,%.3f,%.3f,%.3f)", PET_EVENT_NAME, 4.0, x, y, z), pet:GetChannel())
+    end
+end
+
+function PetAI.OnPushPet(part, direction)
+    if Asleep() then PetAI.WakeUp() return end
+    local dx, dz = PetAI.PushDirection(direction)
+    local clip = PetAI.StumbleClip(dx, dz)
+    PetAI.React(clip, globals.AI.STUMBLE_TIME, "meow_annoyed.wav")
+    PetAI.slide = { dx = dx * globals.AI.PUSH_SLIDE, dz = dz * globals.AI.PUSH_SLIDE,
+                    left = globals.AI.STUMBLE_TIME }
+    Change("affection", globals.NEEDS.push_affection)
+    return clip
+end
+
+-- Takes up an activity at a spot: walks there, then plays its clip.
+function PetAI.GoAndDo(name, x, z, clip)
+    if Asleep() then PetAI.WakeUp() return end
+    local hold = globals.AI.HOLD[name] or {3, 6}
+    PetAI.activity = name
+    PetAI.next, PetAI.eating = nil, nil
+    PetAI.activityStarted = Now()
+    PetAI.activityUntil = Now() + hold[2] * 1000
+    WalkTo(x, z, "Walk", clip, function() PlayClip(clip, 0) end)
+end
+
+-- A treat eaten from the hand.
+function PetAI.EatTreat()
+    if Asleep() then PetAI.WakeUp() end
+    PetAI.React("Eat", 2.0, "eat_crunch.wav", 1)
+    Change("hunger", -globals.NEEDS.treat_hunger)
+    Change("affection", globals.NEEDS.treat_affection)
+end
+
+-- A treat left on the floor at (x, z): the cat goes and eats it.
+function PetAI.GoToTreat(x, z, onEaten)
+    if Asleep() then PetAI.WakeUp() return end
+    PetAI.activity = "EAT_TREAT"
+    PetAI.activityUntil = Now() + 60000
+    WalkTo(x, z, "Trot", "Eat", function()
+        PetAI.EatTreat()
+        if onEaten then onEaten() end
+    end)
+end
+
+-- The ball: run to where it rests, pounce, bat it on.
+function PetAI.StartChase(watchFirst)
+    if not toy then return end
+    PetAI.activity = "CHASE"
+    PetAI.activityUntil = Now() + 30000
+    PetAI.chase = { watching = watchFirst, bats = PetAI.chase and PetAI.chase.bats or 0 }
+    if not watchFirst then
+        local x, _, z = toy:GetPosition()
+        x, z = PetAI.KeepOnFloor(x, z)
+        WalkTo(x, z, "Run", "Pounce", PetAI.Pounce)
+    else
+        PlayClip("Idle", 0)
+    end
+end
+
+function PetAI.Pounce()
+    PetAI.React("Pounce", 1.2, "squeak_toy.wav")
+    PetAI.batAt = Now() + 1000
+    Change("fun", globals.NEEDS.chase_fun)
+end
+
+local function BatTheBall()
+    PetAI.batAt = nil
+    if not toy or not toy.ThrowNoSpin then return end
+    local fx, _, fz = pet:GetForwardVector()
+    PlayClip("Bat", 1)
+    Sound("ball_bounce.wav")
+    toy:ThrowNoSpin(fx * 1.2, 1.0, fz * 1.2)
+    PetAI.battedBall = true
+    PetAI.chase = { watching = true, bats = (PetAI.chase and PetAI.chase.bats or 0) + 1 }
+    PetAI.activity = "CHASE"
+    PetAI.activityUntil = Now() + 15000
+end
+
+-- ------------------------------------------------------------- modes
+
+function PetAI.SetMode(mode)
+    PetAI.mode = mode
+    Think.UpdateState()
+end
+
+-- The state the rooms see: the care modes and the talent show first, then
+-- "attention" while the cat is awake and near the player, else what it
+-- is doing.
+function Think.UpdateState()
+    if PetAI.mode == "TALENT" then PetAI.CUR_STATE = S.TALENT_SHOW
+    elseif Asleep() then PetAI.CUR_STATE = S.SLEEP
+    elseif PetAI.mode == "BATHTUB" then PetAI.CUR_STATE = S.BATHTUB_MODE
+    elseif PetAI.mode == "BRUSHING" then PetAI.CUR_STATE = S.BRUSHING_MODE
+    elseif pet and NearPlayer() then PetAI.CUR_STATE = S.ATTENTION_MODE
+    else
+        local activity = ACTIVITIES[PetAI.activity or "IDLE"]
+        PetAI.CUR_STATE = activity and activity.state or S[PetAI.activity] or S.IDLE
+    end
+    Room.m_bAttentionMode = (PetAI.CUR_STATE == S.ATTENTION_MODE)
+    return PetAI.CUR_STATE
+end
+
+function Think.ChangeState(state)
+    if state == S.TALENT_SHOW then PetAI.SetMode("TALENT")
+    elseif state == S.BATHTUB_MODE then PetAI.SetMode("BATHTUB")
+    elseif state == S.BRUSHING_MODE then PetAI.SetMode("BRUSHING")
+    else PetAI.SetMode(nil) end
+end
+
+-- ------------------------------------------------------------- the clock
+
+local function UpdateNeeds(dt)
+    local rates = globals.NEEDS
+    Change("hunger", rates.hunger_rate * dt)
+    if Asleep() then Change("energy", rates.energy_sleep_rate * dt)
+    else Change("energy", -rates.energy_awake_rate * dt) end
+    Change("fun", -rates.fun_rate * dt)
+    Change("affection", -rates.affection_rate * dt)
+    Change("cleanliness", -rates.cleanliness_rate * dt)
+    local petting = PetAI.petting
+    if petting and petting.tool == "hand" and petting.like > 0 then
+        Change("affection", rates.petting_affection_per_second * petting.like * dt)
+    end
+    if PetAI.activity == "CHASE" then Change("fun", rates.play_fun_per_second * dt) end
+end
+
+function Think.Tick(ms)
+    if not pet or not gPet then return end
+    local last = PetAI.now or ms
+    PetAI.now = ms
+    if ms < last then
+        -- a new clock (another visit to the house): what was timed on the
+        -- old one is due now
+        PetAI.activityUntil, PetAI.reactUntil, PetAI.activityStarted = ms, nil, ms
+        if PetAI.walk then PetAI.walk.giveUp = ms end
+        if PetAI.batAt then PetAI.batAt = ms end
+        last = ms
+    end
+    local dt = Clamp(Seconds(ms - last), 0, 1)
+    UpdateNeeds(dt)
+
+    -- a disliked touch borne long enough
+    local petting = PetAI.petting
+    if petting and petting.annoyAt and ms >= petting.annoyAt then
+        petting.annoyAt = nil
+        local hiss = petting.like < -0.5
+        PetAI.React(hiss and "Hiss" or "Meow", hiss and 1.33 or 1.0, hiss and "hiss.wav" or "meow_annoyed.wav")
+        Change("affection", globals.NEEDS.annoyed_affection)
+    end
+
+    -- a push slides the cat over the floor while it stumbles
+    local slide = PetAI.slide
+    if slide then
+        local step = math.min(dt, slide.left)
+        local fraction = step / globals.AI.STUMBLE_TIME
+        local x, y, z = pet:GetPosition()
+        x, z = PetAI.KeepOnFloor(x + slide.dx * fraction, z + slide.dz * fraction)
+        pet:SetPosition(x, y, z)
+        slide.left = slide.left - step
+        if slide.left <= 0 then PetAI.slide = nil end
+    end
+
+    -- a ball the cat batted is the script's to move
+    if PetAI.battedBall and toy and toy.Update then
+        if toy:GetState() == 1 then toy:Update(QorGetTickCount and QorGetTickCount() or ms)
+        else PetAI.battedBall = false end
+    end
+
+    -- a thrown ball catches the eye; once it rests, the chase is on
+    if toy and toy.GetState and toy:GetName() ~= "Treat" and not Asleep() and not PetAI.petting then
+        local state = toy:GetState()
+        if state == 1 and PetAI.activity ~= "CHASE" and PetAI.activity ~= "REACT" then
+            PetAI.chase = { watching = true, bats = 0 }
+            PetAI.StartChase(true)
+        elseif state == 3 and PetAI.activity == "CHASE" and PetAI.chase and PetAI.chase.watching and not PetAI.batAt then
+            if PetAI.chase.bats < 2 then
+                PetAI.StartChase(false)
+            else
+                PetAI.chase = nil
+                PetAI.activityUntil = ms
+            end
+        end
+    end
+    if PetAI.batAt and ms >= PetAI.batAt then BatTheBall() end
+
+    if PetAI.walk then WalkDone() end
+    if PetAI.next and not PetAI.walk and ms - (PetAI.activityStarted or ms) > 1200 then
+        PlayClip(PetAI.next, 0)
+        PetAI.next = nil
+    end
+    local activity = ACTIVITIES[PetAI.activity or ""]
+    if activity and activity.during then activity.during(dt) end
+
+    -- choose again once the choice has had its time (and is done)
+    local holding = activity and activity.holdWhile and activity.holdWhile(gPet.needs)
+    local due = ms >= (PetAI.activityUntil or 0)
+    if due and not PetAI.walk and not PetAI.petting and not PetAI.batAt then
+        if not holding or ms >= (PetAI.activityUntil or 0) + 60000 then
+            PetAI.StartActivity(PetAI.Choose())
+        end
+    end
+    Think.UpdateState()
+end
+
+-- A fresh mind for a pet just made or loaded.
+function Think.Reset()
+    PetAI.activity = nil
+    PetAI.activityUntil = 0
+    PetAI.walk, PetAI.petting, PetAI.slide, PetAI.chase, PetAI.batAt = nil, nil, nil, nil, nil
+    PetAI.mode, PetAI.next, PetAI.eating, PetAI.battedBall = nil, nil, nil, false
+    PetAI.CUR_STATE = S.IDLE
+end
+
+function Think.Forget()
+    Think.Reset()
+    if Room and Room.tTweakBone then Room.tTweakBone.on = 0 end
+end
+
+-- The house starts: the cat sits where it is, greets, and starts thinking.
+function Think.StartUp()
+    if not pet or not gPet then return end
+    if PetAI.activity == nil then
+        PetAI.StartActivity("SIT")
+        Sound("meow_happy.wav")
+    end
+    Think.UpdateState()
+end
+
+-- Later features ask for these; harmless until they exist.
+PetAI.tCurTrickOfTheDay = PetAI.tCurTrickOfTheDay or { ProcessUpdate = function() end }
+PetAI.TalentShow = PetAI.TalentShow or { GetHighestTalentShowLevel = function() return 0 end }
+
+-- The needs as one line of text for the player.
+function PetAI.NeedsText()
+    if not gPet then return "" end
+    local n = gPet.needs
+    local doing = PetAI.activity or "IDLE"
+    return string.format("%s  Hunger %d  Energy %d  Fun %d  Affection %d  Clean %d  (%s)",
+                         gPet.name ~= "" and gPet.name or gPet.breed, n.hunger, n.energy, n.fun,
+                         n.affection, n.cleanliness, string.lower(doing))
+end

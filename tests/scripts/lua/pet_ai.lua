@@ -1,0 +1,231 @@
+-- The cat's mind on the shipped scripts: needs that move with time and
+-- care, choices weighed by need that hold for their time, and the
+-- reactions to the player with their clips and sounds.
+dofile("support/standins.lua")
+dofile("House/House.lua")
+math.randomseed(19)
+
+Room.OnStartRoom()
+assert(pet and gRegistered == pet and gHouseRoom == HOUSE_ROOMS[2], "the house makes a pet when none is saved")
+assert(physics.yard.min_x == HOUSE_ROOMS[2].walk[1] and physics.yard.max_z == HOUSE_ROOMS[2].walk[4])
+local S = PetAI.PET_STATES
+
+local function Hold(name)
+    PetAI.StartActivity(name)
+    PetAI.activityUntil = gNow + 1e9
+end
+local function Needs(t) for k, v in pairs(t) do gPet.needs[k] = v end end
+local function Near(a, b, eps, what) assert(math.abs(a - b) < (eps or 1e-6), (what or "") .. ": " .. a .. " vs " .. b) end
+local function LastClip() for i = #gCalls, 1, -1 do if gCalls[i][1] == "BlendIn" then return gCalls[i][2] end end end
+
+-- Needs drift by their rates while nothing is done for the cat.
+RunTicks(1, 100)
+Hold("SIT")
+Needs({ hunger = 20, energy = 80, fun = 60, affection = 50, cleanliness = 90 })
+RunTicks(600, 100)                                   -- one minute
+local rate = globals.NEEDS
+Near(gPet.needs.hunger, 20 + 60 * rate.hunger_rate, 1e-6, "hunger")
+Near(gPet.needs.energy, 80 - 60 * rate.energy_awake_rate, 1e-6, "energy")
+Near(gPet.needs.fun, 60 - 60 * rate.fun_rate, 1e-6, "fun")
+Near(gPet.needs.affection, 50 - 60 * rate.affection_rate, 1e-6, "affection")
+-- Asleep, energy comes back; a long gap in the clock counts at most a second.
+Hold("SLEEP")
+local before = gPet.needs.energy
+RunTicks(100, 100)
+Near(gPet.needs.energy, before + 10 * rate.energy_sleep_rate, 1e-6, "sleep")
+before = gPet.needs.hunger
+RunTicks(1, 3600000)
+Near(gPet.needs.hunger, before + rate.hunger_rate, 1e-6, "a stalled clock")
+-- Needs stay within 0..100.
+Needs({ hunger = 99.99, fun = 0.01 })
+RunTicks(100, 100)
+assert(gPet.needs.hunger == 100 and gPet.needs.fun == 0)
+
+-- The choice follows the strongest need, with chance only deciding close calls.
+local function ChoiceCounts(needs, trials)
+    local counts = {}
+    for _ = 1, trials do
+        Needs(needs)
+        PetAI.activity = "IDLE"
+        local c = PetAI.Choose()
+        counts[c] = (counts[c] or 0) + 1
+    end
+    return counts
+end
+local hungry = ChoiceCounts({ hunger = 95, energy = 90, fun = 90, affection = 90, cleanliness = 95 }, 40)
+assert((hungry.EAT or 0) >= 36, "a hungry cat eats: " .. tostring(hungry.EAT))
+local tired = ChoiceCounts({ hunger = 10, energy = 5, fun = 90, affection = 90, cleanliness = 95 }, 40)
+assert((tired.SLEEP or 0) >= 36, "a tired cat sleeps: " .. tostring(tired.SLEEP))
+-- Without bowls in the room there is no eating.
+ShowHouseRoom(4)
+local bathroom = ChoiceCounts({ hunger = 95, energy = 90, fun = 90, affection = 90, cleanliness = 95 }, 20)
+assert(not bathroom.EAT and not bathroom.DRINK)
+ShowHouseRoom(2)
+Needs({ hunger = 20, energy = 80, fun = 60, affection = 60, cleanliness = 90 })
+
+-- Choices hold: over five minutes no activity is left before its least time.
+PetAI.StartActivity("IDLE")
+local changes, current, since = 0, PetAI.activity, gNow
+for _ = 1, 3000 do
+    RunTicks(1, 100)
+    if PetAI.activity ~= current then
+        local hold = globals.AI.HOLD[current]
+        if hold then
+            assert(gNow - since >= hold[1] * 1000, current .. " left for " .. tostring(PetAI.activity) .. " after " .. (gNow - since) .. " ms")
+        end
+        changes = changes + 1
+        current, since = PetAI.activity, gNow
+    end
+    -- the cat stays on its floor
+    local x, _, z = pet:GetPosition()
+    local walk = gHouseRoom.walk
+    assert(x >= walk[1] and x <= walk[3] and z >= walk[2] and z <= walk[4])
+end
+assert(changes >= 10 and changes <= 120, "choices in five minutes: " .. changes)
+
+-- The rooms see attention while the cat is awake near the player, not
+-- while it sleeps, and the care modes while a tool is in hand.
+pet:SetPosition(0, 0, 0.5)
+Hold("SIT")
+RunTicks(1, 100)
+assert(PetAI.CUR_STATE == S.ATTENTION_MODE and Room.m_bAttentionMode == true)
+Hold("SLEEP")
+RunTicks(1, 100)
+assert(PetAI.CUR_STATE ~= S.ATTENTION_MODE and Room.m_bAttentionMode == false)
+-- clicking a sleeping cat wakes it
+ClearCalls()
+Room.OnClickedObject("Pet", true)
+assert(LastClip() == "WakeUp" and PetAI.activity == "REACT")
+ClearCalls()
+HouseSetTool("BRUSHING")
+assert(Called("SetBrushCursor") and PetAI.CUR_STATE == S.BRUSHING_MODE)
+HouseSetTool("BRUSHING")                             -- the same button again puts it away
+assert(Called("RevertToDefaultCursor") and PetAI.mode == nil)
+
+-- Stroking the head: a purr, the head leans into the hand, affection rises
+-- faster than it fades.
+Hold("SIT")
+ClearCalls()
+Needs({ affection = 40 })
+Room.OnStartPetting("Head", false)
+assert(LastClip() == "Purr" and Called("PlaySound", "generated/Sounds/purr_loop.wav"))
+assert(Room.tTweakBone.on == 1 and Room.tTweakBone.name == "head")
+RunTicks(50, 100)
+assert(gPet.needs.affection > 40 + 4 * 5 * gPetBreedInfo.likes.Head * 0.9, "affection " .. gPet.needs.affection)
+Room.OnEndPetting("Head", 5000, false)
+assert(Room.tTweakBone.on == 0)
+-- The chin bends the neck; sliding on from the head keeps purring.
+Room.OnStartPetting("Head", false)
+Room.OnEndPetting("Head", 900, true)
+ClearCalls()
+Room.OnStartPetting("Chin", true)
+assert(Room.tTweakBone.on == 1 and Room.tTweakBone.name == "neck" and not Called("BlendIn", "Sit"))
+Room.OnEndPetting("Chin", 900, false)
+
+-- The tail: borne for a moment, then a hiss, by temperament.
+local function AnnoyTime(breed, part)
+    NewPet(breed)
+    Room.OnStartRoom()
+    Hold("SIT")
+    ClearCalls()
+    Room.OnStartPetting(part, false)
+    local start = gNow
+    for _ = 1, 200 do
+        RunTicks(1, 50)
+        if Called("PlaySound", "generated/Sounds/hiss.wav") or Called("PlaySound", "generated/Sounds/meow_annoyed.wav") then
+            Room.OnEndPetting(part, gNow - start, false)
+            return gNow - start
+        end
+    end
+    Room.OnEndPetting(part, gNow - start, false)
+    return nil
+end
+local bengal = AnnoyTime("Bengal", "Tail")
+local snowpoint = AnnoyTime("Snowpoint", "Tail")
+assert(bengal and bengal >= 500, "a Bengal hisses at the tail, not at once: " .. tostring(bengal))
+assert(snowpoint and snowpoint > bengal, "a patient cat bears it longer: " .. tostring(snowpoint))
+assert(AnnoyTime("Snowpoint", "Head") == nil, "a liked part never annoys")
+
+-- A poke startles and the cat looks at the pointer.
+Hold("SIT")
+ClearCalls()
+Room.OnPokePet("Back")
+assert(LastClip() == "Startle" and Called("PlaySound", "generated/Sounds/kitten_mew.wav"))
+local face = Called("DoEvent")
+assert(face and face[2] == "pet.FacePosition(4.000,0.300,0.000,-0.400)", face and face[2])
+
+-- A push: the screen's direction turned into the cat's own stumble, and
+-- the cat slides that way.  The camera looks toward -z.
+local function PushClip(fx, fz, direction)
+    Hold("SIT")
+    pet:SetPosition(0, 0, 0)
+    pet.fwd = {fx, 0, fz}
+    ClearCalls()
+    Room.OnPushPet("Back", direction)
+    local clip = LastClip()
+    gInstantWalks = false                -- whatever it does next, it stays put
+    RunTicks(30, 50)
+    gInstantWalks = true
+    local x, _, z = pet:GetPosition()
+    return clip, x, z
+end
+local expected = {                     -- facing -z (away), facing +x (to the right)
+    [0] = {"StumbleFront", "StumbleLeft"}, [1] = {"StumbleRight", "StumbleFront"},
+    [2] = {"StumbleBack", "StumbleRight"}, [3] = {"StumbleLeft", "StumbleBack"},
+}
+local slide = { [0] = {0, -1}, [1] = {1, 0}, [2] = {0, 1}, [3] = {-1, 0} }
+for direction = 0, 3 do
+    local clip, x, z = PushClip(0, -1, direction)
+    assert(clip == expected[direction][1], direction .. " facing away: " .. tostring(clip))
+    Near(x, slide[direction][1] * globals.AI.PUSH_SLIDE, 1e-3, "slide x")
+    Near(z, slide[direction][2] * globals.AI.PUSH_SLIDE, 1e-3, "slide z")
+    clip = PushClip(1, 0, direction)
+    assert(clip == expected[direction][2], direction .. " facing right: " .. tostring(clip))
+end
+
+-- Treats: from the hand it is eaten at once; put back on the floor, the
+-- cat walks to it and eats it there.
+Hold("SIT")
+Needs({ hunger = 50, affection = 50 })
+HouseGrabToy("Treat")
+assert(toy == gToys.Treat and Called("GrabToy", "Treat"))
+ClearCalls()
+Room.TreatPet()
+assert(LastClip() == "Eat" and Called("PlaySound", "generated/Sounds/eat_crunch.wav"))
+assert(gPet.needs.hunger == 50 - globals.NEEDS.treat_hunger and gPet.needs.affection == 50 + globals.NEEDS.treat_affection)
+assert(toy == nil and gToys.Treat:IsVisible() == 0)
+RunTicks(60, 50)
+Hold("SIT")
+pet:SetPosition(-1, 0, 0.5)
+HouseGrabToy("Treat")
+ClearCalls()
+Room.PutTreatBack()
+local walk = Called("DoEvent")
+assert(walk and string.find(walk[2], "^pet%.WalkToPosition%(Trot,Eat,") and string.find(walk[2], "0%.300,0%.000,%-0%.400%)$"), walk and walk[2])
+assert(gToys.Treat:IsVisible() == 1)
+RunTicks(2, 50)
+assert(LastClip() == "Eat" and gToys.Treat:IsVisible() == 0 and toy == nil)
+
+-- The ball: watched in flight, chased once it rests, pounced on, batted.
+RunTicks(60, 50)
+Hold("SIT")
+pet:SetPosition(0, 0, 0.5)
+HouseGrabToy("Ball")
+gToys.Ball.state = 1
+RunTicks(1, 50)
+assert(PetAI.activity == "CHASE")
+gToys.Ball.state = 3
+gToys.Ball.pos = {1.0, 0, -1.0}
+ClearCalls()
+RunTicks(1, 50)
+walk = Called("DoEvent")
+assert(walk and string.find(walk[2], "^pet%.WalkToPosition%(Run,Pounce,") and string.find(walk[2], "1.000,0.000,%-1.000%)$"), walk and walk[2])
+RunTicks(1, 50)
+assert(LastClip() == "Pounce")
+RunTicks(25, 50)
+assert(LastClip() == "Bat" and Called("Throw", "Ball") and gToys.Ball.state == 1)
+
+Room.OnStopRoom()
+UnLoadPet()
+RemoveScratch()
+print("pet ai: ok")
