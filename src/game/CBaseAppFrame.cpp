@@ -5,6 +5,7 @@
 
 #include "core/CxTime.h"
 #include "display/CxDisplayTree.h"
+#include "game/screens/CPreviewRoom.h"
 #include "game/world/C3DRoom.h"
 #include "game/world/Cx3DObject.h"
 #include "game/world/CxSplineEvents.h"
@@ -149,6 +150,7 @@ void CBaseApp::ReleaseDevice()
 {
     if (CxLuaEngine* engine = GetScriptEngine()) engine->RunString("collectgarbage('collect')");
     if (overlay_) overlay_->ReleaseTarget();
+    if (CPreviewRoom* preview = CPreviewRoom::GetRunning()) preview->ReleaseDevice();
     Cx3DObject::ReleaseAllDeviceObjects();
     ReleaseTextureCacheDevice();
 }
@@ -161,6 +163,7 @@ void CBaseApp::RestoreDevice()
     device->SetSamplerState(0, GPUSAMP_MINFILTER, GPUTEXF_LINEAR);
     device->SetSamplerState(0, GPUSAMP_MAGFILTER, GPUTEXF_LINEAR);
     if (overlay_) overlay_->RestoreTarget(device, GetClientWidth(), GetClientHeight());
+    if (CPreviewRoom* preview = CPreviewRoom::GetRunning()) preview->RestoreDevice();
     CxSize internal = GetDisplaySize();
     InvalidateRect(CxRect{0, 0, internal.width - 1, internal.height - 1});
     fullRedraw_ = true;
