@@ -5,6 +5,9 @@ dofile("Pets/StorageFunc.lua")
 
 local NAME_LIMIT = 16
 local RETURN = 13
+-- The room is made active once it has started, which takes the keys away
+-- from the field; the field takes them back at the first tick of this timer.
+local FOCUS_TIMER = 1
 
 -- The name as typed, without spaces at either end.
 local function TypedName()
@@ -43,6 +46,13 @@ function Room.OnStartRoom()
     edit:SetString(gChosenName or "")
     edit:SetActive()
     Room.name_edit = edit
+    Room.SetTimer(FOCUS_TIMER, 1, 0)
+end
+
+function Room.OnTimer(id)
+    if id ~= FOCUS_TIMER then return end
+    Room.KillTimer(FOCUS_TIMER)
+    if Room.name_edit then Room.name_edit:SetActive() end
 end
 
 -- Return in the name field accepts the name as the button does.
