@@ -107,7 +107,7 @@ function ShowHouseRoom(n)
         pet:SetPosition(layout.cat[1], layout.cat[2], layout.cat[3])
         -- facing the player
         local p = layout.player
-        if pet.FacePoint then pet:FacePoint(p[1], 0, p[2]) end
+        PetAI.FaceTowards(p[1], p[2])
         PetAI.tThinkFunc.Reset()
         PetAI.tThinkFunc.StartUp()
     end
@@ -128,7 +128,9 @@ local function MakeText(x, y, w, h, flags)
     local text = CxDrawText()
     text:Create(x, y, w, h, 0)
     text:SetColor(0xFFFFFFF0)
-    text:SetShadowColor(0xFF202020)
+    -- an opaque ground: the overlay keeps what was drawn, so a shorter
+    -- text must cover the longer one before it
+    text:SetBkColor(0xFF2A2438)
     text:SetPointSize(15)
     if flags then text:SetFlags(flags) end
     text:Link(Room.this)
@@ -145,8 +147,10 @@ function UpdateHouseText(now)
     local place = HOUSE_ROOM_NAMES[Room.m_nCurRoom or 2]
     if Room.m_cNeedsText then Room.m_cNeedsText:SetString(line) end
     if Room.m_cMoneyText then Room.m_cMoneyText:SetString(money) end
+    local doing = PetAI.DoingText()
     if Room.m_cPlaceText then Room.m_cPlaceText:SetString(place) end
-    Room.m_szNeedsLine, Room.m_szMoney, Room.m_szPlace = line, money, place
+    if Room.m_cDoingText then Room.m_cDoingText:SetString(doing) end
+    Room.m_szNeedsLine, Room.m_szMoney, Room.m_szPlace, Room.m_szDoing = line, money, place, doing
 end
 
 -- ------------------------------------------------------------- toys and tools
@@ -265,6 +269,7 @@ function Room.OnStartRoom()
     Room.m_cNeedsText = MakeText(12, 6, 680, 24)
     Room.m_cMoneyText = MakeText(700, 6, 88, 24, 0x22)
     Room.m_cPlaceText = MakeText(52, 46, 150, 24)
+    Room.m_cDoingText = MakeText(250, 46, 440, 24)
     ShowHouseRoom(Room.m_nCurRoom or 2)
     if Room.SetTimer then Room.SetTimer(TICK_TIMER, 50, 0) end
 end
