@@ -4,6 +4,8 @@
 
 #include "core/CxTime.h"
 #include "display/CxTextLayout.h"
+#include "game/world/C3DPhysicsObject.h"
+#include "game/world/CPet.h"
 #include "game/world/CxTextureCache.h"
 #include "game/world/CxWorldScript.h"
 #include "graphics/CxFont.h"
@@ -92,25 +94,6 @@ int GetTextSizeFn(lua_State* L)
     return 2;
 }
 
-// The pet object, kept in the registry so the collector leaves it alone
-// while it is registered.
-constexpr const char* kPetKey = "vorn.pet";
-
-int RegisterPetFn(lua_State* L)
-{
-    luaL_checkany(L, 1);
-    lua_pushvalue(L, 1);
-    lua_setfield(L, LUA_REGISTRYINDEX, kPetKey);
-    return 0;
-}
-
-int UnRegisterPetFn(lua_State* L)
-{
-    lua_pushnil(L);
-    lua_setfield(L, LUA_REGISTRYINDEX, kPetKey);
-    return 0;
-}
-
 // Loads the texture into the cache and lets go at once: it stays cached
 // until the next purge.
 int PreLoadTextureFn(lua_State* L)
@@ -143,8 +126,6 @@ const luaL_Reg kGameFunctions[] = {
     {"SetAllowGlitter", SetAllowGlitterFn},
     {"IsGlitterAllowed", IsGlitterAllowedFn},
     {"GetTextSize", GetTextSizeFn},
-    {"RegisterPet", RegisterPetFn},
-    {"UnRegisterPet", UnRegisterPetFn},
     {"PreLoadTexture", PreLoadTextureFn},
 };
 
@@ -164,6 +145,8 @@ void CBaseApp::RegisterScriptFunctions()
             lua_setglobal(L, name);
         }
     RegisterWorldScriptClasses(*engine);
+    RegisterPhysicsScriptClass(*engine);
+    RegisterPetScript(*engine);
     engine->RunString("qor = qor or {}");
     ScriptExpose(*engine, &gameOptions_, kCxOptionsScriptClass, "qor.options = CxOptions:SubClass(_tmpObj) _tmpObj = nil");
 }

@@ -3,12 +3,14 @@
 #include "app/CxRoomManager.h"
 #include "framework/CBaseRoom.h"
 #include "game/world/C3DRoom.h"
+#include "game/world/CHouse.h"
 
 namespace {
 CxGameWindow* NewScriptedRoom() { return new CBaseRoom(); }
 CxGameWindow* New3DRoom() { return new C3DRoom(); }
+CxGameWindow* NewHouse() { return new CHouse(); }
 
-CxRoomRegistrar gHouse("House", New3DRoom);
+CxRoomRegistrar gHouse("House", NewHouse);
 CxRoomRegistrar gKennel1("Kennel1", New3DRoom);
 CxRoomRegistrar gKennel2("Kennel2", New3DRoom);
 CxRoomRegistrar gKennel3("Kennel3", New3DRoom);

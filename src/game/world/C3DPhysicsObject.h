@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+class CxLuaEngine;
+
 class C3DPhysicsObject : public Cx3DObject {
 public:
     enum : int { STATE_IDLE = 0, STATE_FLYING = 1, STATE_LEFT_YARD = 2, STATE_AT_REST = 3 };
@@ -46,6 +48,19 @@ public:
     float GetAngularVelocity() const { return angularVelocity_; }
     int  HasBounced() const { return bounced_; }
     int  IsRolling() const { return rolling_; }
+    int  IsSpinning() const { return spinning_; }
+    int  HasCollisions() const { return collisions_; }
+    float GetLowestApex() const { return lowestApex_; }
+
+    // The engine whose `physics` table tunes this toy: the one a script
+    // made it in, else the application's.  Without either every number is 0.
+    void SetScriptEngine(CxLuaEngine* engine) { engine_ = engine; }
+    CxLuaEngine* GetScriptEngine() const;
+    // The landing sound's file for a toy of this name.
+    static const char* LandingSound(const char* name);
+    // Where the landing sounds go: the sound services, unless a test listens.
+    using SoundPlayer = int (*)(const char* file);
+    static void SetSoundPlayer(SoundPlayer player);
 
 private:
     int state_ = STATE_IDLE;
@@ -56,11 +71,12 @@ private:
     float angularVelocity_ = 0;
     float lowestApex_ = 3.4028235e38f;
     int bounced_ = 0, rolling_ = 0, collisions_ = 1, spinning_ = 0;
+    CxLuaEngine* engine_ = nullptr;
 
     void ChangeState(int newState);
+    void SetRandomSpinAxis();
 };
 
 // The script class C3DPhysicsObject (every Cx3DObject method too).
-class CxLuaEngine;
 int RegisterPhysicsScriptClass(CxLuaEngine& engine);
 C3DPhysicsObject* CheckPhysicsObject(void* luaState, int index);   // null when the value is not one

@@ -98,6 +98,52 @@ void CxCamera::SetDistance(float distance)
     valid = 1;
 }
 
+void CxCamera::PickingRay(int sx, int sy, int width, int height, float origin[3], float direction[3])
+{
+    // Screen point to view space at unit depth; a zero size or scale leaves
+    // the ray on the view's axis instead of dividing by zero.
+    float px = 0, py = 0;
+    if (width > 0 && std::fabs(projection.m[0][0]) > 1e-12f)
+        px = (2.0f * float(sx) / float(width) - 1) / projection.m[0][0];
+    if (height > 0 && std::fabs(projection.m[1][1]) > 1e-12f)
+        py = -(2.0f * float(sy) / float(height) - 1) / projection.m[1][1];
+    const GpuMatrix& v = GetView();
+    // The inverse of an affine view: the transposed axes, and the eye as the
+    // translation.  A view that is not affine is not inverted.
+    GpuMatrix inv;
+    bool affine = std::fabs(v.m[0][3]) <= 0.001f && std::fabs(v.m[1][3]) <= 0.001f && std::fabs(v.m[2][3]) <= 0.001f &&
+                  std::fabs(v.m[3][3] - 1) <= 0.001f;
+    if (affine) {
+        // The upper 3x3 is inverted in general (a scaled view stays right).
+        float a[3][3];
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) a[r][c] = v.m[r][c];
+        float det = a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) - a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+                    a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+        if (std::isfinite(det) && std::fabs(det) > 1e-12f) {
+            float b[3][3];
+            b[0][0] = (a[1][1] * a[2][2] - a[1][2] * a[2][1]) / det;
+            b[0][1] = (a[0][2] * a[2][1] - a[0][1] * a[2][2]) / det;
+            b[0][2] = (a[0][1] * a[1][2] - a[0][2] * a[1][1]) / det;
+            b[1][0] = (a[1][2] * a[2][0] - a[1][0] * a[2][2]) / det;
+            b[1][1] = (a[0][0] * a[2][2] - a[0][2] * a[2][0]) / det;
+            b[1][2] = (a[0][2] * a[1][0] - a[0][0] * a[1][2]) / det;
+            b[2][0] = (a[1][0] * a[2][1] - a[1][1] * a[2][0]) / det;
+            b[2][1] = (a[0][1] * a[2][0] - a[0][0] * a[2][1]) / det;
+            b[2][2] = (a[0][0] * a[1][1] - a[0][1] * a[1][0]) / det;
+            for (int r = 0; r < 3; ++r)
+                for (int c = 0; c < 3; ++c) inv.m[r][c] = b[r][c];
+            for (int c = 0; c < 3; ++c)
+                inv.m[3][c] = -(v.m[3][0] * b[0][c] + v.m[3][1] * b[1][c] + v.m[3][2] * b[2][c]);
+        }
+    }
+    float d[3];
+    for (int i = 0; i < 3; ++i) d[i] = px * inv.m[0][i] + py * inv.m[1][i] + inv.m[2][i];
+    float length = Length(d);
+    if (!(length > 1e-12f) || !std::isfinite(length)) d[0] = 0, d[1] = 0, d[2] = 1, length = 1;
+    for (int i = 0; i < 3; ++i) direction[i] = d[i] / length, origin[i] = inv.m[3][i];
+}
+
 C3DRoom::C3DRoom() = default;
 
 void C3DRoom::BeginRender(CxD3DDevice* device)

@@ -17,6 +17,13 @@ public:
     virtual void FacePoint(float x, float y, float z);
     // WalkToPosition, TurnInPlace, FacePosition; everything else as Cx3DObject.
     CxEvent* CreateEvent(const char* creatorName, const char* kind, CxLinkedList<CxString>& arguments) override;
+
+    // The model's pose hook: the running 3D room's AdjustPose sees every
+    // pose of this pet before it is drawn.  Render attaches it (the model
+    // may have been loaded since); hosts that pose without drawing attach
+    // it themselves.
+    void AttachPoseHook();
+    void Render(const RenderContext& context) override;
 };
 
 // The signed angle (radians, in (-pi, pi]) to turn about +y so that the
@@ -39,10 +46,13 @@ CxString PetBodyPartOfBone(const char* bone);
 // The tweak bone: one bone of the pet bent smoothly toward the room
 // script's Room.tTweakBone over the playing clips, and back.
 class CxRigLocalPose;
+class CxLuaEngine;
 class CTweakBoneState {
 public:
-    // Called from the room's pose hook with the pose about to be drawn.
+    // Called from the room's pose hook with the pose about to be drawn;
+    // reads the running room's script (or the one given).
     void Apply(CxModelRig& rig, CxRigLocalPose& pose, uint32_t nowMs);
+    void Apply(CxLuaEngine* engine, CxModelRig& rig, CxRigLocalPose& pose, uint32_t nowMs);
     bool IsActive() const { return active_; }
     bool IsBlending() const { return blending_; }
 
@@ -55,4 +65,6 @@ private:
 // The script class CPet and the global functions RegisterPet and
 // UnRegisterPet (which keep the script object alive while registered).
 class CxLuaEngine;
+struct CxScriptClass;
+extern const CxScriptClass kCPetScriptClass;
 int RegisterPetScript(CxLuaEngine& engine);

@@ -356,3 +356,19 @@ void Cx3DObject::PlaceChild(Cx3DObject* child) const
     for (int i = 0; i < 3; ++i)
         child->placement_.m[3][i] = (child->flags_ & (1 << i)) ? child->fixed_[i] : bone[12 + i] + child->offset_[i];
 }
+
+CxString Cx3DObject::PickBone(const float origin[3], const float direction[3], const char* filter) const
+{
+    char bone[128];
+    if (!rig_ || !rig_->Pick(origin, direction, filter, true, bone, sizeof bone, nullptr)) return CxString();
+    return CxString(bone);
+}
+
+bool Cx3DObject::Pick(const float origin[3], const float direction[3], float* distance) const
+{
+    char bone[128];
+    float best = 0;
+    bool hit = rig_ && rig_->Pick(origin, direction, "", true, bone, sizeof bone, &best);
+    if (distance) *distance = hit ? best : 0;
+    return hit;
+}

@@ -28,6 +28,8 @@ public:
     CxEvent* CreateEvent(const char* creatorName, const char* kind, CxLinkedList<CxString>& arguments) override;
     int  OnCommand(const char* command, CxLinkedList<CxString>& arguments) override;
     static Cx3DObject* FindLive(uint32_t id);
+    // The id FindLive knows this object by; never reused.
+    uint32_t GetId() const { return id_; }
     // Every live object's GPU buffers go (before the device closes or resets);
     // each makes them again at its next draw.
     static void ReleaseAllDeviceObjects();

@@ -180,6 +180,33 @@ struct RigChannel {
 constexpr uint32_t kFvfPNT = GPUFVF_XYZ | GPUFVF_NORMAL | GPUFVF_TEX1;   // 274
 
 void ToGpu(const MdlMatrix4& in, GpuMatrix* out) { std::memcpy(out->m, in.m, sizeof in.m); }
+
+// The runtime's local pose as the hooks see it: bone orientations only,
+// and nothing outside the skeleton.  A non-finite orientation is refused, so
+// a hook can never poison the world pose.
+class RigLocalPose : public CxRigLocalPose {
+public:
+    explicit RigLocalPose(MdlLocalPose* pose) : pose_(pose) {}
+    int GetBoneCount() const override { return MdlGetLocalPoseBoneCount(pose_); }
+    bool GetOrientation(int bone, float q[4]) const override
+    {
+        MdlTransform* t = MdlGetLocalPoseTransform(pose_, bone);
+        if (!t) return false;
+        std::memcpy(q, t->orientation, sizeof t->orientation);
+        return true;
+    }
+    void SetOrientation(int bone, const float q[4]) override
+    {
+        MdlTransform* t = MdlGetLocalPoseTransform(pose_, bone);
+        if (!t) return;
+        for (int i = 0; i < 4; ++i)
+            if (!std::isfinite(q[i])) return;
+        std::memcpy(t->orientation, q, sizeof t->orientation);
+    }
+
+private:
+    MdlLocalPose* pose_;
+};
 }  // namespace
 
 struct CxModelRig::Impl {
@@ -192,6 +219,8 @@ struct CxModelRig::Impl {
     std::vector<RigMesh> meshes;
     std::vector<RigChannel> channels;
     bool posed = false;
+    CxPoseHook hook = nullptr;
+    void* hookUser = nullptr;
     std::string path;
     // The file's embedded images as cached textures, made at the first draw
     // that wants them; keyed by path and index, so objects of one model share them.
@@ -442,10 +471,20 @@ void CxModelRig::Pose(const float world[16], float gameTime)
 {
     MdlSetBlendDagTreeClock(impl_->blend, gameTime);
     MdlSampleBlendDagTree(impl_->blend, impl_->local);
+    if (impl_->hook) {
+        RigLocalPose pose(impl_->local);
+        impl_->hook(impl_->hookUser, *this, pose);
+    }
     MdlMatrix4 offset;
     std::memcpy(offset.m, world, sizeof offset.m);
     impl_->posed = MdlBuildWorldPose(impl_->Skeleton(), 0, impl_->Skeleton()->boneCount, impl_->local, &offset,
                                      impl_->world);
+}
+
+void CxModelRig::SetPoseHook(CxPoseHook hook, void* user)
+{
+    impl_->hook = hook;
+    impl_->hookUser = hook ? user : nullptr;
 }
 
 int CxModelRig::Impl::MakeBuffers(CxD3DDevice* device, RigMesh& m)

@@ -30,6 +30,7 @@ float Basis(int k, int t, float v, const std::vector<float>& u)
 }  // namespace
 
 void SetMoveClock(CxMoveClock clock) { gClock = clock; }
+uint32_t MoveClockNow() { return Now(); }
 
 std::vector<CxVec3> SampleSpline(const std::vector<CxVec3>& controls, int samples)
 {

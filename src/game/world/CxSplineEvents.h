@@ -23,6 +23,7 @@ CxVec3 PointAlongPolyline(const std::vector<CxVec3>& points, float distance);
 // The clock of the moves, in milliseconds; tests set their own.
 using CxMoveClock = uint32_t (*)();
 void SetMoveClock(CxMoveClock clock);
+uint32_t MoveClockNow();
 
 class CSplineEventEx : public CxEvent {
 public:
