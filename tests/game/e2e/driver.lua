@@ -22,7 +22,7 @@ local steps = {
     {room = "OptionsMenu", shot = "OptionsMenu", clicks = {click(400, 480)}},    -- Back
     {room = "MainMenu", clicks = {click(400, 240)}},                              -- Play
     {room = "Kennel1", shot = "Kennel1", clicks = {click(100, 560)}},             -- House
-    {room = "House", shot = "House", clicks = {click(710, 560)}},                 -- the shared menu button
+    {room = "House", shot = "House", clicks = {click(710, 560), click(400, 245)}}, -- Menu, its Kennel
     {room = "MainMenu", clicks = {click(400, 420)}},                              -- About
     {room = "MainMenu", shot = "AboutDialog", clicks = {click(400, 370)}},       -- its Ok
     {room = "MainMenu", clicks = {click(400, 480)}},                              -- Quit
