@@ -140,7 +140,8 @@ end
 
 function UpdateHouseText(now)
     local tick = PetAI.now or 0
-    if not now and tick - (Room.m_nTextTick or -TEXT_EVERY_MS) < TEXT_EVERY_MS then return end
+    local last = Room.m_nTextTick or -TEXT_EVERY_MS
+    if not now and tick >= last and tick - last < TEXT_EVERY_MS then return end
     Room.m_nTextTick = tick
     local line = PetAI.NeedsText()
     local money = string.format("$%d", GetPlayerMoney and GetPlayerMoney() or 0)
@@ -271,7 +272,9 @@ function Room.OnStartRoom()
     Room.m_cPlaceText = MakeText(52, 46, 150, 24)
     Room.m_cDoingText = MakeText(250, 46, 440, 24)
     ShowHouseRoom(Room.m_nCurRoom or 2)
-    if Room.SetTimer then Room.SetTimer(TICK_TIMER, 50, 0) end
+    -- a plain 3D room has no tick of its own (the pet room's house
+    -- registers the tool cursors and calls Room.OnTick)
+    if Room.SetTimer and not SetBrushCursor then Room.SetTimer(TICK_TIMER, 50, 0) end
 end
 
 -- Leaving keeps the pet (the menus show it) and saves it.

@@ -225,7 +225,27 @@ assert(LastClip() == "Pounce")
 RunTicks(25, 50)
 assert(LastClip() == "Bat" and Called("Throw", "Ball") and gToys.Ball.state == 1)
 
+-- The needs line follows the cat, also when the house's clock starts over
+-- below the one it was shown with.
+Room.m_nTextTick = gNow + 1e6
+Needs({ hunger = 42 })
+RunTicks(2, 50)
+assert(string.find(Room.m_szNeedsLine, "Hunger 42", 1, true), Room.m_szNeedsLine)
+
+-- Leaving the house saves a named pet; so does quitting, which unloads the
+-- pet while the house still shows it.
+SetPetName("Leaver")
 Room.OnStopRoom()
+assert(QorFileExists(PetSaveFileName("Leaver")) and gPetInHouse == false)
+Room.OnStartRoom()
+SetPetName("Quitter")
 UnLoadPet()
+assert(QorFileExists(PetSaveFileName("Quitter")) and pet == nil)
+-- An unnamed kitten is never saved.
+Room.OnStartRoom()
+assert(GetPetName() == "Quitter", "the house brings back the last pet")
+SetPetName("")
+UnLoadPet()
+assert(not QorFileExists(PetSaveFileName("")))
 RemoveScratch()
 print("pet ai: ok")
