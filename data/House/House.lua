@@ -95,6 +95,7 @@ function ShowHouseRoom(n)
             t:SetVisible(0)
             if t.Reset then t:Reset(0, 0, 0) end
         end
+        if UnRegisterToy then UnRegisterToy() end
         if RemoveToyFromPhysics then RemoveToyFromPhysics() end
         toy = nil
     end
@@ -193,7 +194,15 @@ function Room.PutTreatBack()
     if not toy then return end
     local x, z = PetAI.KeepOnFloor(0, 0)
     if MouseToToy then
-        local mx, _, mz = MouseToToy()
+        -- the floor under the pointer: the ray from the eye through the
+        -- point the pointer holds in the air, down to y = 0
+        local mx, my, mz = MouseToToy()
+        local ex, ey, ez = mx, my + 1, mz
+        if GetCameraPosition then ex, ey, ez = GetCameraPosition() end
+        if ey > my + 1e-3 then
+            local t = ey / (ey - my)
+            mx, mz = ex + t * (mx - ex), ez + t * (mz - ez)
+        end
         x, z = PetAI.KeepOnFloor(mx, mz)
     end
     if toy.Reset then toy:Reset(x, 0, z) else toy:SetPosition(x, 0, z) end

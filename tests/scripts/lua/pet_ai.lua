@@ -206,6 +206,22 @@ assert(gToys.Treat:IsVisible() == 1)
 RunTicks(2, 50)
 assert(LastClip() == "Eat" and gToys.Treat:IsVisible() == 0 and toy == nil)
 
+-- The pointer holds the treat in the air: it goes down to the floor where
+-- the eye's ray through it meets the floor.
+local plainMouse = MouseToToy
+MouseToToy = function() return 0.3, 0.75, 0.8 end    -- halfway from the eye (0, 1.5, 2)
+HouseGrabToy("Treat")
+ClearCalls()
+gInstantWalks = false
+Room.PutTreatBack()
+gInstantWalks = true
+local tx, ty, tz = gToys.Treat:GetPosition()
+Near(tx, 0.6, 1e-6, "treat x") Near(ty, 0, 1e-6, "treat y") Near(tz, -0.4, 1e-6, "treat z")
+MouseToToy = plainMouse
+PetAI.StartActivity("SIT")
+gToys.Treat:SetVisible(0)
+toy = nil
+
 -- The ball: watched in flight, chased once it rests, pounced on, batted.
 RunTicks(60, 50)
 Hold("SIT")
