@@ -73,7 +73,7 @@ physics = {
     -- away from the camera, which looks toward -z in every room.
     scale_initial_velocity = { x = 900, y = 700, z = -700 },
     min_z_initial_velocity = 1.2,
-    max_initial_velocity = 7.0,
+    max_initial_velocity = 5.5,
     toy = {
         Default = { elasticity = 0.55, min_apex_height = 0.06, min_velocity = 0.05, lift = 0,
                     rolling_friction = 0.9, initial_angular_velocity = 540, radius = 0.06 },

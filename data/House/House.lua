@@ -95,6 +95,7 @@ function ShowHouseRoom(n)
             t:SetVisible(0)
             if t.Reset then t:Reset(0, 0, 0) end
         end
+        if UnRegisterToy then UnRegisterToy() end
         if RemoveToyFromPhysics then RemoveToyFromPhysics() end
         toy = nil
     end
@@ -107,7 +108,7 @@ function ShowHouseRoom(n)
         pet:SetPosition(layout.cat[1], layout.cat[2], layout.cat[3])
         -- facing the player
         local p = layout.player
-        if pet.FacePoint then pet:FacePoint(p[1], 0, p[2]) end
+        PetAI.FaceTowards(p[1], p[2])
         PetAI.tThinkFunc.Reset()
         PetAI.tThinkFunc.StartUp()
     end
@@ -128,7 +129,9 @@ local function MakeText(x, y, w, h, flags)
     local text = CxDrawText()
     text:Create(x, y, w, h, 0)
     text:SetColor(0xFFFFFFF0)
-    text:SetShadowColor(0xFF202020)
+    -- an opaque ground: the overlay keeps what was drawn, so a shorter
+    -- text must cover the longer one before it
+    text:SetBkColor(0xFF2A2438)
     text:SetPointSize(15)
     if flags then text:SetFlags(flags) end
     text:Link(Room.this)
@@ -138,15 +141,18 @@ end
 
 function UpdateHouseText(now)
     local tick = PetAI.now or 0
-    if not now and tick - (Room.m_nTextTick or -TEXT_EVERY_MS) < TEXT_EVERY_MS then return end
+    local last = Room.m_nTextTick or -TEXT_EVERY_MS
+    if not now and tick >= last and tick - last < TEXT_EVERY_MS then return end
     Room.m_nTextTick = tick
     local line = PetAI.NeedsText()
     local money = string.format("$%d", GetPlayerMoney and GetPlayerMoney() or 0)
     local place = HOUSE_ROOM_NAMES[Room.m_nCurRoom or 2]
     if Room.m_cNeedsText then Room.m_cNeedsText:SetString(line) end
     if Room.m_cMoneyText then Room.m_cMoneyText:SetString(money) end
+    local doing = PetAI.DoingText()
     if Room.m_cPlaceText then Room.m_cPlaceText:SetString(place) end
-    Room.m_szNeedsLine, Room.m_szMoney, Room.m_szPlace = line, money, place
+    if Room.m_cDoingText then Room.m_cDoingText:SetString(doing) end
+    Room.m_szNeedsLine, Room.m_szMoney, Room.m_szPlace, Room.m_szDoing = line, money, place, doing
 end
 
 -- ------------------------------------------------------------- toys and tools
@@ -188,7 +194,15 @@ function Room.PutTreatBack()
     if not toy then return end
     local x, z = PetAI.KeepOnFloor(0, 0)
     if MouseToToy then
-        local mx, _, mz = MouseToToy()
+        -- the floor under the pointer: the ray from the eye through the
+        -- point the pointer holds in the air, down to y = 0
+        local mx, my, mz = MouseToToy()
+        local ex, ey, ez = mx, my + 1, mz
+        if GetCameraPosition then ex, ey, ez = GetCameraPosition() end
+        if ey > my + 1e-3 then
+            local t = ey / (ey - my)
+            mx, mz = ex + t * (mx - ex), ez + t * (mz - ez)
+        end
         x, z = PetAI.KeepOnFloor(mx, mz)
     end
     if toy.Reset then toy:Reset(x, 0, z) else toy:SetPosition(x, 0, z) end
@@ -265,8 +279,11 @@ function Room.OnStartRoom()
     Room.m_cNeedsText = MakeText(12, 6, 680, 24)
     Room.m_cMoneyText = MakeText(700, 6, 88, 24, 0x22)
     Room.m_cPlaceText = MakeText(52, 46, 150, 24)
+    Room.m_cDoingText = MakeText(250, 46, 440, 24)
     ShowHouseRoom(Room.m_nCurRoom or 2)
-    if Room.SetTimer then Room.SetTimer(TICK_TIMER, 50, 0) end
+    -- a plain 3D room has no tick of its own (the pet room's house
+    -- registers the tool cursors and calls Room.OnTick)
+    if Room.SetTimer and not SetBrushCursor then Room.SetTimer(TICK_TIMER, 50, 0) end
 end
 
 -- Leaving keeps the pet (the menus show it) and saves it.

@@ -97,6 +97,22 @@ local function WalkTo(x, z, gait, endClip, onArrive)
     PetAI.clip = gait
 end
 
+-- Turns the cat at once toward (x, z): the pet's own turn where there is
+-- one, else a turn about y checked against the forward it gives.
+function PetAI.FaceTowards(x, z)
+    if not pet then return end
+    if pet.FacePoint then pet:FacePoint(x, 0, z) return end
+    if not pet.GetForwardVector or not pet.RotateXZ then return end
+    local px, pz = PetXZ()
+    local dx, dz = x - px, z - pz
+    local fx, _, fz = pet:GetForwardVector()
+    if dx * dx + dz * dz < 1e-8 or fx * fx + fz * fz < 1e-8 then return end
+    local angle = math.atan2(fx * dz - fz * dx, fx * dx + fz * dz)
+    pet:RotateXZ(angle)
+    local gx, _, gz = pet:GetForwardVector()
+    if gx * dx + gz * dz < fx * dx + fz * dz then pet:RotateXZ(-2 * angle) end
+end
+
 PetAI.PlayClip = PlayClip
 PetAI.WalkTo = WalkTo
 
@@ -654,12 +670,25 @@ end
 PetAI.tCurTrickOfTheDay = PetAI.tCurTrickOfTheDay or { ProcessUpdate = function() end }
 PetAI.TalentShow = PetAI.TalentShow or { GetHighestTalentShowLevel = function() return 0 end }
 
--- The needs as one line of text for the player.
+-- The needs as one line of text for the player, and what the cat is about.
 function PetAI.NeedsText()
     if not gPet then return "" end
     local n = gPet.needs
-    local doing = PetAI.activity or "IDLE"
-    return string.format("%s  Hunger %d  Energy %d  Fun %d  Affection %d  Clean %d  (%s)",
-                         gPet.name ~= "" and gPet.name or gPet.breed, n.hunger, n.energy, n.fun,
-                         n.affection, n.cleanliness, string.lower(doing))
+    return string.format("Hunger %d  Energy %d  Fun %d  Affection %d  Clean %d",
+                         n.hunger, n.energy, n.fun, n.affection, n.cleanliness)
+end
+
+local DOING = {
+    IDLE = "standing about", WANDER = "wandering", SIT = "sitting", LIE = "lying down", SLEEP = "asleep",
+    GROOM = "grooming", EAT = "eating", DRINK = "drinking", PLAY = "playing", COME = "coming to you",
+    STRETCH = "stretching", YAWN = "yawning", REACT = "reacting", CHASE = "chasing the ball",
+    EAT_TREAT = "going for the treat",
+}
+function PetAI.DoingText()
+    if not gPet then return "" end
+    local who = gPet.name ~= "" and gPet.name or "Your kitten"
+    local doing = DOING[PetAI.activity or "IDLE"] or string.lower(PetAI.activity)
+    if PetAI.petting and PetAI.petting.like > 0 then doing = "purring"
+    elseif PetAI.petting then doing = "putting up with it" end
+    return string.format("%s the %s: %s", who, gPet.breed, doing)
 end

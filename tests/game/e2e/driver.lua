@@ -38,11 +38,11 @@ local steps = {
     {room = "Kennel2", shot = "EmptyName", clicks = {click(400, 375)}},          -- its Ok
     {room = "Kennel2", clicks = {typed("Tansy\r")}},                              -- the name, Return
     {room = "Kennel3", shot = "Kennel3", clicks = {click(400, 520)}},             -- Go Home
-    {room = "House", shot = "House", clicks = {click(710, 560)}},                 -- the shared menu button
+    {room = "House", shot = "House", clicks = {click(710, 560), click(400, 245)}}, -- Menu, its Kennel
     {room = "MainMenu", shot = "MainMenuPet", settle = 10, clicks = {click(400, 300)}}, -- Load
     {room = "LoadMenu", shot = "LoadMenuSaved", check = "Tansy",
      clicks = {click(434, 255), click(400, 565)}},                                -- the saved pet, Load
-    {room = "House", pet = true, clicks = {click(710, 560)}},                     -- the menu button
+    {room = "House", pet = true, clicks = {click(710, 560), click(400, 245)}}, -- Menu, its Kennel
     {room = "MainMenu", clicks = {click(400, 300)}},                              -- Load
     {room = "LoadMenu", clicks = {click(434, 255), click(680, 565)}},            -- the saved pet, Delete
     {room = "LoadMenu", shot = "DeleteQuestion", clicks = {click(490, 375)}},    -- No

@@ -206,6 +206,22 @@ assert(gToys.Treat:IsVisible() == 1)
 RunTicks(2, 50)
 assert(LastClip() == "Eat" and gToys.Treat:IsVisible() == 0 and toy == nil)
 
+-- The pointer holds the treat in the air: it goes down to the floor where
+-- the eye's ray through it meets the floor.
+local plainMouse = MouseToToy
+MouseToToy = function() return 0.3, 0.75, 0.8 end    -- halfway from the eye (0, 1.5, 2)
+HouseGrabToy("Treat")
+ClearCalls()
+gInstantWalks = false
+Room.PutTreatBack()
+gInstantWalks = true
+local tx, ty, tz = gToys.Treat:GetPosition()
+Near(tx, 0.6, 1e-6, "treat x") Near(ty, 0, 1e-6, "treat y") Near(tz, -0.4, 1e-6, "treat z")
+MouseToToy = plainMouse
+PetAI.StartActivity("SIT")
+gToys.Treat:SetVisible(0)
+toy = nil
+
 -- The ball: watched in flight, chased once it rests, pounced on, batted.
 RunTicks(60, 50)
 Hold("SIT")
@@ -225,7 +241,27 @@ assert(LastClip() == "Pounce")
 RunTicks(25, 50)
 assert(LastClip() == "Bat" and Called("Throw", "Ball") and gToys.Ball.state == 1)
 
+-- The needs line follows the cat, also when the house's clock starts over
+-- below the one it was shown with.
+Room.m_nTextTick = gNow + 1e6
+Needs({ hunger = 42 })
+RunTicks(2, 50)
+assert(string.find(Room.m_szNeedsLine, "Hunger 42", 1, true), Room.m_szNeedsLine)
+
+-- Leaving the house saves a named pet; so does quitting, which unloads the
+-- pet while the house still shows it.
+SetPetName("Leaver")
 Room.OnStopRoom()
+assert(QorFileExists(PetSaveFileName("Leaver")) and gPetInHouse == false)
+Room.OnStartRoom()
+SetPetName("Quitter")
 UnLoadPet()
+assert(QorFileExists(PetSaveFileName("Quitter")) and pet == nil)
+-- An unnamed kitten is never saved.
+Room.OnStartRoom()
+assert(GetPetName() == "Quitter", "the house brings back the last pet")
+SetPetName("")
+UnLoadPet()
+assert(not QorFileExists(PetSaveFileName("")))
 RemoveScratch()
 print("pet ai: ok")
