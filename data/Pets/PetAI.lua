@@ -335,7 +335,9 @@ function PetAI.WakeUp()
 end
 
 -- The camera's view flattened onto the floor: forward (away from the
--- camera) and right, as unit vectors.
+-- camera) and right, as unit vectors.  The engine's frame is left-handed
+-- (its view puts up x forward on the screen's right), so right is
+-- (fz, -fx), not the (-fz, fx) of a right-handed frame.
 local function CameraAxes()
     local ex, ey, ez = 0, 1.5, 2
     local tx, ty, tz = 0, 0, 0
@@ -345,7 +347,7 @@ local function CameraAxes()
     local l = math.sqrt(fx * fx + fz * fz)
     if l < 1e-6 then fx, fz, l = 0, -1, 1 end
     fx, fz = fx / l, fz / l
-    return fx, fz, -fz, fx
+    return fx, fz, fz, -fx
 end
 
 -- A push on the screen (0 up, 1 right, 2 down, 3 left) as a direction on
@@ -365,7 +367,7 @@ function PetAI.StumbleClip(dx, dz)
     local l = math.sqrt(fx * fx + fz * fz)
     if l < 1e-6 then fx, fz, l = 0, -1, 1 end
     fx, fz = fx / l, fz / l
-    local rx, rz = -fz, fx                       -- the cat's right
+    local rx, rz = fz, -fx                       -- the cat's right, as for the camera
     local ahead, side = dx * fx + dz * fz, dx * rx + dz * rz
     if math.abs(ahead) >= math.abs(side) then
         return ahead >= 0 and "StumbleFront" or "StumbleBack"

@@ -169,11 +169,13 @@ local function PushClip(fx, fz, direction)
     local x, _, z = pet:GetPosition()
     return clip, x, z
 end
-local expected = {                     -- facing -z (away), facing +x (to the right)
-    [0] = {"StumbleFront", "StumbleLeft"}, [1] = {"StumbleRight", "StumbleFront"},
-    [2] = {"StumbleBack", "StumbleRight"}, [3] = {"StumbleLeft", "StumbleBack"},
+-- The engine's frame is left-handed: looking toward -z, the screen's right
+-- is -x, so a cat facing +x faces the screen's left.
+local expected = {                     -- facing -z (away), facing +x (to the screen's left)
+    [0] = {"StumbleFront", "StumbleRight"}, [1] = {"StumbleRight", "StumbleBack"},
+    [2] = {"StumbleBack", "StumbleLeft"}, [3] = {"StumbleLeft", "StumbleFront"},
 }
-local slide = { [0] = {0, -1}, [1] = {1, 0}, [2] = {0, 1}, [3] = {-1, 0} }
+local slide = { [0] = {0, -1}, [1] = {-1, 0}, [2] = {0, 1}, [3] = {1, 0} }
 for direction = 0, 3 do
     local clip, x, z = PushClip(0, -1, direction)
     assert(clip == expected[direction][1], direction .. " facing away: " .. tostring(clip))

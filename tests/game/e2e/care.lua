@@ -1,0 +1,284 @@
+-- A player adopts a kitten and looks after it in the house, on the 3D
+-- screen: strokes its head, pokes it, pushes it, throws it the ball and
+-- leaves it a treat, then quits through the house's menu.  A second run
+-- (E2E_PHASE = "load") loads the pet from the load menu and prints what
+-- came back.  Every check prints "E2E ok <what>" or "E2E FAIL <what>"; the
+-- runner compares the lines and keeps the pictures.
+--
+-- E2E_OUT and E2E_PHASE are set by the runner above this.
+
+local played, calls = {}, {}
+
+-- The sounds the scripts ask for, and the callbacks the room makes, are
+-- recorded on their way through.
+local function Record()
+    if PlaySound and not gRecordingSounds then
+        local play = PlaySound
+        PlaySound = function(name, ...)
+            table.insert(played, name)
+            return play(name, ...)
+        end
+        gRecordingSounds = true
+    end
+    for _, name in ipairs({"OnStartPetting", "OnEndPetting", "OnPokePet", "OnPushPet", "PutTreatBack", "TreatPet"}) do
+        local callback = Room[name]
+        if callback and not calls[name] then
+            calls[name] = {}
+            Room[name] = function(...)
+                table.insert(calls[name], {...})
+                return callback(...)
+            end
+        end
+    end
+end
+
+local function Check(ok, what)
+    print((ok and "E2E ok " or "E2E FAIL ") .. what)
+    if not ok then failed = true end
+    return ok
+end
+
+local function Shot(name)
+    local code = ScreenCaptureWithUI("<DEFAULT>" .. E2E_OUT .. "/" .. name .. ".tga")
+    if code ~= 0 then print("E2E FAIL capture " .. name .. " " .. code) end
+end
+
+local function Wait(frames)
+    for _ = 1, frames do coroutine.yield() end
+end
+
+local function WaitFor(test, frames, what)
+    for _ = 1, frames do
+        if test() then return true end
+        coroutine.yield()
+    end
+    return Check(false, "waited for " .. what)
+end
+
+local function Click(x, y)
+    PostMouse("move", x, y) Wait(1)
+    PostMouse("down", x, y) Wait(1)
+    PostMouse("up", x, y) Wait(8)
+end
+
+local function Type(text)
+    for i = 1, #text do
+        PostKey(string.byte(text, i))
+        Wait(1)
+    end
+end
+
+local function InRoom(name)
+    return WaitFor(function() return GetCurRoomName() == name end, 600, "room " .. name)
+end
+
+-- Where a bone of the pet is on the screen.
+local function BoneOnScreen(bone)
+    local x, y, z = pet:GetBonePosition(pet:GetBoneIndex(bone))
+    return GetScreenPosition(x, y, z)
+end
+
+local function Played(name)
+    for _, sound in ipairs(played) do
+        if string.find(sound, name, 1, true) then return true end
+    end
+    return false
+end
+
+local function Attentive()
+    return PetAI.CUR_STATE == PetAI.PET_STATES.ATTENTION_MODE
+end
+
+local function Distance(ax, az, bx, bz)
+    return math.sqrt((ax - bx) ^ 2 + (az - bz) ^ 2)
+end
+
+local function Needs()
+    local n = gPet.needs
+    return string.format("hunger=%.0f energy=%.0f fun=%.0f affection=%.0f cleanliness=%.0f",
+        n.hunger, n.energy, n.fun, n.affection, n.cleanliness)
+end
+
+local function Adopt()
+    InRoom("MainMenu")
+    Wait(10)
+    Click(400, 240)                                  -- Play
+    InRoom("Kennel1")
+    Wait(20)
+    Shot("Kennel1")
+    Click(680, 510)                                  -- Next kitten
+    Wait(10)
+    Click(400, 510)                                  -- Choose
+    InRoom("Kennel2")
+    Wait(10)
+    Type("Miso")
+    Shot("Kennel2")
+    Type("\r")
+    InRoom("Kennel3")
+    Wait(10)
+    Shot("Certificate")
+    Click(400, 520)                                  -- Go Home
+    InRoom("House")
+    Wait(60)
+    Record()
+    Shot("House")
+    Check(GetPetName() == "Miso" and GetPetBreed() == "Abyssinian", "the adopted kitten is in the house")
+end
+
+local function Stroke()
+    WaitFor(Attentive, 900, "the cat's attention")
+    local before = gPet.needs.affection
+    local x, y = BoneOnScreen("head")
+    PostMouse("move", x, y) Wait(2)
+    PostMouse("down", x, y) Wait(2)
+    -- out and back: a stroke, not a push
+    for dx = 8, 40, 8 do PostMouse("move", x + dx, y) Wait(1) end
+    PostMouse("move", x + 15, y) Wait(2)
+    for i = 1, 60 do
+        local hx, hy = BoneOnScreen("head")
+        PostMouse("move", hx + (i % 2 == 0 and 3 or -3), hy) Wait(1)
+    end
+    Shot("Stroke")
+    PostMouse("up", BoneOnScreen("head")) Wait(10)
+    local started = calls.OnStartPetting and calls.OnStartPetting[1]
+    Check(started and started[1] == "Head", "stroking the head starts petting the head")
+    Check(Played("purr"), "a purr plays")
+    Check(gPet.needs.affection > before, string.format("affection rises (%.1f -> %.1f)", before, gPet.needs.affection))
+end
+
+local function Poke()
+    Wait(40)
+    WaitFor(Attentive, 900, "the cat's attention")
+    local x, y = BoneOnScreen("spine")
+    PostMouse("move", x, y) Wait(2)
+    PostMouse("down", x, y) Wait(2)
+    PostMouse("up", x + 1, y) Wait(3)
+    Check(calls.OnPokePet and #calls.OnPokePet == 1, "a click on the body pokes")
+    Check(PetAI.clip == "Startle", "the cat startles")
+    Shot("Poke")
+    Wait(60)
+end
+
+local function Push()
+    WaitFor(Attentive, 900, "the cat's attention")
+    local x, y = BoneOnScreen("spine")
+    local rootX = BoneOnScreen("root")
+    PostMouse("move", x, y) Wait(2)
+    PostMouse("down", x, y) Wait(2)
+    for dx = 10, 50, 10 do PostMouse("move", x + dx, y) Wait(1) end
+    PostMouse("up", x + 50, y) Wait(2)
+    local push = calls.OnPushPet and calls.OnPushPet[1]
+    Check(push and push[2] == 1, "a drag to the right pushes to the right")
+    Check(PetAI.clip and string.find(PetAI.clip, "Stumble", 1, true) ~= nil, "the cat stumbles (" .. tostring(PetAI.clip) .. ")")
+    Wait(40)
+    Shot("Push")
+    local afterX = BoneOnScreen("root")
+    Check(afterX > rootX, string.format("it stumbles to the right on the screen (%d -> %d)", rootX, afterX))
+    Wait(60)
+end
+
+local function ThrowBall()
+    Click(52, 560)                                   -- the ball button
+    Check(toy ~= nil and toy:GetName() == "Ball", "the ball is in hand")
+    PostMouse("move", 400, 420) Wait(2)
+    PostMouse("down", 400, 420) Wait(1)
+    for _, y in ipairs({400, 370, 330, 280, 230}) do PostMouse("move", 400, y) Wait(1) end
+    PostMouse("up", 400, 230) Wait(1)
+    Check(toy:IsFlying(), "the ball flies")
+    local lowest, bounced, rolled, previousY = 1e9, false, false, nil
+    local startX, _, startZ = toy:GetPosition()
+    local rested = WaitFor(function()
+        local x, y, z = toy:GetPosition()
+        if previousY and y > previousY + 1e-4 and lowest < 0.2 then bounced = true end
+        if y < lowest then lowest = y end
+        if bounced and y < 0.05 then rolled = true end
+        previousY = y
+        if toy:GetState() == 3 then return true end
+    end, 900, "the ball to stop")
+    Check(bounced, "the ball bounces")
+    Check(rolled, "the ball rolls")
+    if rested then
+        local x, _, z = toy:GetPosition()
+        Check(Distance(x, z, startX, startZ) > 0.3, "the ball stops away from the hand")
+        Shot("BallAtRest")
+        local px, _, pz = pet:GetPosition()
+        local start = Distance(px, pz, x, z)
+        WaitFor(function()
+            local qx, _, qz = pet:GetPosition()
+            return Distance(qx, qz, x, z) < start - 0.3 or Distance(qx, qz, x, z) < 0.5
+        end, 600, "the cat to go to the ball")
+        local qx, _, qz = pet:GetPosition()
+        Check(Distance(qx, qz, x, z) < start, string.format("the cat walks to the ball (%.2f -> %.2f m)", start, Distance(qx, qz, x, z)))
+        Shot("Chase")
+    end
+    Wait(150)
+end
+
+local function Treat()
+    local hunger = gPet.needs.hunger
+    Click(126, 560)                                  -- the treat button
+    Check(toy ~= nil and toy:GetName() == "Treat", "a treat is in hand")
+    -- on the floor, away from the cat
+    local px = BoneOnScreen("root")
+    local x = px > 400 and 200 or 600
+    PostMouse("move", x, 420) Wait(2)
+    PostMouse("down", x, 420) Wait(1)
+    PostMouse("up", x, 420) Wait(2)
+    Check(calls.PutTreatBack and #calls.PutTreatBack == 1, "the treat is left on the floor")
+    WaitFor(function() return PetAI.clip == "Eat" end, 900, "the cat to eat")
+    Shot("Treat")
+    Check(gPet.needs.hunger < hunger, string.format("eating the treat feeds it (hunger %.1f -> %.1f)", hunger, gPet.needs.hunger))
+    Wait(90)
+end
+
+local function QuitThroughMenu()
+    print("E2E needs " .. Needs())
+    Click(710, 560)                                  -- the menu button
+    Shot("HouseMenu")
+    Click(400, 355)                                  -- its Quit
+    Wait(10)
+    Shot("QuitQuestion")
+    print("E2E quitting")
+    Click(310, 375)                                  -- Yes
+    Wait(300)
+end
+
+local function Load()
+    InRoom("MainMenu")
+    Wait(10)
+    Click(400, 300)                                  -- Load
+    InRoom("LoadMenu")
+    Wait(10)
+    Shot("LoadMenu")
+    Click(434, 255)                                  -- the saved pet
+    Click(400, 565)                                  -- Load
+    InRoom("House")
+    print(string.format("E2E loaded name=%s breed=%s money=%d", GetPetName(), GetPetBreed(), gPet.money))
+    print("E2E needs " .. Needs())
+    Wait(30)
+    Shot("Loaded")
+    QuitThroughMenu()
+end
+
+local script = coroutine.create(function()
+    if E2E_PHASE == "load" then
+        Load()
+    else
+        Adopt()
+        Stroke()
+        Poke()
+        Push()
+        ThrowBall()
+        Treat()
+        QuitThroughMenu()
+    end
+end)
+
+function VornDriverFrame()
+    if coroutine.status(script) == "dead" then return end
+    local ok, message = coroutine.resume(script)
+    if not ok then
+        print("E2E FAIL driver: " .. tostring(message))
+        _G.Quit()
+    end
+end
