@@ -3,11 +3,16 @@
 // the 2D overlay over 10% of the screen, then present.  Beside it in the
 // same run: an empty frame (clear and present), the animation alone
 // (sampling and posing the skeleton), the scene without its overlay.
-// Needs the generated art (data/generated); skips without it.
+// The house's frame: the living room's model, the cat as a pet with its
+// clips, a ball flying, bouncing and rolling under the game's own physics
+// table, and the overlay.  Needs the generated art (data/generated); skips
+// without it.
 //
 // Runs on whatever OpenGL SDL finds; headless it uses Mesa's software
 // renderer through the offscreen driver (set below unless the caller chose).
+#include "game/world/C3DPhysicsObject.h"
 #include "game/world/C3DRoom.h"
+#include "game/world/CPet.h"
 #include "game/world/Cx3DObject.h"
 #include "game/world/CxModelManager.h"
 #include "graphics/CxD3DDevice.h"
@@ -16,6 +21,7 @@
 #include "graphics/QorImageFilters.h"
 #include "platform/gpu/GpuDevice.h"
 #include "platform/window/PlatformWindow.h"
+#include "script/CxLuaEngine.h"
 
 #include <benchmark/benchmark.h>
 
@@ -169,6 +175,81 @@ void BM_SceneWithoutOverlay(benchmark::State& state)
     }
 }
 
+// The house as the game draws it: its own room, camera and light, the pet
+// and a ball thrown again whenever it comes to rest.
+struct House {
+    C3DRoom room;
+    Cx3DObject model;
+    CPet pet;
+    C3DPhysicsObject ball;
+    CxLight light;
+    CxLuaEngine engine;
+    uint32_t tick = 0;
+    bool ok = false;
+
+    House()
+    {
+        engine.Init();
+        // the tuning of the real game
+        std::string globals = std::string(VORN_SOURCE_DIR) + "/data/COMMON/globals.lua";
+        if (engine.RunString(("dofile('" + globals + "')").c_str()) != 0) return;
+        ball.SetScriptEngine(&engine);
+        C3DPhysicsObject::SetSoundPlayer([](const char*) { return 0; });
+        CxCamera& camera = room.GetCamera();
+        camera.SetPerspective(60 / 57.295776f, float(kWidth) / kHeight, 0.1f, 50);
+        camera.eye[0] = 0.4f, camera.eye[1] = 1.4f, camera.eye[2] = 1.9f;
+        camera.target[1] = 0.3f, camera.target[2] = -0.4f, camera.up[1] = 1, camera.valid = 1;
+        light.type = GPULIGHT_DIRECTIONAL;
+        light.SetDirection(-0.3f, -1, -0.4f);
+        light.diffuse[0] = light.diffuse[1] = light.diffuse[2] = light.diffuse[3] = 255;
+        room.GetSceneManager().AddLight(&light);
+        model.LoadModel((kArt + "rooms/living_room.glb").c_str());
+        pet.LoadModel((kArt + "cat/cat.glb").c_str());
+        ball.LoadModel((kArt + "props/ball.glb").c_str());
+        if (!model.HasModel() || !pet.HasModel() || !ball.HasModel()) return;
+        pet.SetTexture((kArt + "cat/cat_Abyssinian.tga").c_str());
+        for (const char* clip : {"idle", "breathe", "walk"}) {
+            pet.LoadAnim(clip, (kArt + "cat/anim/" + clip + ".glb").c_str(), "");
+            pet.Play(clip, 0, 0.33f);
+        }
+        ball.SetName("Ball");
+        for (Cx3DObject* object : {&model, static_cast<Cx3DObject*>(&pet), static_cast<Cx3DObject*>(&ball)})
+            object->Link(&room.GetSceneManager());
+        ok = true;
+    }
+
+    void Step()
+    {
+        tick += 16;
+        if (!ball.IsFlying()) {
+            ball.Reset(0, 1.0f, 0.5f);
+            ball.Throw(0.4f, 2.5f, -2.0f);
+        }
+        ball.Update(tick);
+    }
+};
+
+void BM_HouseFrameWithOverlay(benchmark::State& state)
+{
+    World& w = TheWorld();
+    if (!w.ok) return state.SkipWithError("no OpenGL or no generated art");
+    static House house;
+    if (!house.ok) return state.SkipWithError("the house's art or tuning is missing");
+    for (auto _ : state) {
+        house.Step();
+        w.clock += 1.0f / 60;
+        w.d3d->BeginScene();
+        house.room.BeginRender(w.d3d);
+        Cx3DObject::SetGameTime(w.clock);
+        for (int pass : {RENDERPASS_OPAQUE, RENDERPASS_TRANSPARENT, RENDERPASS_FOREGROUND})
+            house.room.RenderScene(RenderContext{w.d3d, pass, 0});
+        house.room.EndRender(w.d3d);
+        w.Overlay();
+        w.d3d->EndScene();
+        Finish(state, w);
+    }
+}
+
 void BM_FrameWithOverlay(benchmark::State& state)
 {
     World& w = TheWorld();
@@ -187,4 +268,5 @@ BENCHMARK(BM_EmptyFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AnimationOnly)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SceneWithoutOverlay)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FrameWithOverlay)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HouseFrameWithOverlay)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();
