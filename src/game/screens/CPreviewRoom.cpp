@@ -201,7 +201,10 @@ void CMainMenu::StartRoom()
     version_->SetPointSize(14);
     CBaseApp* app = CBaseApp::Get();
     version_->SetFont(app ? app->GetFontId() : -1);
-    version_->SetBkColor(0);
+    // No ground by default; through the 3D screen's interface a ground
+    // without alpha hides the letters, so the description can give one.
+    CxString ground = GetDescription().ReadString("Version", "Background", "");
+    version_->SetBkColor(ground.IsEmpty() ? 0 : CxPixel(std::strtoul(ground.Text(), nullptr, 0)));
     version_->SetTextFlags(0x10000009);
     CxString ink = GetDescription().ReadString("Version", "Color", "");
     if (!ink.IsEmpty()) version_->SetColor(CxPixel(std::strtoul(ink.Text(), nullptr, 0)));
