@@ -132,6 +132,9 @@ function SavePet()
     WriteList(o, "Inventory", items)
     WriteList(o, "Photos", gPet.photos)
     o:SetInt("Pet", "Saved", QorGetTimeSeconds and QorGetTimeSeconds() or 0)
+    -- The save folder is made by the game at its start; a first save from
+    -- anywhere else must not fail for want of it.
+    if QorFileCreateDirectory then QorFileCreateDirectory("<AppData>") end
     if o:Save() ~= 0 then
         print("SavePet: could not write " .. path)
         return nil
