@@ -1,6 +1,7 @@
 -- The cat's mind on the shipped scripts: needs that move with time and
 -- care, choices weighed by need that hold for their time, and the
 -- reactions to the player with their clips and sounds.
+gScratchName = "pet_ai"
 dofile("support/standins.lua")
 dofile("House/House.lua")
 math.randomseed(19)

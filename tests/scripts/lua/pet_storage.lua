@@ -1,5 +1,6 @@
 -- The pet's keeping: a new pet of each breed, a save and a load that give
 -- back everything, names that must not break the file or its name.
+gScratchName = "pet_storage"
 dofile("support/standins.lua")
 dofile("Pets/StorageFunc.lua")
 

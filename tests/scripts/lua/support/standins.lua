@@ -6,7 +6,9 @@
 -- A folder named for a new file system is looked up through the file
 -- systems already there, so the scratch folder is made here first and then
 -- named from the data folder.
-gScratch = "scratch_" .. tostring(math.random(1, 1e9))
+-- Each test names its own (gScratchName): the tests run side by side, and
+-- an unseeded random number is the same in every one of them.
+gScratch = "scratch_" .. assert(gScratchName, "set gScratchName before the stand-ins")
 assert(QorFileCreateDirectory(gScratch) == 0 or QorFileIsDirectory(gScratch))
 NewFileSystem("<Data>", "../../../data")
 NewFileSystem("<AppData>", "../tests/scripts/lua/" .. gScratch)
