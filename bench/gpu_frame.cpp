@@ -13,6 +13,8 @@
 #include "platform/gpu/GpuDevice.h"
 #include "platform/window/PlatformWindow.h"
 
+#include "BenchDevice.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -40,15 +42,7 @@ struct Scene {
 
     Scene()
     {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        PlatWindowDesc desc;
-        desc.width = kWidth, desc.height = kHeight, desc.title = "gpu bench";
-        if (!PlatWindowCreate(desc)) return;
-        GpuPresentParams params;
-        params.width = kWidth, params.height = kHeight;
-        if (!(device = GpuCreateDevice(params))) return;
-        d3d = new CxD3DDevice(device);
-        SetTextureSurfaceDevice(d3d);
+        if (!OpenBenchDevice("gpu bench", kWidth, kHeight, &device, &d3d)) return;
         BuildMesh();
         device->CreateTexture(64, 64, 1, 0, GPUFMT_X8R8G8B8, GPUPOOL_MANAGED, &texture);
         GpuLockedRect locked;

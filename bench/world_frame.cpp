@@ -23,6 +23,8 @@
 #include "platform/window/PlatformWindow.h"
 #include "script/CxLuaEngine.h"
 
+#include "BenchDevice.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -51,15 +53,7 @@ struct World {
 
     World()
     {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        PlatWindowDesc desc;
-        desc.width = kWidth, desc.height = kHeight, desc.title = "world bench";
-        if (!PlatWindowCreate(desc)) return;
-        GpuPresentParams params;
-        params.width = kWidth, params.height = kHeight;
-        if (!(device = GpuCreateDevice(params))) return;
-        d3d = new CxD3DDevice(device);
-        SetTextureSurfaceDevice(d3d);
+        if (!OpenBenchDevice("world bench", kWidth, kHeight, &device, &d3d)) return;
         RegisterEngineImageFilters();
         room = std::make_unique<C3DRoom>();
         CxCamera& camera = room->GetCamera();

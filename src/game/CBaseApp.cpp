@@ -6,6 +6,7 @@
 #include "files/QorFile.h"
 #include "foundation/Qorstr.h"
 #include "framework/CBaseRoom.h"
+#include "framework/CKelDialog.h"
 #include "framework/CLanguageString.h"
 #include "game/screens/CGameDialogs.h"
 #include "game/world/Cx3DObject.h"
@@ -38,6 +39,16 @@ CBaseApp::CBaseApp(const CxAppInfo& info) : CKelApp(info) {}
 CBaseApp::~CBaseApp() = default;
 
 CBaseApp* CBaseApp::Get() { return dynamic_cast<CBaseApp*>(CxApp::GetApp()); }
+
+int DoModalWithMouse(CKelDialog& dialog)
+{
+    CBaseApp* app = CBaseApp::Get();
+    bool mouse = app && app->IsMouseInputEnabled();
+    if (app) app->EnableMouseInput(true);
+    int code = dialog.CKelDialog::DoModal();   // the dialog's own run, not an override calling back here
+    if (app) app->EnableMouseInput(mouse);
+    return code;
+}
 
 void CBaseApp::OpenCycle()
 {

@@ -102,3 +102,8 @@ private:
     bool fullRedraw_ = true;
     int  frames3D_ = 0;
 };
+
+// Runs a game dialog modally with mouse input on, whatever the game had
+// set, and gives the setting back afterwards.
+class CKelDialog;
+int DoModalWithMouse(CKelDialog& dialog);

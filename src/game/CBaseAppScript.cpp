@@ -6,6 +6,7 @@
 #include "display/CxTextLayout.h"
 #include "game/world/C3DPhysicsObject.h"
 #include "game/world/CPet.h"
+#include "game/world/CPetRoom.h"
 #include "game/world/CxTextureCache.h"
 #include "game/world/CxWorldScript.h"
 #include "graphics/CxFont.h"
@@ -105,13 +106,6 @@ int PreLoadTextureFn(lua_State* L)
     return 1;
 }
 
-// Functions of the game screens that are still to come: a clear error
-// instead of a missing global.
-int NotAvailableFn(lua_State* L)
-{
-    return luaL_error(L, "%s is not available yet", lua_tostring(L, lua_upvalueindex(1)));
-}
-
 const luaL_Reg kGameFunctions[] = {
     {"QorGetTickCount", QorGetTickCountFn},
     {"DoSplashScreen", DoSplashScreenFn},
@@ -129,6 +123,8 @@ const luaL_Reg kGameFunctions[] = {
     {"PreLoadTexture", PreLoadTextureFn},
 };
 
+// Functions of the game screens that are still to come: a clear error
+// instead of a missing global.
 const char* const kNotAvailable[] = {"DoGlitter", "GetGlobalCButtonPosition", "PrintScreen"};
 }  // namespace
 
@@ -138,12 +134,7 @@ void CBaseApp::RegisterScriptFunctions()
     CxLuaEngine* engine = GetScriptEngine();
     if (!engine) return;
     for (const luaL_Reg& entry : kGameFunctions) engine->RegisterFunction(entry.name, entry.func);
-    if (lua_State* L = engine->GetState())
-        for (const char* name : kNotAvailable) {
-            lua_pushstring(L, name);
-            lua_pushcclosure(L, NotAvailableFn, 1);
-            lua_setglobal(L, name);
-        }
+    for (const char* name : kNotAvailable) RegisterNotAvailable(*engine, name);
     RegisterWorldScriptClasses(*engine);
     RegisterPhysicsScriptClass(*engine);
     RegisterPetScript(*engine);

@@ -75,15 +75,7 @@ void CLocalizedDialog::SetText(const char* text)
     if (text_) text_->SetString(text);
 }
 
-int CLocalizedDialog::DoModal()
-{
-    CBaseApp* app = CBaseApp::Get();
-    bool mouse = app && app->IsMouseInputEnabled();
-    if (app) app->EnableMouseInput(true);
-    int code = CKelDialog::DoModal();
-    if (app) app->EnableMouseInput(mouse);
-    return code;
-}
+int CLocalizedDialog::DoModal() { return DoModalWithMouse(*this); }
 
 // ------------------------------------------------------------- OK and yes/no
 void CGenericDialog::OnNotify(int32_t kind, CxDisplayObject* sender, int32_t code, int32_t extra)

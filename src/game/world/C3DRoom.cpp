@@ -32,6 +32,25 @@ bool Orthogonal(const float* up, const float* forward, float* out)
 }
 }  // namespace
 
+void SetModelDrawStates(CxD3DDevice* device)
+{
+    device->SetTextureStageState(0, GPUTSS_COLOROP, GPUTOP_MODULATE);
+    device->SetTextureStageState(0, GPUTSS_COLORARG1, GPUTA_TEXTURE);
+    device->SetTextureStageState(0, GPUTSS_COLORARG2, GPUTA_DIFFUSE);
+    device->SetTextureStageState(0, GPUTSS_ALPHAOP, GPUTOP_MODULATE);
+    device->SetTextureStageState(0, GPUTSS_ALPHAARG1, GPUTA_TEXTURE);
+    device->SetTextureStageState(0, GPUTSS_ALPHAARG2, GPUTA_DIFFUSE);
+    device->SetRenderState(GPURS_ALPHABLENDENABLE, 1);
+    device->SetRenderState(GPURS_BLENDOP, GPUBLENDOP_ADD);
+    device->SetRenderState(GPURS_SRCBLEND, GPUBLEND_SRCALPHA);
+    device->SetRenderState(GPURS_DESTBLEND, GPUBLEND_INVSRCALPHA);
+    device->SetRenderState(GPURS_ALPHAREF, 0);
+    device->SetRenderState(GPURS_ALPHAFUNC, GPUCMP_GREATEREQUAL);
+    device->SetRenderState(GPURS_ZENABLE, 1);
+    device->SetRenderState(GPURS_ZWRITEENABLE, 1);
+    device->SetRenderState(GPURS_LIGHTING, 1);
+}
+
 const GpuMatrix& CxCamera::GetView()
 {
     if (!valid || !Finite3(eye) || !Finite3(target) || !Finite3(up)) return view;
@@ -158,21 +177,7 @@ void C3DRoom::BeginRender(CxD3DDevice* device)
     material.diffuse = GpuColorValue{0.2f, 0.2f, 0.2f, 1.0f};
     material.ambient = GpuColorValue{0.7f, 0.7f, 0.7f, 1.0f};
     device->SetMaterial(material);
-    device->SetTextureStageState(0, GPUTSS_COLOROP, GPUTOP_MODULATE);
-    device->SetTextureStageState(0, GPUTSS_COLORARG1, GPUTA_TEXTURE);
-    device->SetTextureStageState(0, GPUTSS_COLORARG2, GPUTA_DIFFUSE);
-    device->SetTextureStageState(0, GPUTSS_ALPHAOP, GPUTOP_MODULATE);
-    device->SetTextureStageState(0, GPUTSS_ALPHAARG1, GPUTA_TEXTURE);
-    device->SetTextureStageState(0, GPUTSS_ALPHAARG2, GPUTA_DIFFUSE);
-    device->SetRenderState(GPURS_ALPHABLENDENABLE, 1);
-    device->SetRenderState(GPURS_BLENDOP, GPUBLENDOP_ADD);
-    device->SetRenderState(GPURS_SRCBLEND, GPUBLEND_SRCALPHA);
-    device->SetRenderState(GPURS_DESTBLEND, GPUBLEND_INVSRCALPHA);
-    device->SetRenderState(GPURS_ALPHAREF, 0);
-    device->SetRenderState(GPURS_ALPHAFUNC, GPUCMP_GREATEREQUAL);
-    device->SetRenderState(GPURS_ZENABLE, 1);
-    device->SetRenderState(GPURS_ZWRITEENABLE, 1);
-    device->SetRenderState(GPURS_LIGHTING, 1);
+    SetModelDrawStates(device);
     device->SetRenderState(GPURS_AMBIENT, ambient_);
     device->SetRenderState(GPURS_SPECULARENABLE, 0);
     device->SetRenderState(GPURS_CULLMODE, GPUCULL_CCW);

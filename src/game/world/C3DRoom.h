@@ -78,3 +78,8 @@ private:
 
 class CxLuaEngine;
 int RegisterCameraFunctions(CxLuaEngine& engine);
+
+// What every drawing of lit, textured models starts from: texture times
+// diffuse in colour and alpha, source-alpha blending with an alpha test
+// that keeps every drawn pixel, depth test and write, lighting on.
+void SetModelDrawStates(CxD3DDevice* device);

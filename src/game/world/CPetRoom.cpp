@@ -752,10 +752,5 @@ void CMenuDialog::Carry(int result, const char* room)
 int CMenuDialog::DoModal()
 {
     result_ = RESULT_NONE;
-    CBaseApp* app = CBaseApp::Get();
-    bool mouse = app && app->IsMouseInputEnabled();
-    if (app) app->EnableMouseInput(true);
-    int code = CKelDialog::DoModal();
-    if (app) app->EnableMouseInput(mouse);
-    return code;
+    return DoModalWithMouse(*this);
 }
