@@ -93,6 +93,24 @@ local function Distance(ax, az, bx, bz)
     return math.sqrt((ax - bx) ^ 2 + (az - bz) ^ 2)
 end
 
+-- Waits until the cat is attentive and the bone holds still on the screen:
+-- a cat still walking or turning would take the press somewhere else, and
+-- on a slow machine it moves far between two frames.
+local function Settled(bone)
+    local lastX, lastY, still = nil, nil, 0
+    return WaitFor(function()
+        if not Attentive() then still = 0 return false end
+        local x, y = BoneOnScreen(bone)
+        if lastX and math.abs(x - lastX) <= 2 and math.abs(y - lastY) <= 2 then
+            still = still + 1
+        else
+            still = 0
+        end
+        lastX, lastY = x, y
+        return still >= 8
+    end, 1500, "the cat to settle")
+end
+
 local function Needs()
     local n = gPet.needs
     return string.format("hunger=%.0f energy=%.0f fun=%.0f affection=%.0f cleanliness=%.0f",
@@ -126,7 +144,7 @@ local function Adopt()
 end
 
 local function Stroke()
-    WaitFor(Attentive, 900, "the cat's attention")
+    Settled("head")
     local before = gPet.needs.affection
     local x, y = BoneOnScreen("head")
     PostMouse("move", x, y) Wait(2)
@@ -148,7 +166,7 @@ end
 
 local function Poke()
     Wait(40)
-    WaitFor(Attentive, 900, "the cat's attention")
+    Settled("spine")
     local x, y = BoneOnScreen("spine")
     PostMouse("move", x, y) Wait(2)
     PostMouse("down", x, y) Wait(2)
@@ -160,7 +178,7 @@ local function Poke()
 end
 
 local function Push()
-    WaitFor(Attentive, 900, "the cat's attention")
+    Settled("spine")
     local x, y = BoneOnScreen("spine")
     local rootX = BoneOnScreen("root")
     PostMouse("move", x, y) Wait(2)
