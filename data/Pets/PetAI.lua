@@ -76,8 +76,111 @@ local function Distance(ax, az, bx, bz)
     return math.sqrt(dx * dx + dz * dz)
 end
 
--- Walks to (x, z) on the floor with the host's walk event; `onArrive` runs
--- once the cat is there, or once the walk has had its time.
+-- ------------------------------------------------------------- paths
+-- The cat goes round the furniture: a walk whose straight line would cross
+-- a footprint passes by the footprints' corners instead, the shortest way
+-- found over the corners each can see.
+
+local PATH_MARGIN = 0.3       -- how far from a footprint's edge the cat walks
+local PATH_SLACK = 0.05       -- a line grazing a corner it walks round is clear
+
+-- Whether the segment a-b crosses the box (min x, min z, max x, max z)
+-- grown by `margin`: a slab clip of the segment's parameter.
+local function SegmentHitsBox(ax, az, bx, bz, box, margin)
+    local t0, t1 = 0, 1
+    local d = { bx - ax, bz - az }
+    local a = { ax, az }
+    for axis = 1, 2 do
+        local lo, hi = box[axis] - margin, box[axis + 2] + margin
+        if math.abs(d[axis]) < 1e-9 then
+            if a[axis] <= lo or a[axis] >= hi then return false end
+        else
+            local u, v = (lo - a[axis]) / d[axis], (hi - a[axis]) / d[axis]
+            if u > v then u, v = v, u end
+            if u > t0 then t0 = u end
+            if v < t1 then t1 = v end
+            if t0 >= t1 then return false end
+        end
+    end
+    return true
+end
+
+local function Inside(x, z, box, margin)
+    return x > box[1] - margin and x < box[3] + margin and z > box[2] - margin and z < box[4] + margin
+end
+
+-- How far outside a box a point lies, along the farther axis (0 inside).
+local function Outside(x, z, box)
+    return math.max(box[1] - x, x - box[3], box[2] - z, z - box[4], 0)
+end
+
+-- The boxes a walk keeps out of, each with the margin it keeps: less by a
+-- box the cat stands or ends beside (pushed against the sofa, or going to
+-- the bed), and none by a box it is inside of, which it could never leave.
+local function Obstacles(sx, sz, gx, gz)
+    local out = {}
+    for _, box in ipairs(Layout().boxes or {}) do
+        local margin = math.min(PATH_MARGIN - PATH_SLACK, Outside(sx, sz, box) - 0.01, Outside(gx, gz, box) - 0.01)
+        if margin > 0 then out[#out + 1] = { box = box, margin = margin } end
+    end
+    return out
+end
+
+local function Clear(ax, az, bx, bz, boxes)
+    for _, o in ipairs(boxes) do
+        if SegmentHitsBox(ax, az, bx, bz, o.box, o.margin) then return false end
+    end
+    return true
+end
+
+-- The corners to walk by from (sx, sz) to (gx, gz), ending with the goal;
+-- just the goal when the way is clear or no way round is found.
+function PetAI.PathTo(sx, sz, gx, gz)
+    local boxes = Obstacles(sx, sz, gx, gz)
+    if Clear(sx, sz, gx, gz, boxes) then return { { gx, gz } } end
+    local walk = Layout().walk
+    local nodes = { { sx, sz }, { gx, gz } }
+    for _, o in ipairs(boxes) do
+        local box = o.box
+        for _, corner in ipairs({ { box[1], box[2] }, { box[3], box[2] }, { box[1], box[4] }, { box[3], box[4] } }) do
+            local x = corner[1] + (corner[1] == box[1] and -PATH_MARGIN or PATH_MARGIN)
+            local z = corner[2] + (corner[2] == box[2] and -PATH_MARGIN or PATH_MARGIN)
+            local free = x >= walk[1] and x <= walk[3] and z >= walk[2] and z <= walk[4]
+            for _, other in ipairs(boxes) do
+                if free and Inside(x, z, other.box, other.margin) then free = false end
+            end
+            if free then nodes[#nodes + 1] = { x, z } end
+        end
+    end
+    -- Dijkstra over a few dozen corners: plain loops are enough.
+    local cost, from, done = { [1] = 0 }, {}, {}
+    while true do
+        local best
+        for i = 1, #nodes do
+            if not done[i] and cost[i] and (not best or cost[i] < cost[best]) then best = i end
+        end
+        if not best or best == 2 then break end
+        done[best] = true
+        local a = nodes[best]
+        for i = 1, #nodes do
+            if not done[i] and Clear(a[1], a[2], nodes[i][1], nodes[i][2], boxes) then
+                local c = cost[best] + Distance(a[1], a[2], nodes[i][1], nodes[i][2])
+                if not cost[i] or c < cost[i] then cost[i], from[i] = c, best end
+            end
+        end
+    end
+    if not cost[2] then return { { gx, gz } } end
+    local path, at = {}, 2
+    while at ~= 1 do
+        table.insert(path, 1, nodes[at])
+        at = from[at]
+    end
+    return path
+end
+
+-- Walks to (x, z) on the floor with the host's walk event, round the
+-- furniture; `onArrive` runs once the cat is there, or once the walk has
+-- had its time.
 local function WalkTo(x, z, gait, endClip, onArrive)
     local ai = globals.AI
     local speed = ({ Walk = ai.WALK_SPEED, Trot = ai.TROT_SPEED, Run = ai.RUN_SPEED })[gait] or ai.WALK_SPEED
@@ -88,12 +191,23 @@ local function WalkTo(x, z, gait, endClip, onArrive)
         return
     end
     StopMoving()
+    local path, length, lx, lz = PetAI.PathTo(px, pz, x, z), 0, px, pz
+    local points = {}
+    for i, p in ipairs(path) do
+        -- A corner given twice holds the walk's curve close to it, so the
+        -- cat does not cut across the furniture it goes round.
+        local point = string.format("%.3f,%.3f,%.3f", p[1], 0.0, p[2])
+        points[#points + 1] = point
+        if i < #path then points[#points + 1] = point end
+        length = length + Distance(lx, lz, p[1], p[2])
+        lx, lz = p[1], p[2]
+    end
     if DoEvent then
-        DoEvent(string.format("%s.WalkToPosition(%s,%s,%d,%.3f,%.3f,%.3f,%.3f)", PET_EVENT_NAME, gait,
-                              endClip, ai.WALK_SAMPLES, speed, x, 0.0, z), pet:GetChannel())
+        DoEvent(string.format("%s.WalkToPosition(%s,%s,%d,%.3f,%s)", PET_EVENT_NAME, gait,
+                              endClip, ai.WALK_SAMPLES, speed, table.concat(points, ",")), pet:GetChannel())
     end
     -- the turn first, then the path: give it a generous time
-    PetAI.walk = { x = x, z = z, onArrive = onArrive, giveUp = Now() + (d / speed + 3.0) * 1000 }
+    PetAI.walk = { x = x, z = z, onArrive = onArrive, giveUp = Now() + (length / speed + 3.0) * 1000 }
     PetAI.clip = gait
 end
 

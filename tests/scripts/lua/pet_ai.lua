@@ -251,6 +251,38 @@ Needs({ hunger = 42 })
 RunTicks(2, 50)
 assert(string.find(Room.m_szNeedsLine, "Hunger 42", 1, true), Room.m_szNeedsLine)
 
+-- A walk goes round the furniture in its way: every point of the path the
+-- walk is given keeps clear of every footprint, and it ends at the goal.
+local function ClearOfFurniture(sx, sz, path)
+    for _, p in ipairs(path) do
+        for k = 0, 50 do
+            local x, z = sx + (p[1] - sx) * k / 50, sz + (p[2] - sz) * k / 50
+            for _, b in ipairs(gHouseRoom.boxes) do
+                if x > b[1] - 0.2 and x < b[3] + 0.2 and z > b[2] - 0.2 and z < b[4] + 0.2 then return false end
+            end
+        end
+        sx, sz = p[1], p[2]
+    end
+    return true
+end
+assert(not ClearOfFurniture(-1.2, 0.6, { { 1.2, 0.6 } }), "the coffee table stands in the straight way")
+local route = PetAI.PathTo(-1.2, 0.6, 1.2, 0.6)
+assert(#route > 1 and route[#route][1] == 1.2 and route[#route][2] == 0.6 and ClearOfFurniture(-1.2, 0.6, route))
+assert(#PetAI.PathTo(0, 0, 1.0, 0) == 1, "a clear way is walked straight")
+-- Pushed against the sofa, the cat still walks away from it.
+local sofa = gHouseRoom.boxes[1]
+local path = PetAI.PathTo(0, sofa[4] - 0.1, 1.5, 1.2)
+assert(#path == 1 and path[1][1] == 1.5)
+pet:SetPosition(-1.2, 0, 0.6)
+ClearCalls()
+gInstantWalks = false
+PetAI.WalkTo(1.2, 0.6, "Walk", "Sit")
+gInstantWalks = true
+walk = Called("DoEvent")
+-- the walk's own four words, then each corner twice and the goal
+local _, commas = string.gsub(walk[2], ",", "")
+assert(commas == 4 + 3 * (2 * #route - 1) - 1, walk[2])
+
 -- Leaving the house saves a named pet; so does quitting, which unloads the
 -- pet while the house still shows it.
 SetPetName("Leaver")
