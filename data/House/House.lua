@@ -56,6 +56,29 @@ local function MakeToys(scene)
     end
 end
 
+-- The floor nearest the camera lies under the toy and tool buttons or
+-- below the screen: the fence and the cat's chosen spots stop where the
+-- floor meets the buttons' row, found along the camera's line of sight.
+local TOY_BAR_TOP = 520
+
+function KeepToysInSight(layout)
+    if not GetScreenPosition then return end
+    local view = layout.view
+    local x = layout.target[1]
+    local _, far = GetScreenPosition(x, 0, view[2])
+    if far >= TOY_BAR_TOP then return end
+    local lo, hi = view[2], view[4]        -- the camera looks toward -z
+    local _, near = GetScreenPosition(x, 0, hi)
+    if near <= TOY_BAR_TOP then return end
+    for _ = 1, 30 do
+        local mid = (lo + hi) / 2
+        local _, y = GetScreenPosition(x, 0, mid)
+        if y > TOY_BAR_TOP then hi = mid else lo = mid end
+    end
+    view[4] = lo
+    physics.yard.max_z = math.min(physics.yard.max_z, lo)
+end
+
 -- Shows house room n: its model, light, props and camera; the cat comes
 -- along to the room's starting spot.
 function ShowHouseRoom(n)
@@ -103,6 +126,7 @@ function ShowHouseRoom(n)
         SetCameraUp(0, 1, 0)
         SetCameraPosition(layout.eye[1], layout.eye[2], layout.eye[3])
         SetCameraLookAt(layout.target[1], layout.target[2], layout.target[3])
+        KeepToysInSight(layout)
     end
     if pet then
         pet:SetPosition(layout.cat[1], layout.cat[2], layout.cat[3])

@@ -96,11 +96,13 @@ end
 HOUSE_ROOMS = {}
 for n, room in ipairs(ROOMS) do HOUSE_ROOMS[n] = ToEngine(room) end
 
--- The fence the toys bounce off: the room's floor.  Indoors nothing leaves
--- (the exit lies past the far wall); the notch sits on the corner, where
--- the walls already stop a toy.
+-- The fence the toys bounce off: the part of the floor the camera shows.
+-- The whole floor would let a ball roll behind the cabinet at the back
+-- wall or under the camera, where the player can neither see it nor pick
+-- it up.  Nothing leaves (the exit lies past the far side); the notch sits
+-- on the corner, where the fence already stops a toy.
 function HouseFence(layout)
-    local walk = layout.walk
-    return { min_x = walk[1], min_z = walk[2], max_x = walk[3], max_z = walk[4],
-             notch_x = walk[1], notch_z = walk[2], exit_z = walk[4] + 1.0 }
+    local floor = layout.view or layout.walk
+    return { min_x = floor[1], min_z = floor[2], max_x = floor[3], max_z = floor[4],
+             notch_x = floor[1], notch_z = floor[2], exit_z = floor[4] + 1.0 }
 end

@@ -8,7 +8,7 @@ math.randomseed(19)
 
 Room.OnStartRoom()
 assert(pet and gRegistered == pet and gHouseRoom == HOUSE_ROOMS[2], "the house makes a pet when none is saved")
-assert(physics.yard.min_x == HOUSE_ROOMS[2].walk[1] and physics.yard.max_z == HOUSE_ROOMS[2].walk[4])
+assert(physics.yard.min_x == HOUSE_ROOMS[2].view[1] and physics.yard.max_z == HOUSE_ROOMS[2].view[4])
 local S = PetAI.PET_STATES
 
 local function Hold(name)
