@@ -327,14 +327,18 @@ TEST_F(DiskAudio, AMoviesSoundTrackIsHeardWithItsFramesAndPausesWithThem)
             return !movie.IsPlaying();
         });
     };
-    int firstFrameAt, pausedAt, resumedAt;
+    int playAt, firstFrameAt, pausedAt, resumedAt;
     {
         CxMovie movie;
         ASSERT_EQ(movie.Load(path.c_str()), 0);
         ASSERT_TRUE(static_cast<CxLibavMovieDriver*>(movie.GetDriver())->HasSound());
         PlatSleep(100);   // the device is running before the movie starts
-        firstFrameAt = mixedFrames();
+        playAt = mixedFrames();
         movie.Play(false, false);
+        // Timed from the shown first frame: opening the decoder is not the
+        // mixer's latency, and under a sanitizer on a busy machine it alone
+        // can take a tenth of a second.
+        firstFrameAt = mixedFrames();
         runFor(movie, 500);
         movie.Pause();
         pausedAt = mixedFrames();
@@ -351,8 +355,13 @@ TEST_F(DiskAudio, AMoviesSoundTrackIsHeardWithItsFramesAndPausesWithThem)
     EXPECT_EQ(GetMovieAudioFactory(), nullptr);
     Capture c = Finish();
     int start = c.FirstLoud();
-    ASSERT_GE(start, firstFrameAt);
-    EXPECT_LT(start - firstFrameAt, kRate / 10) << "the sound started late";
+    ASSERT_GE(start, playAt);
+#ifdef VORN_SANITIZED
+    const int late = kRate / 4;   // the first packets decode several times slower
+#else
+    const int late = kRate / 10;
+#endif
+    EXPECT_LT(start - firstFrameAt, late) << "the sound started late";
     EXPECT_NEAR(c.Frequency(start + 200, pausedAt), 440.0, 15.0);
     float before = c.Peak(c.left, start, pausedAt);
     EXPECT_GT(before, 0.05f);
