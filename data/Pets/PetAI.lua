@@ -253,16 +253,46 @@ local function InBox(x, z, margin)
     return false
 end
 
--- A spot on the walkable floor, in view of the camera and clear of the
+-- Where the cat is seen whole on the screen (pixels of the 800x600 room):
+-- inside the sides, under the top bars and above the buttons' row.
+local SIGHT_LEFT, SIGHT_RIGHT, SIGHT_TOP, SIGHT_BOTTOM = 60, 740, 110, 500
+local CAT_HEIGHT = 0.35
+
+-- Whether the cat standing at (x, z) would be in the picture; always so
+-- where no camera answers (the scripts' own tests).
+function PetAI.InSight(x, z)
+    if not GetScreenPosition then return true end
+    local fx, fy = GetScreenPosition(x, 0, z)
+    local hx, hy = GetScreenPosition(x, CAT_HEIGHT, z)
+    return fx >= SIGHT_LEFT and fx <= SIGHT_RIGHT and fy <= SIGHT_BOTTOM and fy >= SIGHT_TOP
+       and hx >= SIGHT_LEFT and hx <= SIGHT_RIGHT and hy >= SIGHT_TOP
+end
+
+-- (x, z), or the point nearest it on the way to the spot the camera looks
+-- at that is in the picture: the cat coming to the player stops where the
+-- player sees it, not under the camera.
+function PetAI.IntoSight(x, z)
+    if PetAI.InSight(x, z) or not GetCameraTarget then return x, z end
+    local tx, _, tz = GetCameraTarget()
+    if not PetAI.InSight(tx, tz) then return x, z end
+    local lo, hi = 0, 1
+    for _ = 1, 20 do
+        local mid = (lo + hi) / 2
+        if PetAI.InSight(tx + (x - tx) * mid, tz + (z - tz) * mid) then lo = mid else hi = mid end
+    end
+    return tx + (x - tx) * lo, tz + (z - tz) * lo
+end
+
+-- A spot on the walkable floor, in the picture and clear of the
 -- furniture; nil when none was found.
 function PetAI.RandomSpot()
     local walk, view = Layout().walk, Layout().view or Layout().walk
     local x0, z0 = math.max(walk[1], view[1]), math.max(walk[2], view[2])
     local x1, z1 = math.min(walk[3], view[3]), math.min(walk[4], view[4])
-    for _ = 1, 12 do
+    for _ = 1, 24 do
         local x = x0 + math.random() * (x1 - x0)
         local z = z0 + math.random() * (z1 - z0)
-        if not InBox(x, z, 0.25) then return x, z end
+        if not InBox(x, z, 0.25) and PetAI.InSight(x, z) then return x, z end
     end
     return nil
 end
@@ -379,8 +409,8 @@ ACTIVITIES.COME = {
         return (100 - n.affection) * (0.3 + Temperament("sociability"))
     end,
     start = function()
-        local player = Layout().player
-        WalkTo(player[1], player[2], "Trot", "SitIdle", function()
+        local x, z = PetAI.IntoSight(Layout().player[1], Layout().player[2])
+        WalkTo(x, z, "Trot", "SitIdle", function()
             PlayClip("SitIdle", 0)
             Sound("meow_asking.wav")
         end)

@@ -93,22 +93,29 @@ local function Distance(ax, az, bx, bz)
     return math.sqrt((ax - bx) ^ 2 + (az - bz) ^ 2)
 end
 
--- Waits until the cat is attentive and the bone holds still on the screen:
--- a cat still walking or turning would take the press somewhere else, and
--- on a slow machine it moves far between two frames.
+-- Waits until the cat is attentive and the bone has held still on the
+-- screen for most of a second: a cat still walking, turning or sitting down
+-- would take the press somewhere else.  Held by the clock, not by frames:
+-- on a busy machine several frames can pass with the pose not yet moved on.
 local function Settled(bone)
-    local lastX, lastY, still = nil, nil, 0
+    local lastX, lastY, since = nil, nil, nil
     return WaitFor(function()
-        if not Attentive() then still = 0 return false end
         local x, y = BoneOnScreen(bone)
-        if lastX and math.abs(x - lastX) <= 2 and math.abs(y - lastY) <= 2 then
-            still = still + 1
-        else
-            still = 0
+        local now = QorGetTickCount()
+        if not Attentive() or not lastX or math.abs(x - lastX) > 2 or math.abs(y - lastY) > 2 then
+            lastX, lastY, since = x, y, now
+            return false
         end
-        lastX, lastY = x, y
-        return still >= 8
-    end, 1500, "the cat to settle")
+        return now - since >= 800
+    end, 3000, "the cat to settle")
+end
+
+-- Keeps the cat at what it is doing for the next seconds: its mind may
+-- choose to lie down or walk off between the look and the press, which
+-- would make the check a matter of chance.  Its reactions still come.
+local function HoldStill(bone)
+    Settled(bone)
+    PetAI.activityUntil = math.max(PetAI.activityUntil or 0, (PetAI.now or 0) + 20000)
 end
 
 local function Needs()
@@ -144,7 +151,7 @@ local function Adopt()
 end
 
 local function Stroke()
-    Settled("head")
+    HoldStill("head")
     local before = gPet.needs.affection
     local x, y = BoneOnScreen("head")
     PostMouse("move", x, y) Wait(2)
@@ -166,7 +173,7 @@ end
 
 local function Poke()
     Wait(40)
-    Settled("spine")
+    HoldStill("spine")
     local x, y = BoneOnScreen("spine")
     PostMouse("move", x, y) Wait(2)
     PostMouse("down", x, y) Wait(2)
@@ -178,7 +185,7 @@ local function Poke()
 end
 
 local function Push()
-    Settled("spine")
+    HoldStill("spine")
     local x, y = BoneOnScreen("spine")
     local rootX = BoneOnScreen("root")
     PostMouse("move", x, y) Wait(2)

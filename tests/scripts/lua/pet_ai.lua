@@ -283,6 +283,19 @@ walk = Called("DoEvent")
 local _, commas = string.gsub(walk[2], ",", "")
 assert(commas == 4 + 3 * (2 * #route - 1) - 1, walk[2])
 
+-- The cat stays where the player sees it: wandering picks spots in the
+-- picture, and coming to the player stops at the picture's edge on the way
+-- from the point the camera looks at (here a plain projection, y down the
+-- screen as z grows).
+GetScreenPosition = function(x, y, z) return 400 + 250 * x, 300 + 250 * z - 150 * y end
+for _ = 1, 20 do
+    local x, z = PetAI.RandomSpot()
+    assert(x and PetAI.InSight(x, z) and 300 + 250 * z <= 500)
+end
+local sx, sz = PetAI.IntoSight(0.4, 2.0)
+assert(PetAI.InSight(sx, sz) and sz > 0.79 and sz <= 0.8 and math.abs(sx - 0.4 * (sz + 0.5) / 2.5) < 1e-6, sx .. " " .. sz)
+GetScreenPosition = nil
+
 -- Leaving the house saves a named pet; so does quitting, which unloads the
 -- pet while the house still shows it.
 SetPetName("Leaver")
