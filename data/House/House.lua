@@ -64,19 +64,24 @@ local TOY_BAR_TOP = 520
 function KeepToysInSight(layout)
     if not GetScreenPosition then return end
     local view = layout.view
-    local x = layout.target[1]
-    local _, far = GetScreenPosition(x, 0, view[2])
-    if far >= TOY_BAR_TOP then return end
-    local lo, hi = view[2], view[4]        -- the camera looks toward -z
-    local _, near = GetScreenPosition(x, 0, hi)
-    if near <= TOY_BAR_TOP then return end
-    for _ = 1, 30 do
-        local mid = (lo + hi) / 2
-        local _, y = GetScreenPosition(x, 0, mid)
-        if y > TOY_BAR_TOP then hi = mid else lo = mid end
+    -- the camera may look across the room: the nearest edge at either side
+    -- or the middle wins
+    local near = view[4]
+    for _, x in ipairs({ view[1], layout.target[1], view[3] }) do
+        local _, far = GetScreenPosition(x, 0, view[2])
+        local _, close = GetScreenPosition(x, 0, view[4])
+        if far < TOY_BAR_TOP and close > TOY_BAR_TOP then
+            local lo, hi = view[2], view[4]        -- the camera looks toward -z
+            for _ = 1, 30 do
+                local mid = (lo + hi) / 2
+                local _, y = GetScreenPosition(x, 0, mid)
+                if y > TOY_BAR_TOP then hi = mid else lo = mid end
+            end
+            near = math.min(near, lo)
+        end
     end
-    view[4] = lo
-    physics.yard.max_z = math.min(physics.yard.max_z, lo)
+    view[4] = near
+    physics.yard.max_z = math.min(physics.yard.max_z, near)
 end
 
 -- Shows house room n: its model, light, props and camera; the cat comes
