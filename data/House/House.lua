@@ -61,7 +61,7 @@ end
 -- floor meets the buttons' row, found along the camera's line of sight.
 local TOY_BAR_TOP = 520
 
-function KeepToysInSight(layout)
+local function KeepToysInSight(layout)
     if not GetScreenPosition then return end
     local view = layout.view
     -- the camera may look across the room: the nearest edge at either side

@@ -246,9 +246,7 @@ end
 
 local function InBox(x, z, margin)
     for _, box in ipairs(Layout().boxes) do
-        if x > box[1] - margin and x < box[3] + margin and z > box[2] - margin and z < box[4] + margin then
-            return true
-        end
+        if Inside(x, z, box, margin) then return true end
     end
     return false
 end
