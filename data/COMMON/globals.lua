@@ -41,7 +41,10 @@ globals = {
         chase_fun = 12,
         groom_cleanliness_per_second = 1.0,
         brush_per_stroke = 6, bath_per_stroke = 10,
-        poke_affection = -3, push_affection = -5, annoyed_affection = -4,
+        -- Each shampoo stroke leaves lather (up to lather_max strokes'
+        -- worth); the shower's next stroke rinses it all off for more.
+        lather_max = 5, shower_per_stroke = 3, rinse_per_lather = 4,
+        poke_affection = -3, push_affection = -5, annoyed_affection = -4, spray_affection = -6,
     },
 
     -- The pet's choices: how long each activity holds once chosen (min and
@@ -57,7 +60,7 @@ globals = {
         HOLD = {
             IDLE = {3, 6}, WANDER = {4, 9}, SIT = {6, 12}, LIE = {8, 16},
             SLEEP = {20, 40}, GROOM = {5, 9}, EAT = {5, 8}, DRINK = {3, 5},
-            PLAY = {6, 10}, COME = {6, 10}, STRETCH = {2, 2}, YAWN = {1.5, 1.5},
+            PLAY = {6, 10}, COME = {6, 10}, STRETCH = {2, 2}, YAWN = {1.5, 1.5}, FLEE = {4, 4},
         },
     },
 }

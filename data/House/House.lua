@@ -198,13 +198,23 @@ function HouseGrabToy(name)
     if GrabToy then GrabToy(t) end
 end
 
--- The brush and the shampoo: strokes on the cat become brushing or a bath
--- until the same button is pressed again or the right button is clicked.
+-- The brush, the shampoo and the shower: strokes on the cat become
+-- brushing, lathering or rinsing; with the spray bottle a click on the cat
+-- sprays it.  A tool stays in hand until its button is pressed again or
+-- the right button is clicked.
+local TOOL_CURSORS = {
+    BRUSHING = "SetBrushCursor", BATHTUB = "SetShampooCursor",
+    SHOWER = "SetShowerCursor", SPRAY = "SetSprayCursor",
+}
+
 function HouseSetTool(tool)
     if tool ~= nil and PetAI.mode == tool then tool = nil end
     PetAI.SetMode(tool)
-    if tool == "BRUSHING" and SetBrushCursor then SetBrushCursor()
-    elseif tool == "BATHTUB" and SetShampooCursor then SetShampooCursor()
+    -- while the spray is in hand a press on the cat is always a click:
+    -- the room starts no petting and no push while it scolds
+    Room.m_bScolding = (tool == "SPRAY")
+    local setCursor = tool and _G[TOOL_CURSORS[tool] or ""]
+    if setCursor then setCursor()
     elseif RevertToDefaultCursor then RevertToDefaultCursor() end
 end
 
@@ -234,6 +244,8 @@ function Room.PutTreatBack()
         end
         x, z = PetAI.KeepOnFloor(mx, mz)
     end
+    -- not under the furniture, where the player could not see it eaten
+    x, z = PetAI.ClearOfFurniture(x, z)
     if toy.Reset then toy:Reset(x, 0, z) else toy:SetPosition(x, 0, z) end
     toy:SetVisible(1)
     local treat = toy

@@ -178,12 +178,39 @@ function PetAI.PathTo(sx, sz, gx, gz)
     return path
 end
 
+-- The point nearest (x, z) on the walkable floor that keeps the walking
+-- margin from every footprint: a goal under the coffee table becomes the
+-- spot beside it, on the side the camera shows where there is one.
+function PetAI.ClearOfFurniture(x, z)
+    local walk = Layout().walk
+    for _ = 1, 4 do
+        local moved = false
+        for _, box in ipairs(Layout().boxes or {}) do
+            if Inside(x, z, box, PATH_MARGIN - PATH_SLACK) then
+                local best, bestCost
+                for _, p in ipairs({ { box[1] - PATH_MARGIN, z }, { box[3] + PATH_MARGIN, z },
+                                     { x, box[2] - PATH_MARGIN }, { x, box[4] + PATH_MARGIN } }) do
+                    if p[1] >= walk[1] and p[1] <= walk[3] and p[2] >= walk[2] and p[2] <= walk[4] then
+                        -- out of sight costs as much as a long way round
+                        local cost = Distance(x, z, p[1], p[2]) + (PetAI.InSight(p[1], p[2]) and 0 or 10)
+                        if not bestCost or cost < bestCost then best, bestCost = p, cost end
+                    end
+                end
+                if best then x, z, moved = best[1], best[2], true end
+            end
+        end
+        if not moved then break end
+    end
+    return x, z
+end
+
 -- Walks to (x, z) on the floor with the host's walk event, round the
 -- furniture; `onArrive` runs once the cat is there, or once the walk has
 -- had its time.
 local function WalkTo(x, z, gait, endClip, onArrive)
     local ai = globals.AI
     local speed = ({ Walk = ai.WALK_SPEED, Trot = ai.TROT_SPEED, Run = ai.RUN_SPEED })[gait] or ai.WALK_SPEED
+    x, z = PetAI.ClearOfFurniture(x, z)
     local px, pz = PetXZ()
     local d = Distance(px, pz, x, z)
     if d < ai.CLOSE_ENOUGH then
@@ -533,6 +560,7 @@ end
 local function StrokeLike(part)
     if PetAI.mode == "BRUSHING" then return Like("brushing"), "brush" end
     if PetAI.mode == "BATHTUB" then return Like("bathing"), "bath" end
+    if PetAI.mode == "SHOWER" then return Like("bathing"), "shower" end
     return Like(part), "hand"
 end
 
@@ -543,7 +571,7 @@ function PetAI.OnStartPetting(part, changed)
     PetAI.petting = { part = part, like = like, tool = tool, started = Now(),
                       annoyAt = (like <= 0) and Now() + annoyDelay * 1000 or nil }
     if tool == "brush" then Sound("brush_stroke.wav")
-    elseif tool == "bath" then Sound("water_splash.wav") end
+    elseif tool == "bath" or tool == "shower" then Sound("water_splash.wav") end
     if like > 0 then
         if not changed or PetAI.clip ~= "Purr" then PetAI.React("Purr", 3600, nil, 0) end
         Sound("purr_loop.wav")
@@ -558,11 +586,16 @@ function PetAI.OnEndPetting(part, ms, changed)
     local petting = PetAI.petting
     PetAI.petting = nil
     StopLeaning()
-    if petting and petting.like > 0 then
-        if petting.tool == "brush" then Change("cleanliness", globals.NEEDS.brush_per_stroke * petting.like)
-        elseif petting.tool == "bath" then Change("cleanliness", globals.NEEDS.bath_per_stroke) end
+    local rates = globals.NEEDS
+    if petting and petting.tool == "brush" and petting.like > 0 then
+        Change("cleanliness", rates.brush_per_stroke * petting.like)
     elseif petting and petting.tool == "bath" then
-        Change("cleanliness", globals.NEEDS.bath_per_stroke)   -- clean, if not happy about it
+        -- clean, if not happy about it; the lather waits for the shower
+        Change("cleanliness", rates.bath_per_stroke)
+        PetAI.lather = math.min((PetAI.lather or 0) + 1, rates.lather_max)
+    elseif petting and petting.tool == "shower" then
+        Change("cleanliness", rates.shower_per_stroke + rates.rinse_per_lather * (PetAI.lather or 0))
+        PetAI.lather = 0
     end
     if not changed and PetAI.activity == "REACT" and PetAI.reactUntil and PetAI.reactUntil > Now() + 2000 then
         -- the stroke was the reaction: let it settle, then choose again
@@ -572,7 +605,35 @@ function PetAI.OnEndPetting(part, ms, changed)
     end
 end
 
+-- The spray bottle: a squirt of water.  The cat jumps, complains and runs
+-- off to a spot away from the player; it likes the player less for it.
+function PetAI.Sprayed()
+    local hiss = Like("bathing") < 0
+    PetAI.React("Startle", globals.AI.STARTLE_TIME, "water_splash.wav")
+    Sound(hiss and "hiss.wav" or "meow_annoyed.wav")
+    Change("affection", globals.NEEDS.spray_affection)
+    PetAI.fleeAt = Now() + globals.AI.STARTLE_TIME * 1000
+end
+
+local function RunOff()
+    PetAI.fleeAt = nil
+    local player = Layout().player
+    local best, bestDistance
+    for _ = 1, 6 do
+        local x, z = PetAI.RandomSpot()
+        local d = x and Distance(x, z, player[1], player[2])
+        if d and (not bestDistance or d > bestDistance) then best, bestDistance = { x, z }, d end
+    end
+    local hold = globals.AI.HOLD.FLEE
+    PetAI.activity = "FLEE"
+    PetAI.activityStarted = Now()
+    PetAI.activityUntil = Now() + hold[1] * 1000
+    if best then WalkTo(best[1], best[2], "Run", "SitIdle", function() PlayClip("SitIdle", 0) end)
+    else PlayClip("SitIdle", 0) end
+end
+
 function PetAI.OnPokePet(part)
+    if PetAI.mode == "SPRAY" then PetAI.Sprayed() return end
     if Asleep() then PetAI.WakeUp() return end
     PetAI.React("Startle", globals.AI.STARTLE_TIME, "kitten_mew.wav")
     Change("affection", globals.NEEDS.poke_affection)
@@ -586,6 +647,8 @@ function PetAI.OnPokePet(part)
 end
 
 function PetAI.OnPushPet(part, direction)
+    -- a press that slid with the bottle in hand is still a squirt
+    if PetAI.mode == "SPRAY" then PetAI.Sprayed() return end
     if Asleep() then PetAI.WakeUp() return end
     local dx, dz = PetAI.PushDirection(direction)
     local clip = PetAI.StumbleClip(dx, dz)
@@ -673,9 +736,9 @@ end
 function Think.UpdateState()
     if PetAI.mode == "TALENT" then PetAI.CUR_STATE = S.TALENT_SHOW
     elseif Asleep() then PetAI.CUR_STATE = S.SLEEP
-    elseif PetAI.mode == "BATHTUB" then PetAI.CUR_STATE = S.BATHTUB_MODE
+    elseif PetAI.mode == "BATHTUB" or PetAI.mode == "SHOWER" then PetAI.CUR_STATE = S.BATHTUB_MODE
     elseif PetAI.mode == "BRUSHING" then PetAI.CUR_STATE = S.BRUSHING_MODE
-    elseif pet and NearPlayer() then PetAI.CUR_STATE = S.ATTENTION_MODE
+    elseif PetAI.mode == "SPRAY" or (pet and NearPlayer()) then PetAI.CUR_STATE = S.ATTENTION_MODE
     else
         local activity = ACTIVITIES[PetAI.activity or "IDLE"]
         PetAI.CUR_STATE = activity and activity.state or S[PetAI.activity] or S.IDLE
@@ -766,6 +829,7 @@ function Think.Tick(ms)
         end
     end
     if PetAI.batAt and ms >= PetAI.batAt then BatTheBall() end
+    if PetAI.fleeAt and ms >= PetAI.fleeAt then RunOff() end
 
     if PetAI.walk then WalkDone() end
     if PetAI.next and not PetAI.walk and ms - (PetAI.activityStarted or ms) > 1200 then
@@ -778,7 +842,7 @@ function Think.Tick(ms)
     -- choose again once the choice has had its time (and is done)
     local holding = activity and activity.holdWhile and activity.holdWhile(gPet.needs)
     local due = ms >= (PetAI.activityUntil or 0)
-    if due and not PetAI.walk and not PetAI.petting and not PetAI.batAt then
+    if due and not PetAI.walk and not PetAI.petting and not PetAI.batAt and not PetAI.fleeAt then
         if not holding or ms >= (PetAI.activityUntil or 0) + 60000 then
             PetAI.StartActivity(PetAI.Choose())
         end
@@ -791,6 +855,7 @@ function Think.Reset()
     PetAI.activity = nil
     PetAI.activityUntil = 0
     PetAI.walk, PetAI.petting, PetAI.slide, PetAI.chase, PetAI.batAt = nil, nil, nil, nil, nil
+    PetAI.fleeAt, PetAI.lather = nil, 0
     PetAI.mode, PetAI.next, PetAI.eating, PetAI.battedBall = nil, nil, nil, false
     PetAI.CUR_STATE = S.IDLE
 end
@@ -826,12 +891,19 @@ local DOING = {
     IDLE = "standing about", WANDER = "wandering", SIT = "sitting", LIE = "lying down", SLEEP = "asleep",
     GROOM = "grooming", EAT = "eating", DRINK = "drinking", PLAY = "playing", COME = "coming to you",
     STRETCH = "stretching", YAWN = "yawning", REACT = "reacting", CHASE = "chasing the ball",
-    EAT_TREAT = "going for the treat",
+    EAT_TREAT = "going for the treat", FLEE = "shaking off the water",
+}
+-- A reaction is told by what the cat does.
+local REACTING = {
+    Startle = "startled", StumbleFront = "stumbling", StumbleBack = "stumbling", StumbleLeft = "stumbling",
+    StumbleRight = "stumbling", Hiss = "hissing", Meow = "complaining", Eat = "eating a treat",
+    Pounce = "pouncing", WakeUp = "waking up", Purr = "purring",
 }
 function PetAI.DoingText()
     if not gPet then return "" end
     local who = gPet.name ~= "" and gPet.name or "Your kitten"
     local doing = DOING[PetAI.activity or "IDLE"] or string.lower(PetAI.activity)
+    if PetAI.activity == "REACT" then doing = REACTING[PetAI.clip or ""] or doing end
     if PetAI.petting and PetAI.petting.like > 0 then doing = "purring"
     elseif PetAI.petting then doing = "putting up with it" end
     return string.format("%s the %s: %s", who, gPet.breed, doing)

@@ -255,6 +255,35 @@ local function Treat()
     Wait(90)
 end
 
+-- The shower after the shampoo's place in the row, then the spray bottle:
+-- a press with it squirts the cat, which jumps and runs off.
+local function ShowerAndSpray()
+    HoldStill("spine")
+    local clean = gPet.needs.cleanliness
+    Click(348, 560)                                  -- the shower
+    local x, y = BoneOnScreen("spine")
+    PostMouse("move", x, y) Wait(2)
+    PostMouse("down", x, y) Wait(2)
+    for dx = 8, 40, 8 do PostMouse("move", x + dx, y) Wait(1) end
+    PostMouse("move", x + 15, y) Wait(2)
+    for i = 1, 20 do PostMouse("move", x + (i % 2 == 0 and 3 or -3), y) Wait(1) end
+    Shot("Shower")
+    PostMouse("up", x, y) Wait(5)
+    Check(gPet.needs.cleanliness > clean, string.format("the shower cleans it (%.1f -> %.1f)", clean, gPet.needs.cleanliness))
+    Click(422, 560)                                  -- the spray, in place of the shower
+    HoldStill("spine")
+    local affection = gPet.needs.affection
+    x, y = BoneOnScreen("spine")
+    PostMouse("move", x, y) Wait(2)
+    PostMouse("down", x, y) Wait(2)
+    PostMouse("up", x, y) Wait(3)
+    Check(PetAI.clip == "Startle" and gPet.needs.affection < affection, "sprayed, it jumps and likes it less")
+    WaitFor(function() return PetAI.activity == "FLEE" end, 300, "the cat to run off")
+    Shot("Sprayed")
+    Click(422, 560)                                  -- the spray put away
+    Check(not Room.m_bScolding and PetAI.mode == nil, "the bottle is put away")
+end
+
 local function QuitThroughMenu()
     print("E2E needs " .. Needs())
     Click(710, 560)                                  -- the menu button
@@ -294,6 +323,7 @@ local script = coroutine.create(function()
         Push()
         ThrowBall()
         Treat()
+        ShowerAndSpray()
         QuitThroughMenu()
     end
 end)

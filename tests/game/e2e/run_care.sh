@@ -23,7 +23,7 @@ run() {   # phase
 }
 
 run adopt
-[ "$(grep -c '^E2E ok' "$out/adopt.txt")" -ge 18 ] || fail "checks of the adopt run are missing"
+[ "$(grep -c '^E2E ok' "$out/adopt.txt")" -ge 21 ] || fail "checks of the adopt run are missing"
 save=$(find "$out/home" -name "pet_*.sav" | head -1)
 [ -n "$save" ] || fail "no save file"
 grep -q '^Name=Miso' "$save" || fail "the save does not name the pet"
@@ -42,7 +42,7 @@ b = dict(kv.split("=") for kv in sys.argv[2].split()[2:])
 bad = [k for k in a if abs(float(a[k]) - float(b[k])) > 3]
 sys.exit(1 if bad or not a else 0)
 PY
-for picture in Kennel1 Kennel2 Certificate House Stroke Poke Push BallAtRest Chase Treat HouseMenu LoadMenu Loaded; do
+for picture in Kennel1 Kennel2 Certificate House Stroke Poke Push BallAtRest Chase Treat Shower Sprayed HouseMenu LoadMenu Loaded; do
     [ -s "$out/$picture.tga" ] || fail "no picture $picture.tga"
 done
 cat "$out/adopt.txt" "$out/load.txt" > "$out/log.txt"

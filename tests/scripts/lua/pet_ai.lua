@@ -103,6 +103,46 @@ assert(Called("SetBrushCursor") and PetAI.CUR_STATE == S.BRUSHING_MODE)
 HouseSetTool("BRUSHING")                             -- the same button again puts it away
 assert(Called("RevertToDefaultCursor") and PetAI.mode == nil)
 
+-- The shampoo leaves lather that the shower's next stroke rinses off for
+-- more; a second rinse has none left.
+local rates = globals.NEEDS
+local function Stroke() Room.OnStartPetting("Back", false) Room.OnEndPetting("Back", 900, false) end
+Hold("SIT")
+Needs({ cleanliness = 20 })
+HouseSetTool("BATHTUB")
+Stroke() Stroke()
+ClearCalls()
+HouseSetTool("SHOWER")
+assert(Called("SetShowerCursor") and PetAI.CUR_STATE == S.BATHTUB_MODE and Room.m_bScolding == false)
+Room.OnStartPetting("Back", false)
+assert(Called("PlaySound", "generated/Sounds/water_splash.wav"))
+Room.OnEndPetting("Back", 900, false)
+local rinsed = 20 + 2 * rates.bath_per_stroke + rates.shower_per_stroke + 2 * rates.rinse_per_lather
+Near(gPet.needs.cleanliness, rinsed, 1e-6, "rinsed")
+Stroke()
+Near(gPet.needs.cleanliness, rinsed + rates.shower_per_stroke, 1e-6, "rinsed again")
+
+-- The spray bottle: the room scolds while it is in hand, a press on the cat
+-- squirts it, and once it has jumped it runs off away from the player.
+ClearCalls()
+HouseSetTool("SPRAY")
+assert(Called("SetSprayCursor") and Room.m_bScolding == true and PetAI.CUR_STATE == S.ATTENTION_MODE)
+pet:SetPosition(0, 0, 0.5)
+Needs({ affection = 50 })
+Room.OnPokePet("Back")
+assert(LastClip() == "Startle" and Called("PlaySound", "generated/Sounds/water_splash.wav"))
+assert(gPet.needs.affection == 50 + rates.spray_affection)
+gInstantWalks = false
+RunTicks(30, 50)
+gInstantWalks = true
+local run = Called("DoEvent")
+assert(run and string.find(run[2], "^pet%.WalkToPosition%(Run,SitIdle,"), run and run[2])
+local gx, gz = string.match(run[2], "([-%d.]+),[-%d.]+,([-%d.]+)%)$")
+local player = gHouseRoom.player
+assert(math.sqrt((gx - player[1]) ^ 2 + (gz - player[2]) ^ 2) > 0.5, "it runs away: " .. run[2])
+HouseSetTool("SPRAY")
+assert(Room.m_bScolding == false and PetAI.mode == nil)
+
 -- Stroking the head: a purr, the head leans into the hand, affection rises
 -- faster than it fades.
 Hold("SIT")
@@ -282,6 +322,30 @@ walk = Called("DoEvent")
 -- the walk's own four words, then each corner twice and the goal
 local _, commas = string.gsub(walk[2], ",", "")
 assert(commas == 4 + 3 * (2 * #route - 1) - 1, walk[2])
+
+-- A goal under the coffee table becomes the nearest spot beside it: the
+-- walk there ends in the open, and a treat let go over the table waits
+-- there too.
+local coffee = gHouseRoom.boxes[2]
+local function Beside(x, z)
+    return x <= coffee[1] - 0.25 or x >= coffee[3] + 0.25 or z <= coffee[2] - 0.25 or z >= coffee[4] + 0.25
+end
+local ux, uz = (coffee[1] + coffee[3]) / 2, coffee[4] - 0.05
+local bx, bz = PetAI.ClearOfFurniture(ux, uz)
+assert(Beside(bx, bz) and bx == ux and math.abs(bz - (coffee[4] + 0.3)) < 1e-9, bx .. " " .. bz)
+assert(select(1, PetAI.ClearOfFurniture(1.5, -1.0)) == 1.5, "a goal in the open stays")
+pet:SetPosition(-1.5, 0, -1.0)
+HouseGrabToy("Treat")
+MouseToToy = function() return ux, 0, uz end
+gInstantWalks = false
+Room.PutTreatBack()
+gInstantWalks = true
+MouseToToy = plainMouse
+local treatX, _, treatZ = gToys.Treat:GetPosition()
+assert(Beside(treatX, treatZ), "the treat waits beside the table: " .. treatX .. " " .. treatZ)
+PetAI.StartActivity("SIT")
+gToys.Treat:SetVisible(0)
+toy = nil
 
 -- The cat stays where the player sees it: wandering picks spots in the
 -- picture, and coming to the player stops at the picture's edge on the way

@@ -118,6 +118,8 @@ function GetCameraTarget() return 0, 0.3, -0.5 end
 function MouseToToy() return 0.3, 0.0, -0.4 end
 function SetBrushCursor() Record("SetBrushCursor") end
 function SetShampooCursor() Record("SetShampooCursor") end
+function SetShowerCursor() Record("SetShowerCursor") end
+function SetSprayCursor() Record("SetSprayCursor") end
 function RevertToDefaultCursor() Record("RevertToDefaultCursor") end
 function GrabToy(t) Record("GrabToy", t:GetName()) end
 
