@@ -81,7 +81,7 @@ void CxDrawText::PrepareBackground(CxRenderTarget* target, const CxRect& area)
         own->FillRect(nullptr, background_);
         return;
     }
-    auto* behind = dynamic_cast<CxDrawSurface*>(target);
+    CxDrawSurface* behind = target ? target->GetBackdrop() : nullptr;
     CxRect whole{0, 0, size_.width - 1, size_.height - 1};
     CxRect part = IntersectRects(area, whole);
     if (behind && !part.IsEmpty()) {

@@ -225,6 +225,8 @@ int CxD3DRenderTarget::DrawSurfaceInto(CxSurfaceBase* source, const CxRect* dest
                     staging_->GetHeight()) == GPU_OK ? 0 : ERR_DIRECTX;
 }
 
+CxDrawSurface* CxD3DRenderTarget::GetBackdrop() { return EnsureStaging() ? staging_ : nullptr; }
+
 void CxD3DRenderTarget::MakeOpaque(const CxRect& rect)
 {
     if (!staging_->Lock()) return;

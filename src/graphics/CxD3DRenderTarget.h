@@ -49,6 +49,9 @@ public:
     CxPixel MakeColor(int red, int green, int blue) const override;
     void DrawLine(CxPoint from, CxPoint to, CxPixel color) override { DrawLine(from.x, from.y, to.x, to.y, color); }
     void DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, CxPixel color) override;
+    // The staging surface: what was last blitted at each place, so a text
+    // without a ground keeps the dialog under it rather than a black box.
+    CxDrawSurface* GetBackdrop() override;
     virtual int  RestoreTarget(CxD3DDevice* device, int32_t width, int32_t height);
     virtual void ReleaseTarget();
 

@@ -38,6 +38,8 @@ public:
     virtual int32_t GetHeight() const = 0;
 };
 
+class CxDrawSurface;
+
 // Something that receives drawing: a surface or a screen.
 class CxRenderTarget {
 public:
@@ -58,6 +60,10 @@ public:
     virtual void FillRect(const CxRect* rect, CxPixel color) {}
     virtual void DrawLineEx(int32_t x1, int32_t y1, int32_t x2, int32_t y2, CxPixel color, double opacity,
                             int32_t width) {}
+    // The pixels drawn so far, in the display tree's coordinates, for an
+    // object that shows what lies behind it (a text without a ground); none
+    // where the target keeps no such picture.
+    virtual CxDrawSurface* GetBackdrop() { return nullptr; }
 };
 
 class CxDrawSurface : public CxSurfaceBase, public CxRenderTarget, public CxError, public CxObject {
@@ -198,6 +204,7 @@ public:
     void DrawLine(CxPoint from, CxPoint to, CxPixel color) override { DrawLine(from.x, from.y, to.x, to.y, color); }
     void DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, CxPixel color) override;
     void FillRect(const CxRect* rect, CxPixel color) override;
+    CxDrawSurface* GetBackdrop() override { return this; }
     void DrawLineEx(int32_t x1, int32_t y1, int32_t x2, int32_t y2, CxPixel color, double opacity,
                     int32_t width) override;
 

@@ -7,6 +7,8 @@
 #include "game/world/Cx3DWindow.h"
 #include "game/world/CxWorldScript.h"
 #include "display/CxDisplayTree.h"
+#include "display/CxDrawText.h"
+#include "graphics/CxFont.h"
 #include "script/CxLuaEngine.h"
 #include "graphics/CxD3DDevice.h"
 #include "graphics/CxD3DRenderTarget.h"
@@ -270,6 +272,50 @@ TEST_F(WorldFrames, A3DWindowShowsItsSceneInsideA2DRoom)
     EXPECT_TRUE(GpuFrameMatchesGolden(frame, "world_3d_window"));
     window->ReleaseTarget();
     ShutdownDisplayTree();
+}
+
+// A text without a ground shows the panel under it between its letters
+// through the overlay too, as on a software screen: before, it copied
+// nothing from the overlay and showed a black box with dim letters.
+TEST_F(WorldFrames, AGroundlessTextOverAPanelKeepsThePanelBetweenItsLetters)
+{
+    Open(320, 240);
+    if (IsSkipped() || HasFatalFailure()) return;   // a skip inside Open only leaves Open
+    InitDisplayTree(CxSize{320, 240});
+    ASSERT_EQ(CreateDefaultFont(), 0);
+    auto* panel = new CxSprite;
+    ASSERT_EQ(panel->CreateSurface(200, 100, 32), 0);
+    panel->Create(60, 70, 200, 100, GetRootObject(), 1);
+    panel->GetSurface()->FillRect(nullptr, panel->GetSurface()->MakeColor(240, 230, 200));
+    auto* text = new CxDrawText;
+    text->Create(10, 30, 180, 40, panel, 1);   // at (70, 100) on the screen
+    text->SetBkColor(CX_NO_COLOR);
+    text->SetColor(0xFF3C285A);
+    text->SetPointSize(20);
+    text->SetString("Hello kitten");
+    panel->Paint();
+    text->Paint();
+
+    CxD3DRenderTarget target(d3d_, 320, 240, CxSize{320, 240}, 32);
+    InvalidateRect(CxRect{0, 0, 319, 239});
+    d3d_->BeginScene();
+    d3d_->Clear(0, nullptr, GPUCLEAR_TARGET | GPUCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    target.BeginDraw();
+    PaintDirtyRects(&target, nullptr);
+    target.EndDraw();
+    d3d_->EndScene();
+    GpuFrame frame = GpuTestReadBack(d3d_->GetDevice());
+    int panelColoured = 0, letters = 0;
+    for (uint32_t y = 100; y < 140; ++y)
+        for (uint32_t x = 70; x < 250; ++x) {
+            uint32_t p = frame.At(x, y);
+            panelColoured += Red(p) == 240 && Green(p) == 230 && Blue(p) == 200;
+            letters += Red(p) < 120;
+        }
+    EXPECT_GT(panelColoured, 180 * 40 / 2) << "the panel shows around the letters";
+    EXPECT_GT(letters, 50) << "and the letters are there";
+    ShutdownDisplayTree();
+    DeleteDefaultFont();
 }
 
 // Flags choose the passes: transparent and foreground draws twice (5 and 3),
