@@ -116,11 +116,13 @@ void CHouse::BuildTimerDisplay()
         int width = GetRoomWidth() > 0 ? GetRoomWidth() : 800;
         timerText_->Create(width - 130, 10, 120, 32, this, 0);
         timerText_->SetDefaultDepth(32);
-        timerText_->SetBkColor(CX_NO_COLOR);
+        // A ground of its own: over the 3D scene there is no picture for
+        // the letters to keep.
+        timerText_->SetBkColor(0xFF2A2438);
         CBaseApp* app = CBaseApp::Get();
         timerText_->SetFont(app ? app->GetFontId() : -1);
         timerText_->SetTextFlags(TEXT_CENTER | TEXT_CENTER_VERTICAL);
-        timerText_->SetColor(0xFFF0C8);
+        timerText_->SetColor(0xFFFFF0C8);
         timerText_->SetPointSize(24);
     }
     timerText_->SetString(timerString_.Text());
