@@ -97,6 +97,20 @@ protected:
         return GpuTestReadBack(d3d_->GetDevice());
     }
 
+    // The whole display tree painted through the overlay over a black frame.
+    GpuFrame PaintTreeThroughOverlay()
+    {
+        CxD3DRenderTarget target(d3d_, width_, height_, CxSize{width_, height_}, 32);
+        InvalidateRect(CxRect{0, 0, width_ - 1, height_ - 1});
+        d3d_->BeginScene();
+        d3d_->Clear(0, nullptr, GPUCLEAR_TARGET | GPUCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        target.BeginDraw();
+        PaintDirtyRects(&target, nullptr);
+        target.EndDraw();
+        d3d_->EndScene();
+        return GpuTestReadBack(d3d_->GetDevice());
+    }
+
     // Pixels of the frame above the overlay bar that are not the black clear.
     int LitPixels(const GpuFrame& frame)
     {
@@ -255,15 +269,7 @@ TEST_F(WorldFrames, A3DWindowShowsItsSceneInsideA2DRoom)
     window->OnMainLoop();
     EXPECT_EQ(window->GetRenderCount(), 1);
 
-    CxD3DRenderTarget target(d3d_, 320, 240, CxSize{320, 240}, 32);
-    InvalidateRect(CxRect{0, 0, 319, 239});
-    d3d_->BeginScene();
-    d3d_->Clear(0, nullptr, GPUCLEAR_TARGET | GPUCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    target.BeginDraw();
-    PaintDirtyRects(&target, nullptr);
-    target.EndDraw();
-    d3d_->EndScene();
-    GpuFrame frame = GpuTestReadBack(d3d_->GetDevice());
+    GpuFrame frame = PaintTreeThroughOverlay();
     EXPECT_EQ(Green(frame.At(10, 10)), 140) << "the room's background around the window";
     int cat = 0;
     for (uint32_t y = 60; y < 180; ++y)
@@ -296,15 +302,7 @@ TEST_F(WorldFrames, AGroundlessTextOverAPanelKeepsThePanelBetweenItsLetters)
     panel->Paint();
     text->Paint();
 
-    CxD3DRenderTarget target(d3d_, 320, 240, CxSize{320, 240}, 32);
-    InvalidateRect(CxRect{0, 0, 319, 239});
-    d3d_->BeginScene();
-    d3d_->Clear(0, nullptr, GPUCLEAR_TARGET | GPUCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    target.BeginDraw();
-    PaintDirtyRects(&target, nullptr);
-    target.EndDraw();
-    d3d_->EndScene();
-    GpuFrame frame = GpuTestReadBack(d3d_->GetDevice());
+    GpuFrame frame = PaintTreeThroughOverlay();
     int panelColoured = 0, letters = 0;
     for (uint32_t y = 100; y < 140; ++y)
         for (uint32_t x = 70; x < 250; ++x) {
