@@ -18,7 +18,6 @@ function Room.OnStartRoom()
     if not pet and NewPet then
         local last = PetToLoad(nil)
         if not (last and LoadPet(last)) then NewPet("Abyssinian") end
-        if pet then pet:PlayInfinite("SitIdle", 1) end
     end
     if pet and pet.FacePoint then
         pet:SetPosition(0, 0, 0)

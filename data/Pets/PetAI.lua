@@ -618,18 +618,14 @@ end
 local function RunOff()
     PetAI.fleeAt = nil
     local player = Layout().player
-    local best, bestDistance
+    local x, z = PetXZ()           -- where it stands, when no spot away is found
+    local farthest
     for _ = 1, 6 do
-        local x, z = PetAI.RandomSpot()
-        local d = x and Distance(x, z, player[1], player[2])
-        if d and (not bestDistance or d > bestDistance) then best, bestDistance = { x, z }, d end
+        local sx, sz = PetAI.RandomSpot()
+        local d = sx and Distance(sx, sz, player[1], player[2])
+        if d and (not farthest or d > farthest) then x, z, farthest = sx, sz, d end
     end
-    local hold = globals.AI.HOLD.FLEE
-    PetAI.activity = "FLEE"
-    PetAI.activityStarted = Now()
-    PetAI.activityUntil = Now() + hold[1] * 1000
-    if best then WalkTo(best[1], best[2], "Run", "SitIdle", function() PlayClip("SitIdle", 0) end)
-    else PlayClip("SitIdle", 0) end
+    PetAI.GoAndDo("FLEE", x, z, "SitIdle", "Run")
 end
 
 function PetAI.OnPokePet(part)
@@ -659,15 +655,16 @@ function PetAI.OnPushPet(part, direction)
     return clip
 end
 
--- Takes up an activity at a spot: walks there, then plays its clip.
-function PetAI.GoAndDo(name, x, z, clip)
+-- Takes up an activity at a spot: walks there (at the gait given, else a
+-- walk), then plays its clip.
+function PetAI.GoAndDo(name, x, z, clip, gait)
     if Asleep() then PetAI.WakeUp() return end
     local hold = globals.AI.HOLD[name] or {3, 6}
     PetAI.activity = name
     PetAI.next, PetAI.eating = nil, nil
     PetAI.activityStarted = Now()
     PetAI.activityUntil = Now() + hold[2] * 1000
-    WalkTo(x, z, "Walk", clip, function() PlayClip(clip, 0) end)
+    WalkTo(x, z, gait or "Walk", clip, function() PlayClip(clip, 0) end)
 end
 
 -- A treat eaten from the hand.

@@ -150,21 +150,27 @@ local function Adopt()
     Check(GetPetName() == "Miso" and GetPetBreed() == "Abyssinian", "the adopted kitten is in the house")
 end
 
+-- Presses on the bone, goes out and back (a stroke, not a push), keeps
+-- moving over it for `moves` frames, keeps a picture, lets go on it.
+local function StrokeBone(bone, moves, shot)
+    local x, y = BoneOnScreen(bone)
+    PostMouse("move", x, y) Wait(2)
+    PostMouse("down", x, y) Wait(2)
+    for dx = 8, 40, 8 do PostMouse("move", x + dx, y) Wait(1) end
+    PostMouse("move", x + 15, y) Wait(2)
+    for i = 1, moves do
+        local bx, by = BoneOnScreen(bone)
+        PostMouse("move", bx + (i % 2 == 0 and 3 or -3), by) Wait(1)
+    end
+    Shot(shot)
+    PostMouse("up", BoneOnScreen(bone))
+end
+
 local function Stroke()
     HoldStill("head")
     local before = gPet.needs.affection
-    local x, y = BoneOnScreen("head")
-    PostMouse("move", x, y) Wait(2)
-    PostMouse("down", x, y) Wait(2)
-    -- out and back: a stroke, not a push
-    for dx = 8, 40, 8 do PostMouse("move", x + dx, y) Wait(1) end
-    PostMouse("move", x + 15, y) Wait(2)
-    for i = 1, 60 do
-        local hx, hy = BoneOnScreen("head")
-        PostMouse("move", hx + (i % 2 == 0 and 3 or -3), hy) Wait(1)
-    end
-    Shot("Stroke")
-    PostMouse("up", BoneOnScreen("head")) Wait(10)
+    StrokeBone("head", 60, "Stroke")
+    Wait(10)
     local started = calls.OnStartPetting and calls.OnStartPetting[1]
     Check(started and started[1] == "Head", "stroking the head starts petting the head")
     Check(Played("purr"), "a purr plays")
@@ -261,19 +267,13 @@ local function ShowerAndSpray()
     HoldStill("spine")
     local clean = gPet.needs.cleanliness
     Click(348, 560)                                  -- the shower
-    local x, y = BoneOnScreen("spine")
-    PostMouse("move", x, y) Wait(2)
-    PostMouse("down", x, y) Wait(2)
-    for dx = 8, 40, 8 do PostMouse("move", x + dx, y) Wait(1) end
-    PostMouse("move", x + 15, y) Wait(2)
-    for i = 1, 20 do PostMouse("move", x + (i % 2 == 0 and 3 or -3), y) Wait(1) end
-    Shot("Shower")
-    PostMouse("up", x, y) Wait(5)
+    StrokeBone("spine", 20, "Shower")
+    Wait(5)
     Check(gPet.needs.cleanliness > clean, string.format("the shower cleans it (%.1f -> %.1f)", clean, gPet.needs.cleanliness))
     Click(422, 560)                                  -- the spray, in place of the shower
     HoldStill("spine")
     local affection = gPet.needs.affection
-    x, y = BoneOnScreen("spine")
+    local x, y = BoneOnScreen("spine")
     PostMouse("move", x, y) Wait(2)
     PostMouse("down", x, y) Wait(2)
     PostMouse("up", x, y) Wait(3)
