@@ -273,7 +273,9 @@ function Room.OnEndPetting(part, ms, changed) PetAI.OnEndPetting(part, ms, chang
 function Room.OnPushPet(part, direction) PetAI.OnPushPet(part, direction) end
 
 function Room.OnClickedObject(name, isPet)
-    if isPet then
+    if isPet and PetAI.mode == "SPRAY" then
+        PetAI.Sprayed()
+    elseif isPet then
         PetAI.WakeUp()
     elseif name == "Pet Bed" and pet and gHouseRoom then
         -- an invitation to nap

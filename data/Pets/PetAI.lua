@@ -628,8 +628,11 @@ local function RunOff()
     PetAI.GoAndDo("FLEE", x, z, "SitIdle", "Run")
 end
 
+-- With the bottle in hand the squirt comes with the click on the cat
+-- (Room.OnClickedObject): a poke needs the press and the release on one
+-- body part, and a squirt should not miss for a pose that shifted a little.
 function PetAI.OnPokePet(part)
-    if PetAI.mode == "SPRAY" then PetAI.Sprayed() return end
+    if PetAI.mode == "SPRAY" then return end
     if Asleep() then PetAI.WakeUp() return end
     PetAI.React("Startle", globals.AI.STARTLE_TIME, "kitten_mew.wav")
     Change("affection", globals.NEEDS.poke_affection)
@@ -643,8 +646,7 @@ function PetAI.OnPokePet(part)
 end
 
 function PetAI.OnPushPet(part, direction)
-    -- a press that slid with the bottle in hand is still a squirt
-    if PetAI.mode == "SPRAY" then PetAI.Sprayed() return end
+    if PetAI.mode == "SPRAY" then return end
     if Asleep() then PetAI.WakeUp() return end
     local dx, dz = PetAI.PushDirection(direction)
     local clip = PetAI.StumbleClip(dx, dz)

@@ -182,7 +182,10 @@ local function Poke()
     HoldStill("spine")
     local x, y = BoneOnScreen("spine")
     PostMouse("move", x, y) Wait(2)
-    PostMouse("down", x, y) Wait(2)
+    -- A quick click, both in one frame: a poke needs the same body part
+    -- under the press and the release, and a pose that moved on between
+    -- frames can put a boundary between parts under the pointer.
+    PostMouse("down", x, y)
     PostMouse("up", x + 1, y) Wait(3)
     Check(calls.OnPokePet and #calls.OnPokePet == 1, "a click on the body pokes")
     Check(PetAI.clip == "Startle", "the cat startles")
@@ -277,7 +280,9 @@ local function ShowerAndSpray()
     PostMouse("move", x, y) Wait(2)
     PostMouse("down", x, y) Wait(2)
     PostMouse("up", x, y) Wait(3)
-    Check(PetAI.clip == "Startle" and gPet.needs.affection < affection, "sprayed, it jumps and likes it less")
+    Check(PetAI.clip == "Startle" and gPet.needs.affection < affection,
+          string.format("sprayed, it jumps and likes it less (at %d,%d: %s, %s, affection %.1f -> %.1f)",
+                        x, y, tostring(PetAI.activity), tostring(PetAI.clip), affection, gPet.needs.affection))
     WaitFor(function() return PetAI.activity == "FLEE" end, 300, "the cat to run off")
     Shot("Sprayed")
     Click(422, 560)                                  -- the spray put away

@@ -122,16 +122,22 @@ Near(gPet.needs.cleanliness, rinsed, 1e-6, "rinsed")
 Stroke()
 Near(gPet.needs.cleanliness, rinsed + rates.shower_per_stroke, 1e-6, "rinsed again")
 
--- The spray bottle: the room scolds while it is in hand, a press on the cat
--- squirts it, and once it has jumped it runs off away from the player.
+-- The spray bottle: the room scolds while it is in hand, a click on the cat
+-- squirts it once, and once it has jumped it runs off away from the player.
+-- A sleeping cat takes no presses, so its click comes alone; an awake one's
+-- comes after the poke, which must not squirt it twice.
 ClearCalls()
 HouseSetTool("SPRAY")
 assert(Called("SetSprayCursor") and Room.m_bScolding == true and PetAI.CUR_STATE == S.ATTENTION_MODE)
 pet:SetPosition(0, 0, 0.5)
+Hold("SLEEP")
 Needs({ affection = 50 })
+Room.OnClickedObject("Abyssinian", true)
+assert(LastClip() == "Startle" and PetAI.activity == "REACT", "a sleeper is squirted awake")
 Room.OnPokePet("Back")
+Room.OnClickedObject("Abyssinian", true)
 assert(LastClip() == "Startle" and Called("PlaySound", "generated/Sounds/water_splash.wav"))
-assert(gPet.needs.affection == 50 + rates.spray_affection)
+Near(gPet.needs.affection, 50 + 2 * rates.spray_affection, 1e-9, "one squirt a click")
 gInstantWalks = false
 RunTicks(30, 50)
 gInstantWalks = true
