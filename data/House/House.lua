@@ -210,8 +210,9 @@ local TOOL_CURSORS = {
 function HouseSetTool(tool)
     if tool ~= nil and PetAI.mode == tool then tool = nil end
     PetAI.SetMode(tool)
-    -- while the spray is in hand a press on the cat is always a click:
-    -- the room starts no petting and no push while it scolds
+    -- while the spray is in hand a press on the cat is only a click: the
+    -- room starts no petting while it scolds, and the squirt comes with
+    -- the click (Room.OnClickedObject), not with a poke or a push
     Room.m_bScolding = (tool == "SPRAY")
     local setCursor = tool and _G[TOOL_CURSORS[tool] or ""]
     if setCursor then setCursor()

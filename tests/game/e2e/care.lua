@@ -287,7 +287,7 @@ local function Treat()
 end
 
 -- The shower after the shampoo's place in the row, then the spray bottle:
--- a press with it squirts the cat, which jumps and runs off.
+-- a click with it squirts the cat, which jumps and runs off.
 local function ShowerAndSpray()
     HoldStill("spine")
     local clean = gPet.needs.cleanliness
